@@ -1,0 +1,105 @@
+// Throughput of the two passes, in MB/s of the source as a GBK file holds it.
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+
+#include "Passes.h"
+#include "SourceGenerator.h"
+
+namespace {
+
+constexpr std::size_t kMB = 1000 * 1000;
+
+engine::EliminationOptions COptions() {
+    engine::EliminationOptions o;
+    o.LineCommentLeader = u"//";
+    return o;
+}
+
+// Texts are built once per kind and size and shared by the runs that need them.
+const std::u16string& Cached(const std::string& key, const std::function<std::u16string()>& make) {
+    static std::map<std::string, std::u16string> texts;
+    auto it = texts.find(key);
+    if (it == texts.end()) {
+        it = texts.emplace(key, make()).first;
+    }
+    return it->second;
+}
+
+// Decimal megabytes of source per second, as a GBK file holds the text.
+void ReportMegabytes(benchmark::State& state, const std::u16string& text) {
+    state.counters["MB/s"] = benchmark::Counter(
+        static_cast<double>(bench::GbkBytes(text)) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void RunBothPasses(benchmark::State& state, const std::u16string& text,
+                   const engine::EliminationOptions& options) {
+    for (auto _ : state) {
+        std::u16string out = engine::TidyWhitespace(
+            engine::EliminateComments(text, options), options);
+        benchmark::DoNotOptimize(out.data());
+    }
+    ReportMegabytes(state, text);
+}
+
+void BM_Assembler(benchmark::State& state) {
+    const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
+    const auto& text = Cached("asm" + std::to_string(units),
+                              [&] { return bench::AssemblerSource(units); });
+    RunBothPasses(state, text, {});
+}
+
+void BM_C(benchmark::State& state) {
+    const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
+    const auto& text =
+        Cached("c" + std::to_string(units), [&] { return bench::CSource(units); });
+    RunBothPasses(state, text, COptions());
+}
+
+void BM_EliminateOnlyAssembler(benchmark::State& state) {
+    const auto& text = Cached("asm50000000", [] { return bench::AssemblerSource(50 * kMB); });
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine::EliminateComments(text, {}).data());
+    }
+    ReportMegabytes(state, text);
+}
+
+// Texts that a literal scan handles in quadratic time.
+std::u16string Repeat(std::u16string_view piece, std::size_t units) {
+    std::u16string text;
+    text.reserve(units + piece.size());
+    while (text.size() < units) {
+        text += piece;
+    }
+    return text;
+}
+
+void BM_Pathological(benchmark::State& state, std::u16string (*make)(std::size_t)) {
+    const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
+    const std::u16string text = make(units);
+    RunBothPasses(state, text, {});
+}
+
+std::u16string Quotes(std::size_t n) { return Repeat(u"\"", n); }
+std::u16string Semicolons(std::size_t n) { return Repeat(u";", n); }
+std::u16string BlockLeaders(std::size_t n) { return Repeat(u"/*", n); }
+std::u16string BlockTerminators(std::size_t n) { return Repeat(u"*/", n); }
+std::u16string OpenString(std::size_t n) { return u"\"" + Repeat(u"abcdefgh", n); }
+std::u16string OneLongLine(std::size_t n) { return Repeat(u"mov a,b \"x;\" /*c*/ ", n); }
+std::u16string QuoteLines(std::size_t n) { return Repeat(u"\"abc\r\n", n); }
+
+}  // namespace
+
+BENCHMARK(BM_Assembler)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_C)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EliminateOnlyAssembler)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, quotes, Quotes)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, semicolons, Semicolons)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, block_leaders, BlockLeaders)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, block_terminators, BlockTerminators)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, open_string, OpenString)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, one_long_line, OneLongLine)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, open_string_lines, QuoteLines)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

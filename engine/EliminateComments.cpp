@@ -1,0 +1,184 @@
+#include <algorithm>
+
+#include "MarkerFinder.h"
+#include "Passes.h"
+
+namespace engine {
+namespace {
+
+constexpr std::size_t npos = std::u16string_view::npos;
+
+// One run of the comment pass: a position moving forward through the input and the output built
+// so far. Each marker has its own finder, so no search reads the same stretch of text twice.
+class CommentScanner {
+public:
+    CommentScanner(std::u16string_view text, const EliminationOptions& options,
+                   std::u16string_view lineBreak)
+        : text_(text),
+          opt_(options),
+          lineBreak_(lineBreak),
+          stringsOn_(options.IgnoreMarkersInStrings && !options.StringLeader.empty() &&
+                     !options.StringTerminator.empty()),
+          blocksOn_(!options.BlockCommentLeader.empty() && !options.BlockCommentTerminator.empty()),
+          lineBreaks_(text, lineBreak),
+          stringLeaders_(text, options.StringLeader),
+          stringTerminators_(text, options.StringTerminator),
+          lineLeaders_(text, options.LineCommentLeader),
+          blockLeaders_(text, options.BlockCommentLeader),
+          blockTerminators_(text, options.BlockCommentTerminator) {
+        output_.reserve(text.size());
+    }
+
+    std::u16string Run(ProgressSink* progress) {
+        const std::size_t maximum = text_.size() + 1;
+        if (progress) {
+            progress->Start(maximum);
+        }
+        while (pos_ < text_.size()) {
+            if (!TakeString() && !TakeLineComment() && !TakeBlockComment()) {
+                TakeOrdinaryRun();
+            }
+            if (progress) {
+                progress->SetValue(maximum - (text_.size() - pos_));
+            }
+        }
+        if (progress) {
+            progress->Finish();
+        }
+        return std::move(output_);
+    }
+
+private:
+    bool StartsAt(std::size_t at, std::u16string_view marker) const {
+        return !marker.empty() && text_.substr(at).starts_with(marker);
+    }
+
+    // Everything from `at` up to and including the first line break, or to the end of the text.
+    std::size_t EndOfLine(std::size_t at) {
+        const std::size_t lineBreak = lineBreaks_.FindFrom(at);
+        return lineBreak == npos ? text_.size() : lineBreak + lineBreak_.size();
+    }
+
+    void Emit(std::size_t from, std::size_t to) { output_.append(text_.substr(from, to - from)); }
+
+    // A string must close on the line on which it opens, or the text must hold no further line
+    // break; it is then copied whole, markers inside it included.
+    bool TakeString() {
+        if (!stringsOn_ || !StartsAt(pos_, opt_.StringLeader)) {
+            return false;
+        }
+        const std::size_t tail = pos_ + opt_.StringLeader.size();
+        const std::size_t terminator = stringTerminators_.FindFrom(tail);
+        if (terminator == npos) {
+            return false;
+        }
+        const std::size_t lineBreak = lineBreaks_.FindFrom(pos_);
+        if (lineBreak != npos) {
+            // A line break that overlaps the leader is not in the tail; the tail's own first one
+            // decides, and a tail with none does not count as closing before it.
+            const std::size_t tailLineBreak =
+                lineBreak >= tail ? lineBreak : lineBreaks_.FindFrom(tail);
+            if (tailLineBreak == npos || terminator >= tailLineBreak) {
+                return false;
+            }
+        }
+        const std::size_t end = terminator + opt_.StringTerminator.size();
+        Emit(pos_, end);
+        pos_ = end;
+        return true;
+    }
+
+    bool TakeLineComment() {
+        if (!StartsAt(pos_, opt_.LineCommentLeader)) {
+            return false;
+        }
+        const std::size_t end = EndOfLine(pos_);
+        const bool keep = opt_.KeepAllLineComments ||
+                          (opt_.KeepWholeLineComments &&
+                           (output_.empty() || output_.ends_with(lineBreak_))) ||
+                          (opt_.KeepHeaderLineComments && inHead_);
+        if (keep) {
+            Emit(pos_, end);
+        } else {
+            output_.append(lineBreak_);
+        }
+        pos_ = end;
+        return true;
+    }
+
+    bool TakeBlockComment() {
+        if (!blocksOn_ || !StartsAt(pos_, opt_.BlockCommentLeader) ||
+            blockTerminators_.FindFrom(pos_) == npos) {
+            return false;
+        }
+        const std::size_t end = EndOfBlockComment(pos_ + opt_.BlockCommentLeader.size());
+        if (opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_)) {
+            Emit(pos_, end);
+        }
+        pos_ = end;
+        return true;
+    }
+
+    // Walks the inside of a block comment from `at`, just past its leader, to just past its
+    // terminator (or to the end of the text). Line comments inside swallow the rest of their line,
+    // terminator included; strings that close on their line hide what they hold.
+    std::size_t EndOfBlockComment(std::size_t at) {
+        const std::u16string_view terminator = opt_.BlockCommentTerminator;
+        while (at < text_.size()) {
+            if (StartsAt(at, terminator)) {
+                return at + terminator.size();
+            }
+            if (stringsOn_ && StartsAt(at, opt_.StringLeader)) {
+                const std::size_t stringEnd = stringTerminators_.FindFrom(at);
+                if (stringEnd != npos && stringEnd < lineBreaks_.FindFrom(at)) {
+                    at = stringEnd + opt_.StringTerminator.size();
+                    continue;
+                }
+            }
+            if (StartsAt(at, opt_.LineCommentLeader)) {
+                at = EndOfLine(at);
+                continue;
+            }
+            ++at;
+            at = RunEnd(at, stringLeaders_, lineLeaders_, blockTerminators_);
+        }
+        return at;
+    }
+
+    void TakeOrdinaryRun() {
+        inHead_ = false;
+        const std::size_t end = RunEnd(pos_ + 1, stringLeaders_, lineLeaders_, blockLeaders_);
+        Emit(pos_, end);
+        pos_ = end;
+    }
+
+    // The position of the earliest stop marker at or after `from`, or the end of the text. The
+    // string leader stops a run even when strings are not recognised.
+    std::size_t RunEnd(std::size_t from, MarkerFinder& a, MarkerFinder& b, MarkerFinder& c) {
+        return std::min({a.FindFrom(from), b.FindFrom(from), c.FindFrom(from), text_.size()});
+    }
+
+    std::u16string_view text_;
+    const EliminationOptions& opt_;
+    std::u16string_view lineBreak_;
+    const bool stringsOn_;
+    const bool blocksOn_;
+    MarkerFinder lineBreaks_;
+    MarkerFinder stringLeaders_;
+    MarkerFinder stringTerminators_;
+    MarkerFinder lineLeaders_;
+    MarkerFinder blockLeaders_;
+    MarkerFinder blockTerminators_;
+    std::u16string output_;
+    std::size_t pos_ = 0;
+    bool inHead_ = true;  // still in the leading run of comments and strings
+};
+
+}  // namespace
+
+std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
+                                 std::u16string_view lineBreak, ProgressSink* progress) {
+    return CommentScanner(text, options, lineBreak.empty() ? kCrLf : lineBreak).Run(progress);
+}
+
+}  // namespace engine

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "TestText.h"
+
+using engine::EliminationOptions;
+using testing_text::Strip;
+
+namespace {
+
+TEST(HeadComments, LeadingCommentLinesAreKeptUntilTheFirstOrdinaryCharacter) {
+    EXPECT_EQ(Strip(u"; title\r\n; date\r\n\r\n; later\r\nnop\r\n"),
+              u"; title\r\n; date\r\n\r\n\r\nnop\r\n");
+    EXPECT_EQ(Strip(u"; title\r\nnop ; x\r\n; y\r\n"), u"; title\r\nnop \r\n\r\n");
+}
+
+TEST(HeadComments, ALeadingSpaceMeansThereIsNoHead) {
+    EXPECT_EQ(Strip(u" ; title\r\n"), u" \r\n");
+}
+
+TEST(HeadComments, BlockCommentsInTheHead) {
+    EXPECT_EQ(Strip(u"/* a */\r\n/* b */x"), u"/* a */\r\nx");
+    EXPECT_EQ(Strip(u"/* a */; b\r\nc ; d"), u"/* a */; b\r\nc \r\n");
+}
+
+TEST(HeadComments, AStringAtTheStartDoesNotEndTheHead) {
+    EXPECT_EQ(Strip(u"\"s\"; kept\r\nx ; gone"), u"\"s\"; kept\r\nx \r\n");
+}
+
+TEST(HeadComments, SwitchedOffHeadCommentsAreRemoved) {
+    EliminationOptions o;
+    o.KeepHeaderLineComments = false;
+    o.KeepHeaderBlockComment = false;
+    EXPECT_EQ(Strip(u"; a\r\n/* b */c", o), u"\r\nc");
+}
+
+TEST(LineComments, ACommentLeavesTheCodeBeforeItAndItsLineBreak) {
+    EXPECT_EQ(Strip(u"x\r\nmov a,b ; load\r\nnop"), u"x\r\nmov a,b \r\nnop");
+}
+
+TEST(LineComments, ACommentOnTheLastLineEndsInALineBreak) {
+    EXPECT_EQ(Strip(u"x\r\nnop ; end"), u"x\r\nnop \r\n");
+    EXPECT_EQ(Strip(u"x;"), u"x\r\n");
+}
+
+TEST(LineComments, KeepWholeLineKeepsOnlyCommentsAtTheFirstColumn) {
+    EliminationOptions o;
+    o.KeepWholeLineComments = true;
+    EXPECT_EQ(Strip(u"x\r\n; whole\r\n  ; indented\r\nnop ; x\r\n", o),
+              u"x\r\n; whole\r\n  \r\nnop \r\n");
+}
+
+TEST(LineComments, KeepAllKeepsEveryComment) {
+    EliminationOptions o;
+    o.KeepAllLineComments = true;
+    EXPECT_EQ(Strip(u"x ; a\r\n; b\r\n", o), u"x ; a\r\n; b\r\n");
+}
+
+TEST(LineComments, MarkersAreCaseSensitive) {
+    EliminationOptions o;
+    o.LineCommentLeader = u"REM";
+    EXPECT_EQ(Strip(u"x rem a\r\ny REM b\r\n", o), u"x rem a\r\ny \r\n");
+}
+
+TEST(LineComments, ALineLeaderThatPrefixesTheBlockLeaderWins) {
+    EliminationOptions o;
+    o.LineCommentLeader = u"/";
+    EXPECT_EQ(Strip(u"x /* a */ y\r\nz", o), u"x \r\nz");
+}
+
+TEST(BlockComments, ARemovedBlockJoinsTheTextAroundIt) {
+    EXPECT_EQ(Strip(u"x\r\na /* x */ b"), u"x\r\na  b");
+    EXPECT_EQ(Strip(u"x\r\na /* one\r\ntwo\r\nthree */ b\r\n"), u"x\r\na  b\r\n");
+}
+
+TEST(BlockComments, ALeaderWithoutTerminatorIsText) {
+    EXPECT_EQ(Strip(u"x /*"), u"x /*");
+    EXPECT_EQ(Strip(u"x /* open ; note"), u"x /* open \r\n");
+}
+
+TEST(BlockComments, ALineCommentInsideSwallowsATerminator) {
+    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc */ d"), u"x  d");
+    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc d"), u"x ");
+}
+
+TEST(BlockComments, ATerminatorOverlappingTheLeaderCounts) {
+    EXPECT_EQ(Strip(u"x/*/ and more"), u"x");
+}
+
+TEST(BlockComments, QuotesInsideACommentWithEqualStringMarkers) {
+    // The quote is its own terminator, so the quoted "*/" still closes the comment.
+    EXPECT_EQ(Strip(u"x /* a \"*/\" b"), u"x \" b");
+}
+
+TEST(BlockComments, AStringInsideACommentHidesATerminatorWhenItsMarkersDiffer) {
+    EliminationOptions o;
+    o.StringLeader = u"<";
+    o.StringTerminator = u">";
+    EXPECT_EQ(Strip(u"x /* <*/> */ y", o), u"x  y");
+}
+
+TEST(BlockComments, KeepAllKeepsWhatTheCommentSwallowed) {
+    EliminationOptions o;
+    o.KeepAllBlockComments = true;
+    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc */ d", o), u"x /* a ; b */\r\nc */ d");
+}
+
+TEST(Strings, MarkersInsideAStringAreText) {
+    EXPECT_EQ(Strip(u"x \";/*\" ; c\r\n"), u"x \";/*\" \r\n");
+}
+
+TEST(Strings, WithStringsIgnoredOffTheLeaderStartsNothing) {
+    EliminationOptions o;
+    o.IgnoreMarkersInStrings = false;
+    EXPECT_EQ(Strip(u"x \";\" y\r\nz", o), u"x \"\r\nz");
+}
+
+TEST(Strings, AStringMustCloseOnItsLine) {
+    EXPECT_EQ(Strip(u"x \"open ; c\r\n\"y"), u"x \"open \r\n\"y");
+    // With no further line break in the text, a closing quote anywhere will do.
+    EXPECT_EQ(Strip(u"x\r\n\"a;b\""), u"x\r\n\"a;b\"");
+}
+
+TEST(EmptyMarkers, AnEmptyMarkerDisablesItsConstruct) {
+    const std::u16string text = u"x ; a\r\n/* b */ \";\"\r\n";
+    EliminationOptions noLine;
+    noLine.LineCommentLeader.clear();
+    EXPECT_EQ(Strip(text, noLine), u"x ; a\r\n \";\"\r\n");
+    EliminationOptions noBlock;
+    noBlock.BlockCommentTerminator.clear();
+    EXPECT_EQ(Strip(text, noBlock), u"x \r\n/* b */ \";\"\r\n");
+    EliminationOptions noString;
+    noString.StringLeader.clear();
+    EXPECT_EQ(Strip(text, noString), u"x \r\n \"\r\n");
+}
+
+TEST(LineFeedTexts, ACommentEndsAtALineFeedWhenThatIsTheLineBreak) {
+    const std::u16string text = u"x\nmov a ; c\nnop ; d\n";
+    EXPECT_EQ(engine::EliminateComments(text, {}, u"\n"), u"x\nmov a \nnop \n");
+    // Read with CR LF, the lone line feeds are ordinary: the first comment runs to the end.
+    EXPECT_EQ(Strip(text), u"x\nmov a \r\n");
+}
+
+TEST(LinearTime, PathologicalMegabyteTextsFinish) {
+    // A quadratic scan would take minutes on each of these; the test's timeout catches it.
+    const std::size_t n = 1 << 20;
+    const std::u16string quotes(n, u'"');
+    const std::u16string semicolons(n, u';');
+    std::u16string leaders, terminators, openString = u"\"";
+    for (std::size_t i = 0; i < n / 2; ++i) {
+        leaders += u"/*";
+        terminators += u"*/";
+        openString += u"a";
+    }
+    const std::u16string* texts[] = {&quotes, &semicolons, &leaders, &terminators, &openString};
+    for (const std::u16string* text : texts) {
+        for (std::u16string_view lineBreak : {u"\r\n", u"\n"}) {
+            const std::u16string out =
+                testing_text::Clean(*text, EliminationOptions{}, lineBreak);
+            EXPECT_LE(out.size(), text->size() + 2);
+        }
+    }
+    EXPECT_EQ(Strip(quotes), quotes);
+    EXPECT_EQ(Strip(openString), openString);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "EliminationOptions.h"
+
+/// A deliberately literal, slow rendering of the two passes: a remaining text cut from the front,
+/// every search over the whole rest. It exists only to check the engine against.
+namespace literal {
+
+struct ProgressLog {
+    std::size_t maximum = 0;
+    std::vector<std::size_t> values;
+    int finishes = 0;
+};
+
+std::u16string EliminateComments(const std::u16string& input, const engine::EliminationOptions& o,
+                                 const std::u16string& lineBreak, ProgressLog* log);
+
+std::u16string TidyWhitespace(const std::u16string& input, const engine::EliminationOptions& o,
+                              const std::u16string& lineBreak);
+
+}  // namespace literal
