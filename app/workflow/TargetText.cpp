@@ -1,0 +1,50 @@
+#include "TargetText.h"
+
+#include "Passes.h"
+
+namespace workflow {
+namespace {
+
+// The blocks are typed with CR LF; a text whose lines end in LF alone gets them with LF.
+std::u16string WithLineBreak(std::u16string_view block, std::u16string_view lineBreak) {
+    std::u16string out;
+    out.reserve(block.size());
+    for (std::size_t at = 0; at < block.size();) {
+        if (block.substr(at).starts_with(engine::kCrLf)) {
+            out += lineBreak;
+            at += engine::kCrLf.size();
+        } else {
+            out += block[at++];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
+                              std::u16string_view lineBreak, engine::ProgressSink* progress) {
+    std::u16string text = engine::TidyWhitespace(
+        engine::EliminateComments(source, options, lineBreak, progress), options, lineBreak);
+    if (options.AddHeader) {
+        text.insert(0, WithLineBreak(options.HeaderText, lineBreak));
+    }
+    if (options.AddFooter) {
+        text += WithLineBreak(options.FooterText, lineBreak);
+    }
+    return text;
+}
+
+QString TargetPathFor(const QString& sourcePath, bool addExtension, const QString& extension) {
+    return addExtension ? sourcePath + extension : sourcePath;
+}
+
+QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype sourceLength,
+                       const QString& targetName, qsizetype targetLength) {
+    // One multi-argument pass, so that a "%3" inside a file name is never substituted.
+    return QStringLiteral("%1:  %2(字符数=%3)  ==>  %4(字符数=%5)")
+        .arg(QString::number(number), sourceName, QString::number(sourceLength), targetName,
+             QString::number(targetLength));
+}
+
+}  // namespace workflow

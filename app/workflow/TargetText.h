@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+#include "EliminationOptions.h"
+#include "Progress.h"
+
+namespace workflow {
+
+/// The target text of a source text: both passes with the text's line break, then the header and
+/// footer when the options ask for them, their line breaks made the text's own.
+std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
+                              std::u16string_view lineBreak,
+                              engine::ProgressSink* progress = nullptr);
+
+/// Where the target of `sourcePath` goes: the source path with the extension appended unchanged
+/// when `addExtension` is on, the source path itself otherwise.
+QString TargetPathFor(const QString& sourcePath, bool addExtension, const QString& extension);
+
+/// One file line of the batch report, without its line break, e.g.
+/// "1:  MAIN.ASM(字符数=812)  ==>  MAIN.ASM.TX_(字符数=305)".
+QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype sourceLength,
+                       const QString& targetName, qsizetype targetLength);
+
+}  // namespace workflow

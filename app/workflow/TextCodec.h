@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+/// Bytes of a text file to characters and back, without loss. Files are GBK (code page 936), or
+/// UTF-8 when their bytes say so. A byte that does not decode becomes one reserved character
+/// (U+F780 + byte - 0x80) and is written back as that same byte, so any file survives a read and
+/// a write unchanged.
+namespace codec {
+
+enum class TextEncoding { Gbk, Utf8, Utf8WithBom };
+
+struct DecodedText {
+    std::u16string text;
+    TextEncoding encoding = TextEncoding::Gbk;
+};
+
+/// UTF-8 when the bytes start with a byte-order mark, or are valid UTF-8 holding a non-ASCII
+/// byte; GBK otherwise.
+TextEncoding DetectEncoding(std::string_view bytes);
+
+/// Decodes in the detected encoding; the byte-order mark is not part of the text.
+DecodedText Decode(std::string_view bytes);
+
+std::u16string DecodeGbk(std::string_view bytes);
+std::u16string DecodeUtf8(std::string_view bytes);
+
+/// Encodes `text`; a character the encoding cannot hold is written as "?" and counted in
+/// `unrepresentable` when given.
+std::string Encode(std::u16string_view text, TextEncoding encoding,
+                   std::size_t* unrepresentable = nullptr);
+
+/// The line break of a text for the passes: CR LF when the text holds one or holds no LF at all,
+/// LF otherwise.
+std::u16string_view LineBreakOf(std::u16string_view text);
+
+/// The first and last reserved characters that stand for undecodable bytes 0x80 to 0xFF.
+inline constexpr char16_t kFirstRawByte = 0xF780;
+inline constexpr char16_t kLastRawByte = 0xF7FF;
+
+}  // namespace codec

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "TextCodec.h"
+
+namespace workflow {
+
+/// A source file as loaded: its exact text, the encoding it was read in (its target is written
+/// in the same one), its line break for the passes, and its size on disk.
+struct SourceFile {
+    std::u16string text;
+    codec::TextEncoding encoding = codec::TextEncoding::Gbk;
+    std::u16string lineBreak = u"\r\n";
+    qint64 byteSize = 0;
+};
+
+/// A read that either gave a file or a short reason why not.
+struct ReadOutcome {
+    std::optional<SourceFile> file;
+    QString error;
+};
+
+/// Reads a whole regular file. An empty file is recognised by its size and not read.
+ReadOutcome ReadSourceFile(const QString& path);
+
+/// Decodes bytes that came from elsewhere (standard input) as a file's bytes would be.
+SourceFile SourceFromBytes(std::string_view bytes);
+
+/// What a write did: an empty error on success, and how many characters the encoding could not
+/// hold (each written as "?").
+struct WriteOutcome {
+    QString error;
+    std::size_t unrepresentable = 0;
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// Writes `text` to `path` without ever leaving a damaged file: it goes to a temporary file in the
+/// same folder, is flushed to disk, then renamed over the target. On failure the old target is
+/// untouched. An existing target keeps its mode bits; a symbolic link keeps pointing at the file it
+/// names, which is replaced. No folder is created.
+WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
+                             codec::TextEncoding encoding);
+
+}  // namespace workflow

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../workflow/TempFolder.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+// Runs the program as a separate process; `unprivileged` runs it as "nobody" when we are root.
+Outcome Strip(const QStringList& arguments, const QByteArray& input = {}, bool unprivileged = false) {
+    QProcess process;
+    QString program = QStringLiteral(QINGYAN_STRIP_PATH);
+    QStringList args = arguments;
+    if (unprivileged && geteuid() == 0) {
+        args.prepend(program);
+        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + args;
+        program = QStringLiteral("setpriv");
+    }
+    process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+constexpr char kGbkSource[] =
+    "; \xB1\xEA\xCC\xE2\r\n"                     // ; 标题
+    "\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n"        // ; 装入
+    "\r\n"
+    "\tDT \"a;b\"  ; \xB1\xED\r\n";              // ; 表
+constexpr char kGbkTarget[] = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n\tDT \"a;b\"\r\n";
+
+TEST(StripCli, SavesAGbkTargetBesideTheSourceAndLeavesTheSource) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", kGbkSource);
+    const Outcome run = Strip({source});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(TempFolder::Read(source + ".TX_"), QByteArray(kGbkTarget));
+    EXPECT_EQ(TempFolder::Read(source), QByteArray(kGbkSource));
+}
+
+TEST(StripCli, Utf8FilesKeepTheirEncodingMarkAndLineFeeds) {
+    TempFolder folder;
+    const QString plain = folder.Write("B.ASM", "x ; \xE6\xB3\xA8\nnop ; y\n");
+    const QString marked = folder.Write("C.ASM", "\xEF\xBB\xBFx ; \xE6\xB3\xA8\r\n\xE4\xB8\xAD\r\n");
+    const Outcome run = Strip({plain, marked});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(plain + ".TX_"), QByteArray("x\nnop\n"));
+    EXPECT_EQ(TempFolder::Read(marked + ".TX_"), QByteArray("\xEF\xBB\xBFx\r\n\xE4\xB8\xAD\r\n"));
+}
+
+TEST(StripCli, AnEmptyFileGivesAnEmptyTargetOrJustTheBlocks) {
+    TempFolder folder;
+    const QString empty = folder.Write("E.ASM", "");
+    EXPECT_EQ(Strip({empty}).status, 0);
+    EXPECT_TRUE(QFileInfo::exists(empty + ".TX_"));
+    EXPECT_EQ(TempFolder::Read(empty + ".TX_"), QByteArray());
+    EXPECT_EQ(Strip({"--set", "AddFooter=1", "--set", "FooterText=;end\\r\\n", empty}).status, 0);
+    EXPECT_EQ(TempFolder::Read(empty + ".TX_"), QByteArray(";end\r\n"));
+}
+
+TEST(StripCli, AFileThatCannotBeReadFailsAndTheOthersGoOn) {
+    TempFolder folder;
+    const QString locked = folder.Write("LOCKED.ASM", "nop ; x\r\n");
+    const QString good = folder.Write("GOOD.ASM", "nop ; x\r\n");
+    chmod(QFile::encodeName(locked).constData(), 0);
+    chmod(QFile::encodeName(folder.Root()).constData(), 0777);
+    const Outcome run = Strip({locked, folder.Path("MISSING.ASM"), good}, {}, true);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(locked + ": 无法读取: 没有读取权限")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("MISSING.ASM: 无法读取: 文件不存在")) << run.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(good + ".TX_"), QByteArray("nop\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
+}
+
+TEST(StripCli, ATargetInAMissingFolderFailsWithoutCreatingIt) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", kGbkSource);
+    const Outcome run = Strip({"--extension", "/none/T", source});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("无法保存: 目标文件夹不存在")) << run.err.toStdString();
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+}
+
+TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", kGbkSource);
+    chmod(QFile::encodeName(source).constData(), 0604);
+    const Outcome run = Strip({"--no-extension", "--verbose", source});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(TempFolder::Read(source), QByteArray(kGbkTarget));
+    EXPECT_EQ(QFileInfo(source).permissions(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                  QFileDevice::WriteUser | QFileDevice::ReadOther);
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+    EXPECT_EQ(QString::fromUtf8(run.out), "1:  A.ASM(字符数=42)  ==>  A.ASM(字符数=30)\n");
+}
+
+TEST(StripCli, StandardInputToStandardOutput) {
+    const Outcome run = Strip({"--set", "LineCommentLeader=//", "-"}, "int x; // c\nint y;\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, QByteArray("int x;\nint y;\n"));
+}
+
+TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", kGbkSource);
+    for (const QStringList& args :
+         {QStringList{"--set", "Nope=1", source}, QStringList{"--set", "AddHeader=yes", source},
+          QStringList{"--set", "StringLeader=\\q", source}, QStringList{"--set", "AddHeader", source},
+          QStringList{"--bogus", source}, QStringList{}}) {
+        const Outcome run = Strip(args);
+        EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "TargetText.h"
+
+using engine::EliminationOptions;
+using workflow::MakeTargetText;
+
+namespace {
+
+TEST(MakeTargetText, AddsHeaderAndFooterAfterBothPasses) {
+    EliminationOptions o;
+    o.AddHeader = true;
+    o.AddFooter = true;
+    o.HeaderText = u"; head \r\n";
+    o.FooterText = u"; foot\r\n";
+    EXPECT_EQ(MakeTargetText(u"x\r\nnop ; c\r\n\r\n", o, u"\r\n"),
+              u"; head \r\nx\r\nnop\r\n; foot\r\n");
+}
+
+TEST(MakeTargetText, BlocksTakeTheLineBreakOfALineFeedText) {
+    EliminationOptions o;
+    o.AddHeader = true;
+    o.HeaderText = u";a\r\n;b\r\n";
+    EXPECT_EQ(MakeTargetText(u"x ; c\ny\n", o, u"\n"), u";a\n;b\nx\ny\n");
+}
+
+TEST(TargetPathFor, AppendsTheExtensionUnchanged) {
+    EXPECT_EQ(workflow::TargetPathFor("/src/A.ASM", true, ".TX_"), "/src/A.ASM.TX_");
+    EXPECT_EQ(workflow::TargetPathFor("/src/A.ASM", true, "BAK"), "/src/A.ASMBAK");
+    EXPECT_EQ(workflow::TargetPathFor("/src/A.ASM", true, ""), "/src/A.ASM");
+    EXPECT_EQ(workflow::TargetPathFor("/src/A.ASM", false, ".TX_"), "/src/A.ASM");
+}
+
+TEST(ReportFileLine, ReadsAsTheBatchReportShowsIt) {
+    EXPECT_EQ(workflow::ReportFileLine(1, "MAIN.ASM", 812, "MAIN.ASM.TX_", 305),
+              QStringLiteral("1:  MAIN.ASM(字符数=812)  ==>  MAIN.ASM.TX_(字符数=305)"));
+    EXPECT_EQ(workflow::ReportFileLine(12, "A%3.ASM", 0, "A%3.ASM", 0),
+              QStringLiteral("12:  A%3.ASM(字符数=0)  ==>  A%3.ASM(字符数=0)"));
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+// qingyan-strip: what the window's 自动 does, for scripts and build pipelines. Each FILE is cleaned
+// with the options and saved beside itself as FILE plus the extension; "-" is standard input to
+// standard output.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <tuple>
+
+#include "OptionFields.h"
+#include "TargetText.h"
+#include "TextFile.h"
+
+namespace {
+
+constexpr int kFileFailed = 1;
+constexpr int kBadUsage = 2;
+
+void Print(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+bool WriteAll(std::FILE* stream, const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() &&
+           std::fflush(stream) == 0;
+}
+
+// A block file's text with CR LF line breaks, the form the window's blocks are typed in.
+std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error) {
+    workflow::ReadOutcome read = workflow::ReadSourceFile(path);
+    if (!read.file) {
+        error = path + QStringLiteral(": ") + read.error;
+        return std::nullopt;
+    }
+    std::u16string text = std::move(read.file->text);
+    if (read.file->lineBreak == u"\n") {
+        std::u16string crlf;
+        for (char16_t c : text) {
+            crlf += c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+        }
+        text = std::move(crlf);
+    }
+    return text;
+}
+
+struct Settings {
+    engine::EliminationOptions options;
+    QStringList files;
+    bool toStdout = false;
+    bool verbose = false;
+};
+
+// Fills `settings` from the command line; returns false with the reason in `error`.
+bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString& error) {
+    engine::EliminationOptions& o = settings.options;
+    if (parser.isSet(QStringLiteral("extension"))) {
+        o.AddTargetExtension = true;
+        o.TargetExtension = parser.value(QStringLiteral("extension")).toStdU16String();
+    }
+    if (parser.isSet(QStringLiteral("no-extension"))) {
+        o.AddTargetExtension = false;
+    }
+    for (const auto& [flag, add, text] :
+         {std::tuple{QStringLiteral("header-file"), &engine::EliminationOptions::AddHeader,
+                     &engine::EliminationOptions::HeaderText},
+          std::tuple{QStringLiteral("footer-file"), &engine::EliminationOptions::AddFooter,
+                     &engine::EliminationOptions::FooterText}}) {
+        if (parser.isSet(flag)) {
+            std::optional<std::u16string> block = ReadBlockFile(parser.value(flag), error);
+            if (!block) {
+                return false;
+            }
+            o.*add = true;
+            o.*text = std::move(*block);
+        }
+    }
+    for (const QString& assignment : parser.values(QStringLiteral("set"))) {
+        const qsizetype equals = assignment.indexOf(u'=');
+        if (equals < 0) {
+            error = QStringLiteral("--set 需要 FIELD=VALUE: ") + assignment;
+            return false;
+        }
+        error = tools::AssignOptionField(o, assignment.left(equals), assignment.mid(equals + 1));
+        if (!error.isEmpty()) {
+            return false;
+        }
+    }
+    settings.files = parser.positionalArguments();
+    settings.toStdout = parser.isSet(QStringLiteral("stdout"));
+    settings.verbose = parser.isSet(QStringLiteral("verbose"));
+    if (settings.files.isEmpty()) {
+        error = QStringLiteral("没有给出文件");
+        return false;
+    }
+    return true;
+}
+
+// Cleans one file (or standard input for "-"); returns false after saying why on stderr.
+bool ProcessOne(const QString& path, const Settings& settings, qsizetype& processed) {
+    const engine::EliminationOptions& o = settings.options;
+    const bool fromStdin = path == u"-";
+    workflow::SourceFile source;
+    if (fromStdin) {
+        const std::string bytes{std::istreambuf_iterator<char>(std::cin), {}};
+        source = workflow::SourceFromBytes(bytes);
+    } else {
+        workflow::ReadOutcome read = workflow::ReadSourceFile(path);
+        if (!read.file) {
+            Print(stderr, QStringLiteral("qingyan-strip: %1: 无法读取: %2").arg(path, read.error));
+            return false;
+        }
+        source = std::move(*read.file);
+    }
+
+    const std::u16string target = workflow::MakeTargetText(source.text, o, source.lineBreak);
+    const QString extension = QString::fromStdU16String(o.TargetExtension);
+    const QString targetPath = workflow::TargetPathFor(path, o.AddTargetExtension, extension);
+    std::size_t unrepresentable = 0;
+    if (fromStdin || settings.toStdout) {
+        if (!WriteAll(stdout, codec::Encode(target, source.encoding, &unrepresentable))) {
+            Print(stderr, QStringLiteral("qingyan-strip: 无法写入标准输出"));
+            return false;
+        }
+    } else {
+        const workflow::WriteOutcome written =
+            workflow::WriteTargetFile(targetPath, target, source.encoding);
+        if (!written.ok()) {
+            Print(stderr, QStringLiteral("qingyan-strip: %1: 无法保存: %2").arg(targetPath, written.error));
+            return false;
+        }
+        unrepresentable = written.unrepresentable;
+    }
+    if (unrepresentable > 0) {
+        Print(stderr, QStringLiteral("qingyan-strip: %1: 警告: %2个字符无法用文件的编码表示,已写为?")
+                          .arg(path, QString::number(unrepresentable)));
+    }
+    ++processed;
+    if (settings.verbose) {
+        const QString name = fromStdin ? path : QFileInfo(path).fileName();
+        const QString targetName = fromStdin ? path : QFileInfo(targetPath).fileName();
+        Print(settings.toStdout || fromStdin ? stderr : stdout,
+              workflow::ReportFileLine(processed, name, static_cast<qsizetype>(source.text.size()),
+                                       targetName, static_cast<qsizetype>(target.size())));
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("12.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("消除源程序中的注释,并将目标文件保存为 FILE 加扩展名(默认 .TX_)。\n"
+                       "FILE 为 - 时读标准输入,写标准输出。\n\n选项字段(--set):\n  ") +
+        tools::OptionFieldNames());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("set"), QStringLiteral("设置选项字段,例如 LineCommentLeader=//;可重复,最后生效。"),
+         QStringLiteral("FIELD=VALUE")},
+        {QStringLiteral("extension"), QStringLiteral("目标文件的附加扩展名。"), QStringLiteral("EXT")},
+        {QStringLiteral("no-extension"), QStringLiteral("不加扩展名:目标文件覆盖源文件。")},
+        {QStringLiteral("header-file"), QStringLiteral("从文件读取文件头并添加。"), QStringLiteral("FILE")},
+        {QStringLiteral("footer-file"), QStringLiteral("从文件读取文件尾并添加。"), QStringLiteral("FILE")},
+        {QStringLiteral("stdout"), QStringLiteral("将目标文本写到标准输出,不保存文件。")},
+        {QStringLiteral("verbose"), QStringLiteral("为每个文件打印一行处理报告。")},
+    });
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件"), QStringLiteral("FILE..."));
+    if (!parser.parse(QCoreApplication::arguments())) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") + parser.errorText());
+        return kBadUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        parser.showHelp(0);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion();
+    }
+
+    Settings settings;
+    QString error;
+    if (!ReadSettings(parser, settings, error)) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") + error);
+        Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
+        return kBadUsage;
+    }
+    int status = 0;
+    qsizetype processed = 0;
+    for (const QString& path : settings.files) {
+        if (!ProcessOne(path, settings, processed)) {
+            status = kFileFailed;
+        }
+    }
+    return status;
+}
