@@ -2,6 +2,7 @@
 
 #include "MarkerFinder.h"
 #include "Passes.h"
+#include "VectorState.h"
 
 namespace engine {
 namespace {
@@ -34,12 +35,14 @@ public:
         if (progress) {
             progress->Start(maximum);
         }
+        ClearUpperVectorState();
         while (pos_ < text_.size()) {
             if (!TakeString() && !TakeLineComment() && !TakeBlockComment()) {
                 TakeOrdinaryRun();
             }
             if (progress) {
                 progress->SetValue(maximum - (text_.size() - pos_));
+                ClearUpperVectorState();  // the listener may have run AVX code
             }
         }
         if (progress) {

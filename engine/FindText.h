@@ -1,14 +1,37 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace engine {
 
-/// The first position >= `from` at which `marker` starts in `text`, or npos; like
-/// std::u16string_view::find, but it looks for the marker's first unit with memchr, which
-/// reads many bytes per cycle, where the library walks the text one unit at a time.
+/// The first position in [from, end) holding `unit`, or npos. This is the engine's hot loop: with
+/// SSE2 (every x86-64 processor) it compares eight units at a time, inline, which suits both the
+/// short hops from one marker to the next within a line and the long runs of a large file.
+inline std::size_t FindUnit(const char16_t* data, std::size_t from, std::size_t end,
+                            char16_t unit) {
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
+    for (; at + 8 <= end; at += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted));
+        if (hits != 0) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits))) / 2;
+        }
+    }
+#endif
+    const char16_t* hit = std::find(data + at, data + end, unit);
+    return hit == data + end ? std::u16string_view::npos : static_cast<std::size_t>(hit - data);
+}
+
+/// The first position >= `from` at which `marker` starts in `text`, or npos, as
+/// std::u16string_view::find gives it, only faster.
 inline std::size_t FindText(std::u16string_view text, std::u16string_view marker,
                             std::size_t from = 0) {
     constexpr std::size_t npos = std::u16string_view::npos;
@@ -18,26 +41,13 @@ inline std::size_t FindText(std::u16string_view text, std::u16string_view marker
     if (from >= text.size() || text.size() - from < marker.size()) {
         return npos;
     }
-    const char16_t first = marker.front();
-    unsigned char firstByte;
-    std::memcpy(&firstByte, &first, 1);  // whichever byte of the unit comes first in memory
-    const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t lastStart = text.size() - marker.size();
-    std::size_t byte = from * sizeof(char16_t);
-    const std::size_t endByte = (lastStart + 1) * sizeof(char16_t);
-    while (byte < endByte) {
-        const void* hit = std::memchr(base + byte, firstByte, endByte - byte);
-        if (hit == nullptr) {
-            return npos;
+    const std::size_t candidates = text.size() - marker.size() + 1;
+    while (from < candidates) {
+        const std::size_t at = FindUnit(text.data(), from, candidates, marker.front());
+        if (at == npos || text.substr(at, marker.size()) == marker) {
+            return at;
         }
-        const std::size_t hitByte = static_cast<const unsigned char*>(hit) - base;
-        if (hitByte % sizeof(char16_t) == 0) {
-            const std::size_t at = hitByte / sizeof(char16_t);
-            if (text[at] == first && text.substr(at, marker.size()) == marker) {
-                return at;
-            }
-        }
-        byte = hitByte + 1;
+        from = at + 1;
     }
     return npos;
 }

@@ -25,4 +25,9 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
                               std::u16string_view lineBreak = kCrLf);
 
+/// The same as TidyWhitespace, done in the text's own memory: for large texts, where a second
+/// buffer would cost as much as the work.
+void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
+                           std::u16string_view lineBreak = kCrLf);
+
 }  // namespace engine

@@ -1,5 +1,8 @@
+#include <algorithm>
+
 #include "FindText.h"
 #include "Passes.h"
+#include "VectorState.h"
 
 namespace engine {
 namespace {
@@ -10,45 +13,73 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 }  // namespace
 
-std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
-                              std::u16string_view lineBreak) {
+void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
+                           std::u16string_view lineBreak) {
     if (options.KeepSurplusBlanks) {
-        return std::u16string(text);
+        return;
     }
     if (lineBreak.empty()) {
         lineBreak = kCrLf;
     }
-    std::u16string output;
-    output.reserve(text.size() + lineBreak.size());
-    // Lines that need no change are not copied one by one: they pile up in [copyFrom, pos) and
-    // go out in one append when a line that must change, or the end, is reached.
+    ClearUpperVectorState();
+    // The result is built at the front of the text itself: `kept` is its length so far. It never
+    // passes the line being read, so nothing is overwritten before it has been read. Lines that
+    // need no change pile up in [copyFrom, pos) and move in one piece.
+    char16_t* const data = text.data();
+    const std::u16string_view view(text);
+    std::size_t kept = 0;
     std::size_t copyFrom = 0;
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t found = FindText(text, lineBreak, pos);
-        const std::size_t lineEnd = found == npos ? text.size() : found;
-        const std::size_t next = found == npos ? text.size() : found + lineBreak.size();
-        std::u16string_view line = text.substr(pos, lineEnd - pos);
-
-        const bool unchanged = found != npos && !line.empty() && !IsBlank(line.back()) &&
+    const auto keep = [&](std::size_t from, std::size_t length) {
+        if (from != kept) {
+            std::copy(data + from, data + from + length, data + kept);
+        }
+        kept += length;
+    };
+    while (pos < view.size()) {
+        const std::size_t found = FindText(view, lineBreak, pos);
+        if (found == npos) {
+            break;  // the last line has no line break; it is dealt with below
+        }
+        const std::size_t next = found + lineBreak.size();
+        std::u16string_view line = view.substr(pos, found - pos);
+        const bool unchanged = !line.empty() && !IsBlank(line.back()) &&
                                (options.KeepLeadingSpaces || !IsBlank(line.front()));
         if (!unchanged) {
-            output.append(text.substr(copyFrom, pos - copyFrom));
+            keep(copyFrom, pos - copyFrom);
             const std::size_t last = line.find_last_not_of(u" \t");
             line = line.substr(0, last == npos ? 0 : last + 1);
             if (!options.KeepLeadingSpaces) {
                 line.remove_prefix(std::min(line.find_first_not_of(u" \t"), line.size()));
             }
             if (!line.empty()) {
-                output.append(line);
-                output.append(lineBreak);
+                keep(static_cast<std::size_t>(line.data() - data), line.size());
+                keep(found, lineBreak.size());
             }
             copyFrom = next;
         }
         pos = next;
     }
-    output.append(text.substr(copyFrom, pos - copyFrom));
-    return output;
+    keep(copyFrom, pos - copyFrom);
+
+    std::u16string_view last = view.substr(pos);
+    const std::size_t lastBlank = last.find_last_not_of(u" \t");
+    last = last.substr(0, lastBlank == npos ? 0 : lastBlank + 1);
+    if (!options.KeepLeadingSpaces) {
+        last.remove_prefix(std::min(last.find_first_not_of(u" \t"), last.size()));
+    }
+    keep(static_cast<std::size_t>(last.data() - data), last.size());
+    text.resize(kept);
+    if (!last.empty()) {
+        text += lineBreak;  // every kept line ends with a line break, the last one too
+    }
+}
+
+std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
+                              std::u16string_view lineBreak) {
+    std::u16string tidied(text);
+    TidyWhitespaceInPlace(tidied, options, lineBreak);
+    return tidied;
 }
 
 }  // namespace engine

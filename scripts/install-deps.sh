@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-arphic-uming fonts-wqy-microhei
 )
+# The benchmark scripts also time whole commands.
+[ "${1:-}" = "--bench" ] && packages+=(hyperfine)
 
 missing=()
 for package in "${packages[@]}"; do

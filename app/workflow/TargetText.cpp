@@ -24,8 +24,8 @@ std::u16string WithLineBreak(std::u16string_view block, std::u16string_view line
 
 std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
                               std::u16string_view lineBreak, engine::ProgressSink* progress) {
-    std::u16string text = engine::TidyWhitespace(
-        engine::EliminateComments(source, options, lineBreak, progress), options, lineBreak);
+    std::u16string text = engine::EliminateComments(source, options, lineBreak, progress);
+    engine::TidyWhitespaceInPlace(text, options, lineBreak);
     if (options.AddHeader) {
         text.insert(0, WithLineBreak(options.HeaderText, lineBreak));
     }

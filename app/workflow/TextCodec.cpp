@@ -1,9 +1,12 @@
 #include "TextCodec.h"
 
+#include "VectorState.h"
+
 #include <iconv.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace codec {
@@ -109,46 +112,32 @@ std::size_t Utf8Sequence(std::string_view bytes, std::size_t at, char32_t& cp) {
     return length;
 }
 
-// Copies the run of ASCII bytes at `at` and returns where it ends: the common case, kept tight.
-std::size_t WidenAscii(std::string_view bytes, std::size_t at, std::u16string& out) {
-    std::size_t end = at;
-    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) {
-        ++end;
+// Non-ASCII units of a text: a bound for how much longer than the text its encoding can be.
+std::size_t NonAsciiUnits(std::u16string_view text) {
+    std::size_t count = 0;
+    for (char16_t c : text) {
+        count += c >= 0x80;
     }
-    const std::size_t start = out.size();
-    out.resize(start + (end - at));
-    for (std::size_t i = at; i < end; ++i) {
-        out[start + (i - at)] = static_cast<unsigned char>(bytes[i]);
-    }
-    return end;
+    return count;
 }
 
-std::size_t NarrowAscii(std::u16string_view text, std::size_t at, std::string& out) {
-    std::size_t end = at;
-    while (end < text.size() && text[end] < 0x80) {
-        ++end;
-    }
-    const std::size_t start = out.size();
-    out.resize(start + (end - at));
-    for (std::size_t i = at; i < end; ++i) {
-        out[start + (i - at)] = static_cast<char>(text[i]);
-    }
-    return end;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
+char* PutUtf8(char32_t cp, char* out) {
     if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
+        *out++ = static_cast<char>(0xC0 | cp >> 6);
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        *out++ = static_cast<char>(0xE0 | cp >> 12);
+        *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        *out++ = static_cast<char>(0xF0 | cp >> 18);
+        *out++ = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
     }
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    return out;
 }
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
@@ -173,58 +162,78 @@ TextEncoding DetectEncoding(std::string_view bytes) {
     return nonAscii ? TextEncoding::Utf8 : TextEncoding::Gbk;
 }
 
+// Both decoders write through a pointer into a buffer sized for the worst case (one character
+// per byte) and cut it to size at the end: no capacity check per character.
 std::u16string DecodeGbk(std::string_view bytes) {
+    engine::ClearUpperVectorState();
     const GbkTables& gbk = GbkTables::Get();
-    std::u16string out;
-    out.reserve(bytes.size());
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        at = WidenAscii(bytes, at, out);
-        if (at == bytes.size()) {
+    std::u16string out(bytes.size(), u'\0');
+    char16_t* dst = out.data();
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = src + bytes.size();
+    while (src < end) {
+        // Sources are mostly ASCII: widen eight bytes at a time while none has its top bit set.
+        std::uint64_t eight;
+        while (end - src >= 8 && (std::memcpy(&eight, src, 8), (eight & 0x8080808080808080u) == 0)) {
+            for (int i = 0; i < 8; ++i) {
+                dst[i] = src[i];
+            }
+            src += 8;
+            dst += 8;
+        }
+        if (src == end) {
             break;
         }
-        const auto lead = static_cast<unsigned char>(bytes[at]);
-        if (const char16_t c = gbk.Single(lead); c != 0) {
-            out += c;
-            at += 1;
-        } else if (at + 1 < bytes.size() &&
-                   gbk.Pair(lead, static_cast<unsigned char>(bytes[at + 1])) != 0) {
-            out += gbk.Pair(lead, static_cast<unsigned char>(bytes[at + 1]));
-            at += 2;
+        const unsigned char lead = *src;
+        if (lead < 0x80) {
+            *dst++ = lead;
+            src += 1;
+        } else if (const char16_t single = gbk.Single(lead); single != 0) {
+            *dst++ = single;
+            src += 1;
+        } else if (const char16_t pair = src + 1 < end ? gbk.Pair(lead, src[1]) : 0; pair != 0) {
+            *dst++ = pair;
+            src += 2;
         } else {
-            out += RawByteChar(lead);
-            at += 1;
+            *dst++ = RawByteChar(lead);
+            src += 1;
         }
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
     return out;
 }
 
 std::u16string DecodeUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
+    engine::ClearUpperVectorState();
+    std::u16string out(bytes.size(), u'\0');
+    char16_t* dst = out.data();
     std::size_t at = 0;
     while (at < bytes.size()) {
-        at = WidenAscii(bytes, at, out);
-        if (at == bytes.size()) {
-            break;
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x80) {
+            *dst++ = byte;
+            at += 1;
+            continue;
         }
         char32_t cp;
         const std::size_t length = Utf8Sequence(bytes, at, cp);
         if (length == 0 || IsRawByteChar(cp)) {
             // Undecodable, or a character that would read back as raw bytes: keep each byte.
-            for (std::size_t i = 0; i < std::max<std::size_t>(length, 1); ++i) {
-                out += RawByteChar(static_cast<unsigned char>(bytes[at + i]));
+            const std::size_t raw = std::max<std::size_t>(length, 1);
+            for (std::size_t i = 0; i < raw; ++i) {
+                *dst++ = RawByteChar(static_cast<unsigned char>(bytes[at + i]));
             }
-            at += std::max<std::size_t>(length, 1);
+            at += raw;
         } else if (cp >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            *dst++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *dst++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
             at += length;
         } else {
-            out += static_cast<char16_t>(cp);
+            *dst++ = static_cast<char16_t>(cp);
             at += length;
         }
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
     return out;
 }
 
@@ -243,47 +252,42 @@ DecodedText Decode(std::string_view bytes) {
 
 std::string Encode(std::u16string_view text, TextEncoding encoding,
                    std::size_t* unrepresentable) {
+    engine::ClearUpperVectorState();
     const GbkTables* gbk = encoding == TextEncoding::Gbk ? &GbkTables::Get() : nullptr;
+    const std::string_view mark = encoding == TextEncoding::Utf8WithBom ? kUtf8Bom : "";
+    // GBK takes at most two bytes a unit, UTF-8 at most three; ASCII always one.
+    std::string out(mark.size() + text.size() + NonAsciiUnits(text) * (gbk ? 1 : 2), '\0');
+    char* dst = std::copy(mark.begin(), mark.end(), out.data());
     std::size_t missing = 0;
-    std::string out;
-    out.reserve(text.size() + (encoding == TextEncoding::Utf8WithBom ? kUtf8Bom.size() : 0));
-    if (encoding == TextEncoding::Utf8WithBom) {
-        out += kUtf8Bom;
-    }
-    std::size_t at = 0;
-    while (at < text.size()) {
-        at = NarrowAscii(text, at, out);
-        if (at == text.size()) {
-            break;
-        }
+    for (std::size_t at = 0; at < text.size();) {
         const char16_t c = text[at++];
-        if (IsRawByteChar(c)) {
-            out += static_cast<char>(c - kFirstRawByte + 0x80);
+        if (c < 0x80) {
+            *dst++ = static_cast<char>(c);
+        } else if (IsRawByteChar(c)) {
+            *dst++ = static_cast<char>(c - kFirstRawByte + 0x80);
         } else if (gbk != nullptr) {
-            const std::uint16_t code = gbk->CodeOf(c);
-            if (code == 0) {
-                out += '?';
+            if (const std::uint16_t code = gbk->CodeOf(c); code > 0xFF) {
+                *dst++ = static_cast<char>(code >> 8);
+                *dst++ = static_cast<char>(code & 0xFF);
+            } else if (code != 0) {
+                *dst++ = static_cast<char>(code);
+            } else {
+                *dst++ = '?';
                 ++missing;
-                if (c >= 0xD800 && c <= 0xDBFF && at < text.size() && text[at] >= 0xDC00 &&
-                    text[at] <= 0xDFFF) {
+                if (IsHighSurrogate(c) && at < text.size() && IsLowSurrogate(text[at])) {
                     ++at;  // one character outside the BMP is one "?"
                 }
-            } else if (code > 0xFF) {
-                out += static_cast<char>(code >> 8);
-                out += static_cast<char>(code & 0xFF);
-            } else {
-                out += static_cast<char>(code);
             }
-        } else if (c >= 0xD800 && c <= 0xDBFF && at < text.size() && text[at] >= 0xDC00 &&
-                   text[at] <= 0xDFFF) {
-            AppendUtf8(0x10000 + ((c - 0xD800) << 10) + (text[at++] - 0xDC00), out);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            out += '?';  // a lone surrogate has no UTF-8 form
+        } else if (IsHighSurrogate(c) && at < text.size() && IsLowSurrogate(text[at])) {
+            dst = PutUtf8(0x10000 + ((c - 0xD800) << 10) + (text[at++] - 0xDC00), dst);
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            *dst++ = '?';  // a lone surrogate has no UTF-8 form
             ++missing;
         } else {
-            AppendUtf8(c, out);
+            dst = PutUtf8(c, dst);
         }
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
     if (unrepresentable != nullptr) {
         *unrepresentable = missing;
     }

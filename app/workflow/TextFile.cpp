@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,9 +97,6 @@ WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
         return {QStringLiteral("没有在目标文件夹中写入的权限"), 0};
     }
 
-    WriteOutcome outcome;
-    const std::string bytes = codec::Encode(text, encoding, &outcome.unrepresentable);
-
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
         return {ReasonOf(file), 0};
@@ -108,8 +107,30 @@ WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
     if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
         [[maybe_unused]] const int ignored = ::fchown(file.handle(), existing.st_uid, existing.st_gid);
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.flush() || ::fsync(file.handle()) != 0) {
+    WriteOutcome outcome;
+    // The text is encoded a slice at a time, so that a large one never sits in memory twice; a
+    // byte-order mark goes first, once.
+    codec::TextEncoding sliceEncoding = encoding;
+    bool written = true;
+    if (encoding == codec::TextEncoding::Utf8WithBom) {
+        const std::string mark = codec::Encode({}, encoding);
+        written = file.write(mark.data(), static_cast<qint64>(mark.size())) ==
+                  static_cast<qint64>(mark.size());
+        sliceEncoding = codec::TextEncoding::Utf8;
+    }
+    constexpr std::size_t kSlice = 1 << 20;
+    for (std::size_t at = 0, end = 0; written && at < text.size(); at = end) {
+        end = std::min(text.size(), at + kSlice);
+        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
+            ++end;  // never split a surrogate pair
+        }
+        std::size_t missing = 0;
+        const std::string bytes = codec::Encode(text.substr(at, end - at), sliceEncoding, &missing);
+        outcome.unrepresentable += missing;
+        written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+                  static_cast<qint64>(bytes.size());
+    }
+    if (!written || !file.flush() || ::fsync(file.handle()) != 0) {
         const QString reason = ReasonOf(file);
         file.cancelWriting();
         return {reason.isEmpty() ? QStringLiteral("写入失败") : reason, 0};
