@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "FindText.h"
+#include "MarkerFinder.h"
+
+namespace {
+
+std::u16string RandomText(std::mt19937& rng, std::size_t maxLength) {
+    static constexpr char16_t kUnits[] = {u'a', u';', u'/', u'*', u'\r', u'\n', u'中', 0x3B00};
+    std::u16string text(std::uniform_int_distribution<std::size_t>(0, maxLength)(rng), u'a');
+    for (char16_t& c : text) {
+        c = kUnits[std::uniform_int_distribution<int>(0, 7)(rng)];
+    }
+    return text;
+}
+
+TEST(FindText, AgreesWithTheLibrarySearch) {
+    std::mt19937 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        const std::u16string text = RandomText(rng, 80);
+        const std::u16string marker = RandomText(rng, 3);
+        const std::size_t from = std::uniform_int_distribution<std::size_t>(0, text.size() + 1)(rng);
+        if (marker.empty()) {
+            continue;  // the engine never searches for an empty marker this way
+        }
+        ASSERT_EQ(engine::FindText(text, marker, from), std::u16string_view(text).find(marker, from))
+            << "case " << i;
+    }
+}
+
+TEST(MarkerFinder, AnswersQueriesInAnyOrderLikeTheLibrarySearch) {
+    std::mt19937 rng(11);
+    for (int i = 0; i < 2000; ++i) {
+        const std::u16string text = RandomText(rng, 200);
+        const std::u16string marker = RandomText(rng, 2);
+        if (marker.empty()) {
+            continue;
+        }
+        engine::MarkerFinder finder(text, marker);
+        for (int q = 0; q < 30; ++q) {
+            const std::size_t from =
+                std::uniform_int_distribution<std::size_t>(0, text.size())(rng);
+            ASSERT_EQ(finder.FindFrom(from), std::u16string_view(text).find(marker, from))
+                << "case " << i << " query " << q;
+        }
+    }
+}
+
+}  // namespace
