@@ -34,6 +34,8 @@ struct EliminationOptions {
     std::u16string StringLeader = u"\"";
     std::u16string StringTerminator = u"\"";
     std::u16string SourcePattern = u"*.TXT;*.ASM;*.DT;*.C;*.INC;*.H";
+
+    bool operator==(const EliminationOptions&) const = default;
 };
 
 }  // namespace engine

@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "Fonts.h"
+#include "Form1.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    window::InstallFonts();
+    window::Form1 form;
+    form.show();
+    return app.exec();
+}

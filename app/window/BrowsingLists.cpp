@@ -1,0 +1,65 @@
+#include "BrowsingLists.h"
+
+#include <QSignalBlocker>
+
+#include "Browsing.h"
+
+namespace window {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+QListWidgetItem* FolderItem(const QString& name, const QString& path, int depth) {
+    auto* item = new QListWidgetItem(QString(depth * 2, u' ') + name);
+    item->setData(kPathRole, path);
+    return item;
+}
+
+}  // namespace
+
+void DriveList::ShowVolumesFor(const QString& path) {
+    const QSignalBlocker quiet(this);
+    clear();
+    const QList<workflow::Volume> volumes = workflow::ListVolumes();
+    for (const workflow::Volume& volume : volumes) {
+        addItem(workflow::VolumeEntryText(volume), volume.mountPath);
+    }
+    setCurrentIndex(static_cast<int>(workflow::VolumeHolding(volumes, path)));
+}
+
+void FolderList::SetPath(const QString& path) {
+    path_ = path;
+    clear();
+    const QStringList chain = workflow::FolderChain(path);
+    for (int depth = 0; depth < chain.size(); ++depth) {
+        const QString& folder = chain[depth];
+        addItem(FolderItem(depth == 0 ? folder : folder.section(u'/', -1), folder, depth));
+    }
+    setCurrentRow(static_cast<int>(chain.size()) - 1);
+    for (const QString& name : workflow::Subfolders(path)) {
+        addItem(FolderItem(name, workflow::JoinPath(path, name), static_cast<int>(chain.size())));
+    }
+}
+
+QString FolderList::PathOf(const QListWidgetItem* item) {
+    return item ? item->data(kPathRole).toString() : QString();
+}
+
+void FileList::SetPath(const QString& path) {
+    path_ = path;
+    Refill();
+}
+
+void FileList::SetPattern(const QString& pattern) {
+    pattern_ = pattern;
+    Refill();
+}
+
+void FileList::Refill() {
+    clear();
+    if (!path_.isEmpty()) {
+        addItems(workflow::MatchingFiles(path_, pattern_));
+    }
+}
+
+}  // namespace window

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+
+namespace window {
+
+/// The drive list: the mounted volumes, each shown by its mount path (and label).
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    /// Lists the volumes now mounted and selects the one that holds `path`, without raising a
+    /// change.
+    void ShowVolumesFor(const QString& path);
+};
+
+/// The folder list: the chain of folders from "/" down to the open folder, then its subfolders,
+/// each indented one step deeper than its parent.
+class FolderList : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+    /// The open folder.
+    const QString& path() const { return path_; }
+    /// Opens `path`: the list shows its chain and subfolders, the open folder selected.
+    void SetPath(const QString& path);
+    /// The full path of an entry.
+    static QString PathOf(const QListWidgetItem* item);
+
+private:
+    QString path_;
+};
+
+/// The file list: the files of a folder that match a pattern of ";"-separated wildcards.
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+    const QString& path() const { return path_; }
+    const QString& pattern() const { return pattern_; }
+    void SetPath(const QString& path);
+    void SetPattern(const QString& pattern);
+
+private:
+    void Refill();
+
+    QString path_;
+    QString pattern_;
+};
+
+}  // namespace window

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <string>
+
+namespace window {
+
+/// A plain-text editor that keeps the exact text the program put into it: until the user types,
+/// ExactText() gives that text back unchanged (lone CR or LF included), whatever the widget made
+/// of its line breaks for display. After the user edits, the widget's lines are joined with the
+/// text's line break.
+class ExactTextEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit ExactTextEdit(QWidget* parent = nullptr);
+
+    /// Shows `text` and keeps it; `lineBreak` joins the lines once the user has edited them.
+    void SetExactText(std::u16string text, std::u16string lineBreak = u"\r\n");
+    /// The text as the program put it in, or as the user has since edited it.
+    std::u16string ExactText() const;
+    /// Characters in ExactText(), a line break counting as many as it has; cheap on any size.
+    qsizetype Length() const;
+    /// The line break of the text.
+    const std::u16string& LineBreak() const { return lineBreak_; }
+    /// Whether the user has typed since the text was last set.
+    bool UserEdited() const { return userEdited_; }
+
+private:
+    std::u16string exact_;
+    std::u16string lineBreak_ = u"\r\n";
+    bool settingText_ = false;
+    bool userEdited_ = false;
+};
+
+}  // namespace window

@@ -1,0 +1,108 @@
+#include "Form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "BrowsingLists.h"
+#include "ClickableLabel.h"
+#include "ExactTextEdit.h"
+#include "MascotView.h"
+
+namespace window {
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("青砚V12"));
+    setWindowIcon(QIcon(QStringLiteral(":/art/icon64.png")));
+    setFixedSize(847, 585);
+
+    CreateFrames();
+    CreateOptionColumn();
+    CreateBrowsingColumn();
+    CreatePathsAndEditors();
+    CreateProgressBand();
+    CreateTipBand();
+    SetTabOrder();
+    ConnectHandlers();
+
+    Form_Load();
+    Timer1->start(500);
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load() {
+    File1->SetPattern(Text8->text());
+    BlinkCount = 0;
+    TipIndex = 0;
+    PostMessage(QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"),
+                kBlue);
+}
+
+engine::EliminationOptions Form1::CurrentOptions() const {
+    engine::EliminationOptions o;
+    o.AddHeader = Check1->isChecked();
+    o.HeaderText = Text9->ExactText();
+    o.AddFooter = Check2->isChecked();
+    o.FooterText = Text10->ExactText();
+    o.KeepHeaderLineComments = Check3->isChecked();
+    o.KeepHeaderBlockComment = Check4->isChecked();
+    o.KeepWholeLineComments = Check5->isChecked();
+    o.KeepAllLineComments = Check6->isChecked();
+    o.KeepAllBlockComments = Check7->isChecked();
+    o.AddTargetExtension = Check8->isChecked();
+    o.TargetExtension = Text11->text().toStdU16String();
+    o.KeepLeadingSpaces = Check9->isChecked();
+    o.KeepSurplusBlanks = Check10->isChecked();
+    o.IgnoreMarkersInStrings = Check11->isChecked();
+    o.LineCommentLeader = Text4->text().toStdU16String();
+    o.BlockCommentLeader = Text6->text().toStdU16String();
+    o.BlockCommentTerminator = Text7->text().toStdU16String();
+    o.StringLeader = Text12->text().toStdU16String();
+    o.StringTerminator = Text13->text().toStdU16String();
+    o.SourcePattern = Text8->text().toStdU16String();
+    return o;
+}
+
+void Form1::ConnectHandlers() {
+    connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+    connect(Check2, &QCheckBox::clicked, this, &Form1::Check2_Click);
+    connect(Check6, &QCheckBox::clicked, this, &Form1::Check6_Click);
+    connect(Check7, &QCheckBox::clicked, this, &Form1::Check7_Click);
+    connect(Check9, &QCheckBox::clicked, this, &Form1::Check9_Click);
+    connect(Check10, &QCheckBox::clicked, this, &Form1::Check10_Click);
+    connect(Check11, &QCheckBox::clicked, this, &Form1::Check11_Click);
+    connect(Label10, &ClickableLabel::clicked, this, &Form1::Label10_Click);
+    connect(Image1, &ClickableLabel::clicked, this, &Form1::Image1_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::PostMessage(const QString& caption, const QColor& colour, bool blink) {
+    Label10->setText(caption);
+    QPalette palette = Label10->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    Label10->setPalette(palette);
+    if (blink) {
+        BlinkCount = 0;
+    }
+}
+
+void Form1::Beep() {
+    ++beeps_;
+    QApplication::beep();
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent* event) {
+    // Only the bare window counts; the frames let clicks through, as outlines should.
+    if (event->button() == Qt::LeftButton && childAt(event->position().toPoint()) == nullptr) {
+        Form_Click();
+    }
+}
+
+}  // namespace window

@@ -1,0 +1,140 @@
+#pragma once
+
+// The one window. Data flow: the user picks a file in the file list (File1); its text goes into
+// the source editor (RichTextBox1). 消除 (Command1) takes a snapshot of the option controls on the
+// left, runs the engine's two passes on the source text and puts the result, with header and
+// footer, into the target editor (RichTextBox2); 保存 (Command2) writes that text beside the
+// source. Every outcome is posted on the tip line (Label10); a 500 ms timer (Timer1) refreshes the
+// character counters and makes the mascot (Image1) blink after each new message.
+
+#include <QColor>
+#include <QWidget>
+
+#include "EliminationOptions.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace window {
+
+class ClickableLabel;
+class DriveList;
+class ExactTextEdit;
+class FileList;
+class FolderList;
+class MascotView;
+
+/// Colours of the tip line.
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kTeal(0, 128, 128);
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    /// The options as the controls hold them now, visible or not.
+    engine::EliminationOptions CurrentOptions() const;
+
+    /// How many ticks the mascot has blinked since the last new message (0 to 4).
+    qint16 blinkCount() const { return BlinkCount; }
+    /// The tour position that the next click on the tip line shows.
+    qint16 tipIndex() const { return TipIndex; }
+    /// How many times the window has beeped.
+    int beepCount() const { return beeps_; }
+
+public slots:
+    // Event handlers, named after their control and event.
+    void Form_Load();
+    void Form_Click();
+    void Check1_Click();
+    void Check2_Click();
+    void Check6_Click();
+    void Check7_Click();
+    void Check9_Click();
+    void Check10_Click();
+    void Check11_Click();
+    void Label10_Click();
+    void Image1_Click();
+    void Timer1_Timer();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void CreateOptionColumn();
+    void CreateBrowsingColumn();
+    void CreatePathsAndEditors();
+    void CreateProgressBand();
+    void CreateTipBand();
+    void CreateFrames();
+    void SetTabOrder();
+    void ConnectHandlers();
+
+    /// Posts a message on the tip line: caption and colour, and the mascot starts to blink
+    /// unless `blink` is false. The one way any handler writes the tip line.
+    void PostMessage(const QString& caption, const QColor& colour, bool blink = true);
+    /// Sounds the system beep.
+    void Beep();
+    /// Shows `shown` and hides `hidden`, then posts the message of an option toggle.
+    void AnswerToggle(std::initializer_list<QWidget*> shown, std::initializer_list<QWidget*> hidden,
+                      const QString& caption, const QColor& colour = kBlue, bool blink = true);
+
+    // Option column
+    QCheckBox* Check1;
+    QCheckBox* Check2;
+    QCheckBox* Check3;
+    QCheckBox* Check4;
+    QCheckBox* Check5;
+    QCheckBox* Check6;
+    QCheckBox* Check7;
+    QCheckBox* Check9;
+    QCheckBox* Check10;
+    QCheckBox* Check11;
+    QLineEdit* Text4;
+    QLineEdit* Text6;
+    QLineEdit* Text7;
+    QLineEdit* Text12;
+    QLineEdit* Text13;
+    ExactTextEdit* Text9;
+    ExactTextEdit* Text10;
+    // Browsing column
+    DriveList* Drive1;
+    FolderList* Dir1;
+    FileList* File1;
+    // Paths and editors
+    QLineEdit* Text8;
+    QPushButton* Command3;
+    QLabel* Label3;
+    QLineEdit* Text1;
+    ExactTextEdit* RichTextBox1;
+    QCheckBox* Check8;
+    QLabel* Label9;
+    QLineEdit* Text11;
+    QLabel* Label5;
+    QLineEdit* Text5;
+    ExactTextEdit* RichTextBox2;
+    // Progress band and tip band
+    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar2;
+    MascotView* Image1;
+    ClickableLabel* Label10;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command4;
+    QPushButton* Command5;
+    QTimer* Timer1;
+
+    qint16 BlinkCount = 0;
+    qint16 TipIndex = 0;
+    int beeps_ = 0;
+};
+
+}  // namespace window

@@ -1,0 +1,85 @@
+#include "Browsing.h"
+
+#include <QDir>
+#include <QSet>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace workflow {
+namespace {
+
+// Kernel and pseudo file systems that hold no user files.
+bool IsPseudoFileSystem(const QByteArray& type, const QString& mountPath) {
+    static const QSet<QByteArray> kPseudo = {
+        "proc",     "sysfs",    "cgroup",      "cgroup2",  "devpts",     "devtmpfs", "mqueue",
+        "debugfs",  "tracefs",  "securityfs",  "pstore",   "bpf",        "autofs",   "configfs",
+        "fusectl",  "hugetlbfs", "binfmt_misc", "efivarfs", "nsfs",      "rpc_pipefs", "selinuxfs",
+        "ramfs",    "squashfs"};
+    if (kPseudo.contains(type)) {
+        return true;
+    }
+    for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
+        if (mountPath == QLatin1String(system) || mountPath.startsWith(QLatin1String(system) + u'/')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QList<Volume> ListVolumes() {
+    QList<Volume> volumes;
+    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+        if (storage.isValid() && !IsPseudoFileSystem(storage.fileSystemType(), storage.rootPath())) {
+            volumes.append({storage.rootPath(), storage.name()});
+        }
+    }
+    std::sort(volumes.begin(), volumes.end(),
+              [](const Volume& a, const Volume& b) { return a.mountPath < b.mountPath; });
+    return volumes;
+}
+
+QString VolumeEntryText(const Volume& volume) {
+    return volume.label.isEmpty() ? volume.mountPath
+                                  : volume.mountPath + QStringLiteral(" [") + volume.label + u']';
+}
+
+qsizetype VolumeHolding(const QList<Volume>& volumes, const QString& path) {
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < volumes.size(); ++i) {
+        const QString& mount = volumes[i].mountPath;
+        const bool holds = path == mount || mount == u"/" || path.startsWith(mount + u'/');
+        if (holds && (best < 0 || mount.size() > volumes[best].mountPath.size())) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+QStringList FolderChain(const QString& path) {
+    QStringList chain{QStringLiteral("/")};
+    QString current;
+    for (const QString& part : QDir::cleanPath(path).split(u'/', Qt::SkipEmptyParts)) {
+        current += u'/' + part;
+        chain.append(current);
+    }
+    return chain;
+}
+
+QStringList Subfolders(const QString& path) {
+    return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QStringList MatchingFiles(const QString& folder, const QString& pattern) {
+    // Name filters match without regard to case unless told otherwise; hidden files are left out
+    // unless asked for.
+    return QDir(folder).entryList(pattern.split(u';', Qt::SkipEmptyParts), QDir::Files, QDir::Name);
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+}  // namespace workflow

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace workflow {
+
+/// A mounted volume as the drive list shows it.
+struct Volume {
+    QString mountPath;
+    QString label;  // empty when the volume has no name
+};
+
+/// The mounted volumes that hold real file systems (no proc, sysfs, cgroup and the like), by
+/// mount path.
+QList<Volume> ListVolumes();
+
+/// The drive list's text for a volume: its mount path, then " [label]" when it has a name.
+QString VolumeEntryText(const Volume& volume);
+
+/// The volume whose mount path is the longest prefix of `path`.
+qsizetype VolumeHolding(const QList<Volume>& volumes, const QString& path);
+
+/// The folders from "/" down to `path` itself: "/", "/src", "/src/asm" for "/src/asm".
+QStringList FolderChain(const QString& path);
+
+/// The names of the subfolders of `path`, hidden ones excepted, sorted.
+QStringList Subfolders(const QString& path);
+
+/// The names of the files directly in `folder` that match `pattern`, a list of wildcard
+/// patterns separated by ";", matched without regard to case; hidden files excepted; sorted.
+QStringList MatchingFiles(const QString& folder, const QString& pattern);
+
+/// `folder` and `name` joined by one "/": "/" + "A.ASM" is "/A.ASM", "/src" + "A.ASM" is
+/// "/src/A.ASM".
+QString JoinPath(const QString& folder, const QString& name);
+
+}  // namespace workflow
