@@ -1,5 +1,6 @@
 #include "BrowsingLists.h"
 
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 #include "Browsing.h"
@@ -27,6 +28,11 @@ void DriveList::ShowVolumesFor(const QString& path) {
     setCurrentIndex(static_cast<int>(workflow::VolumeHolding(volumes, path)));
 }
 
+void DriveList::showPopup() {
+    ShowVolumesFor(currentData().toString());
+    QComboBox::showPopup();
+}
+
 void FolderList::SetPath(const QString& path) {
     path_ = path;
     clear();
@@ -45,6 +51,38 @@ QString FolderList::PathOf(const QListWidgetItem* item) {
     return item ? item->data(kPathRole).toString() : QString();
 }
 
+FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!quiet_ && row >= 0) {
+            emit picked();
+        }
+    });
+}
+
+void FileList::mousePressEvent(QMouseEvent* event) {
+    QListWidgetItem* item = itemAt(event->position().toPoint());
+    pressedCurrent_ = item != nullptr && item == currentItem() ? item : nullptr;
+    QListWidget::mousePressEvent(event);
+}
+
+void FileList::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (pressedCurrent_ != nullptr && itemAt(event->position().toPoint()) == pressedCurrent_) {
+        emit picked();  // picking the same file again reloads it
+    }
+    pressedCurrent_ = nullptr;
+}
+
+void FileList::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentItem() != nullptr;
+    quiet_ = true;
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent) {
+        setCurrentItem(nullptr);  // so that the first arrow key picks the first file
+    }
+    quiet_ = false;
+}
+
 void FileList::SetPath(const QString& path) {
     path_ = path;
     Refill();
@@ -56,10 +94,13 @@ void FileList::SetPattern(const QString& pattern) {
 }
 
 void FileList::Refill() {
+    quiet_ = true;
     clear();
     if (!path_.isEmpty()) {
         addItems(workflow::MatchingFiles(path_, pattern_));
     }
+    setCurrentRow(-1);
+    quiet_ = false;
 }
 
 }  // namespace window

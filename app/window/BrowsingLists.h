@@ -13,6 +13,10 @@ public:
     /// Lists the volumes now mounted and selects the one that holds `path`, without raising a
     /// change.
     void ShowVolumesFor(const QString& path);
+
+protected:
+    /// Volumes come and go: the list is read again each time it opens.
+    void showPopup() override;
 };
 
 /// The folder list: the chain of folders from "/" down to the open folder, then its subfolders,
@@ -36,17 +40,29 @@ private:
 class FileList : public QListWidget {
     Q_OBJECT
 public:
-    using QListWidget::QListWidget;
+    explicit FileList(QWidget* parent = nullptr);
     const QString& path() const { return path_; }
     const QString& pattern() const { return pattern_; }
     void SetPath(const QString& path);
     void SetPattern(const QString& pattern);
+
+signals:
+    /// The user moved the selection to a file (click or arrow keys) or clicked the selected one.
+    void picked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    /// Tabbing into the list makes the first file current; that is no pick and loads nothing.
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void Refill();
 
     QString path_;
     QString pattern_;
+    bool quiet_ = false;  // current-row changes that the user did not make
+    QListWidgetItem* pressedCurrent_ = nullptr;  // the selected item, when a press lands on it
 };
 
 }  // namespace window

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -81,6 +82,21 @@ void Form1::ConnectHandlers() {
     connect(Label10, &ClickableLabel::clicked, this, &Form1::Label10_Click);
     connect(Image1, &ClickableLabel::clicked, this, &Form1::Image1_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
+    connect(Dir1, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { OpenFolder(FolderList::PathOf(item)); });
+    connect(Dir1, &QListWidget::itemClicked, this, &Form1::Dir1_Click);
+    connect(File1, &FileList::picked, this, &Form1::File1_Click);
+    connect(Text8, &QLineEdit::textEdited, this, &Form1::Text8_Change);
+    connect(Text8, &QLineEdit::returnPressed, this, [this] { Text8_KeyPress(13); });
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+
+    connect(Check8, &QCheckBox::clicked, this, &Form1::Check8_Click);
+    connect(Text11, &QLineEdit::textEdited, this, &Form1::Text11_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
 }
 
 void Form1::PostMessage(const QString& caption, const QColor& colour, bool blink) {

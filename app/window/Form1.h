@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "EliminationOptions.h"
+#include "TextCodec.h"
 
 class QCheckBox;
 class QFrame;
@@ -64,6 +65,20 @@ public slots:
     void Label10_Click();
     void Image1_Click();
     void Timer1_Timer();
+    // Browsing
+    void Drive1_Change();
+    void Dir1_Change();
+    void Dir1_Click();
+    void Text8_Change();
+    void Text8_KeyPress(int keyAscii);
+    void Command3_Click();
+    // One file: pick, target path, eliminate, save, auto
+    void File1_Click();
+    void Check8_Click();
+    void Text11_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command4_Click();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -77,6 +92,13 @@ private:
     void CreateFrames();
     void SetTabOrder();
     void ConnectHandlers();
+
+    void BuildSourcePath();
+    void LoadSourceFile();
+    void BuildTargetPath();
+    /// Opens `path` in the folder list, raising Dir1_Change when the path changes; a folder that
+    /// cannot be opened is reported and nothing moves. Returns whether the list is on `path`.
+    bool OpenFolder(const QString& path);
 
     /// Posts a message on the tip line: caption and colour, and the mascot starts to blink
     /// unless `blink` is false. The one way any handler writes the tip line.
@@ -132,6 +154,8 @@ private:
     QPushButton* Command5;
     QTimer* Timer1;
 
+    QString CurrentFolder;  // the folder of the file list at the last pick or batch run
+    codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
     qint16 BlinkCount = 0;
     qint16 TipIndex = 0;
     int beeps_ = 0;

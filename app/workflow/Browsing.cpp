@@ -1,6 +1,7 @@
 #include "Browsing.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
 
@@ -56,6 +57,26 @@ qsizetype VolumeHolding(const QList<Volume>& volumes, const QString& path) {
         }
     }
     return best;
+}
+
+bool IsVolumeReady(const QString& mountPath) {
+    const QStorageInfo storage(mountPath);
+    return storage.isValid() && storage.isReady() && storage.rootPath() == mountPath &&
+           FolderProblem(mountPath).isEmpty();
+}
+
+QString FolderProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QStringLiteral("文件夹不存在");
+    }
+    if (!info.isDir()) {
+        return QStringLiteral("这不是文件夹");
+    }
+    if (!info.isReadable() || !info.isExecutable()) {
+        return QStringLiteral("没有访问权限");
+    }
+    return {};
 }
 
 QStringList FolderChain(const QString& path) {

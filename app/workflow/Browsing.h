@@ -32,6 +32,13 @@ QStringList Subfolders(const QString& path);
 /// patterns separated by ";", matched without regard to case; hidden files excepted; sorted.
 QStringList MatchingFiles(const QString& folder, const QString& pattern);
 
+/// Whether the volume mounted at `mountPath` can be read now.
+bool IsVolumeReady(const QString& mountPath);
+
+/// Why `path` cannot be opened as a folder ("文件夹不存在", "没有访问权限", ...), or an empty
+/// string when it can.
+QString FolderProblem(const QString& path);
+
 /// `folder` and `name` joined by one "/": "/" + "A.ASM" is "/A.ASM", "/src" + "A.ASM" is
 /// "/src/A.ASM".
 QString JoinPath(const QString& folder, const QString& name);

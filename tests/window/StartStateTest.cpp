@@ -146,7 +146,10 @@ TEST_F(WindowTest, TheTabOrderFollowsTheLayout) {
     Find(order[0])->setFocus();
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), Find(order[i])) << "after " << order[i - 1];
+        EXPECT_EQ(QApplication::focusWidget(), Find(order[i]))
+            << "after " << order[i - 1] << " focus is on "
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                            : std::string("nothing"));
     }
 }
 

@@ -1,0 +1,131 @@
+// One file: picking it, naming its target, and the commands 消除, 保存 and 自动.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "Browsing.h"
+#include "BrowsingLists.h"
+#include "ExactTextEdit.h"
+#include "Form1.h"
+#include "ProgressBarSink.h"
+#include "TargetText.h"
+#include "TextFile.h"
+
+namespace window {
+
+void Form1::File1_Click() {
+    CurrentFolder = File1->path();
+    Command1->show();
+    Command4->show();
+    BuildSourcePath();
+    BuildTargetPath();
+    LoadSourceFile();
+}
+
+void Form1::BuildSourcePath() {
+    const QListWidgetItem* item = File1->currentItem();
+    Text1->setText(workflow::JoinPath(File1->path(), item ? item->text() : QString()));
+}
+
+void Form1::LoadSourceFile() {
+    workflow::ReadOutcome read = workflow::ReadSourceFile(Text1->text());
+    if (!read.file) {
+        // Nothing to clean: the previous file's text must never be saved under this name.
+        RichTextBox1->SetExactText({});
+        RichTextBox2->SetExactText({});
+        Command1->hide();
+        Command2->hide();
+        Command4->hide();
+        PostMessage(QStringLiteral("注意:无法读取源文件,") + read.error + u'!', kRed);
+        return;
+    }
+    sourceEncoding_ = read.file->encoding;
+    if (read.file->byteSize == 0) {
+        RichTextBox1->SetExactText({});
+        RichTextBox2->SetExactText({});
+        PostMessage(QStringLiteral("注意:源文件为空!"), kRed);
+    } else {
+        RichTextBox1->SetExactText(std::move(read.file->text), read.file->lineBreak);
+        RichTextBox2->SetExactText({}, read.file->lineBreak);
+        PostMessage(QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
+                                   "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"),
+                    kBlue);
+    }
+    Command2->hide();
+}
+
+void Form1::BuildTargetPath() {
+    Text5->setText(workflow::TargetPathFor(Text1->text(), Check8->isChecked(), Text11->text()));
+}
+
+void Form1::Check8_Click() {
+    BuildTargetPath();
+    if (Check8->isChecked()) {
+        Label9->show();
+        PostMessage(QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"), kBlue);
+        Text11->show();
+    } else {
+        Label9->hide();
+        PostMessage(QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!"), kRed);
+        Text11->hide();
+        Beep();
+    }
+}
+
+void Form1::Text11_Change() {
+    BuildTargetPath();
+    if (!Text11->text().isEmpty()) {
+        PostMessage(QString(), kBlue);
+    } else {
+        PostMessage(QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!"), kRed);
+        Beep();
+    }
+}
+
+void Form1::Command1_Click() {
+    Command2->show();
+    BuildTargetPath();
+    PostMessage(QStringLiteral("提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"),
+                kBlue);
+    const engine::EliminationOptions options = CurrentOptions();
+    ProgressBarSink progress(ProgressBar2);
+    const std::u16string& lineBreak = RichTextBox1->LineBreak();
+    std::u16string target =
+        workflow::MakeTargetText(RichTextBox1->ExactText(), options, lineBreak, &progress);
+    RichTextBox2->SetExactText(std::move(target), lineBreak);
+    Beep();
+}
+
+void Form1::Command2_Click() {
+    const QString path = Text5->text();
+    BlinkCount = 0;
+    if (!path.isEmpty()) {
+        const workflow::WriteOutcome written =
+            workflow::WriteTargetFile(path, RichTextBox2->ExactText(), sourceEncoding_);
+        if (!written.ok()) {
+            PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
+                            QStringLiteral("!请检查目标文件路径后再按[保存]"),
+                        kRed);
+        } else if (written.unrepresentable > 0) {
+            PostMessage(QStringLiteral("注意:目标文件已经保存,但其中%1个字符无法用源文件的编码表示,已写为?")
+                            .arg(written.unrepresentable),
+                        kRed);
+        } else {
+            PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"), kBlue);
+        }
+    } else {
+        PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"), kBlue);
+        Beep();
+    }
+    Beep();
+}
+
+void Form1::Command4_Click() {
+    Command1_Click();
+    Command2_Click();
+}
+
+}  // namespace window

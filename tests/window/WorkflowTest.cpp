@@ -1,0 +1,258 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QProgressBar>
+
+#include "WorkflowFixture.h"
+
+namespace {
+
+const QByteArray kGbkSource = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
+const std::u16string kGbkText = u"; 标题\r\n\tMOVLW 0x20 ; 装入\r\n\r\n";
+const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n";
+
+TEST_F(WorkflowTest, PickingAFileLoadsItAndNamesItsTarget) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
+    EXPECT_EQ(TargetPath(), folder.Path("A.ASM.TX_"));
+    EXPECT_EQ(SourceText(), kGbkText);
+    EXPECT_EQ(TargetText(), u"");
+    EXPECT_TRUE(Shown("Command1") && Shown("Command4"));
+    EXPECT_FALSE(Shown("Command2"));
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮可消除注释")));
+    EXPECT_EQ(TipColour(), window::kBlue);
+    form->Timer1_Timer();
+    EXPECT_EQ(Find<QLabel>("Label3")->text(), QStringLiteral("字符数:%1").arg(kGbkText.size()));
+    EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:0"));
+}
+
+TEST_F(WorkflowTest, TabbingIntoTheFileListLoadsNothing) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    QApplication::setActiveWindow(form.get());
+    Find("Dir1")->setFocus();
+    QTest::keyClick(Find("Dir1"), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Find("File1"));
+    EXPECT_EQ(SourcePath(), QString());
+    QTest::keyClick(Find("File1"), Qt::Key_Down);  // an arrow key is a pick
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
+}
+
+TEST_F(WorkflowTest, EliminateThenSaveWritesTheTargetInTheSourceEncoding) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Press("Command1");
+    EXPECT_EQ(form->beepCount(), 1);
+    EXPECT_TRUE(Shown("Command2"));
+    EXPECT_FALSE(Shown("ProgressBar2"));
+    EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\r\n");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:注释已消除,但目标文件尚未保存")));
+    Press("Command2");
+    EXPECT_EQ(form->beepCount(), 2);
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkSource);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
+}
+
+TEST_F(WorkflowTest, LineFeedUtf8FilesStayLineFeedUtf8WithHeaderAndFooter) {
+    folder.Write("B.C", "x ; \xE6\xB3\xA8\nnop ; y\n");
+    Start();
+    Toggle("Check1");
+    Toggle("Check2");
+    Pick("B.C");
+    Press("Command4");
+    EXPECT_EQ(form->beepCount(), 2);
+    const QByteArray written = TempFolder::Read(folder.Path("B.C.TX_"));
+    EXPECT_FALSE(written.contains('\r'));
+    EXPECT_TRUE(written.startsWith(";-----"));
+    EXPECT_TRUE(written.contains("\nx\nnop\n;----"));
+    EXPECT_TRUE(written.contains("\xE9\xA1\xB9  \xE7\x9B\xAE:\n"));  // 项  目: in UTF-8
+}
+
+TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
+    folder.Write("E.ASM", "");
+    folder.Write("N.ASM", "\r\n");
+    Start();
+    Pick("E.ASM");
+    EXPECT_EQ(Tip(), QStringLiteral("注意:源文件为空!"));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(SourceText(), u"");
+    EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
+    Toggle("Check2");
+    Press("Command1");
+    EXPECT_EQ(TargetText(), engine::kFooterTemplate);
+    Pick("N.ASM");
+    EXPECT_EQ(SourceText(), u"\r\n");
+    EXPECT_EQ(TipColour(), window::kBlue);
+}
+
+TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    // Before any pick, the target is the bare extension.
+    Toggle("Check8");
+    EXPECT_EQ(TargetPath(), QString());
+    Toggle("Check8");
+    EXPECT_EQ(TargetPath(), QStringLiteral(".TX_"));
+    Pick("A.ASM");
+    const QString source = folder.Path("A.ASM");
+    const int beeps = form->beepCount();
+    Toggle("Check8");
+    EXPECT_EQ(TargetPath(), source);
+    EXPECT_FALSE(Shown("Label9") || Shown("Text11"));
+    EXPECT_EQ(Tip(), QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!"));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(form->beepCount(), beeps + 1);
+    Toggle("Check8");
+    EXPECT_EQ(TargetPath(), source + ".TX_");
+    EXPECT_EQ(Tip(), QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"));
+
+    auto* extension = Find<QLineEdit>("Text11");
+    extension->selectAll();
+    QTest::keyClick(extension, Qt::Key_Delete);
+    EXPECT_EQ(TargetPath(), source);
+    EXPECT_EQ(Tip(), QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!"));
+    EXPECT_EQ(form->beepCount(), beeps + 2);
+    QTest::keyClicks(extension, ".");
+    EXPECT_EQ(TargetPath(), source + ".");
+    EXPECT_EQ(Tip(), QString());
+    EXPECT_EQ(TipColour(), window::kBlue);
+    extension->clear();
+    QTest::keyClicks(extension, "BAK");
+    EXPECT_EQ(TargetPath(), source + "BAK");
+}
+
+TEST_F(WorkflowTest, EliminatingAgainStartsFromTheSourceAndEditsReachTheSave) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Toggle("Check1");
+    Press("Command1");
+    const std::u16string first = TargetText();
+    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "X");
+    Press("Command1");
+    EXPECT_EQ(TargetText(), first);  // the header is not added twice, the edit is gone
+    EXPECT_TRUE(first.starts_with(engine::kHeaderTemplate));
+    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "Y");
+    Press("Command2");
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
+}
+
+TEST_F(WorkflowTest, WithoutTheExtensionAutoReplacesTheSource) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Toggle("Check8");
+    Press("Command4");
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkTarget);
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+}
+
+TEST_F(WorkflowTest, AHandTypedTargetPathIsUsedAsTypedAndAMissingFolderIsNotCreated) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Press("Command1");
+    auto* target = Find<QLineEdit>("Text5");
+    target->setText(folder.Path("OTHER.TXT"));
+    Press("Command2");
+    EXPECT_EQ(TempFolder::Read(folder.Path("OTHER.TXT")), kGbkTarget);
+
+    target->setText(folder.Path("none/OTHER.TXT"));
+    const std::u16string before = TargetText();
+    Press("Command2");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("注意:目标文件没有保存,目标文件夹不存在!")));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
+    EXPECT_EQ(TargetText(), before);
+
+    target->clear();
+    const int beeps = form->beepCount();
+    Press("Command2");
+    EXPECT_EQ(Tip(), QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
+    EXPECT_EQ(form->beepCount(), beeps + 2);
+}
+
+TEST_F(WorkflowTest, ASourceThatVanishedAfterListingLeavesNothingToSave) {
+    folder.Write("A.ASM", kGbkSource);
+    folder.Write("GONE.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Press("Command1");
+    QFile::remove(folder.Path("GONE.ASM"));
+    Pick("GONE.ASM");
+    EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取源文件,文件不存在!"));
+    EXPECT_EQ(SourceText(), u"");
+    EXPECT_EQ(TargetText(), u"");
+    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4"));
+}
+
+TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
+    folder.Write("A.ASM", kGbkSource);
+    QDir(folder.Root()).mkdir("sub");
+    QDir(folder.Root()).mkdir("gone");
+    folder.Write("sub/B.asm", "nop\r\n");
+    folder.Write("sub/C.TXT", "nop\r\n");
+    Start();
+    Pick("A.ASM");
+    auto* folders = Find<window::FolderList>("Dir1");
+    auto* files = Find<window::FileList>("File1");
+    const auto entry = [&](const char* name) {
+        for (int row = 0; row < folders->count(); ++row) {
+            const QString wanted = *name ? folder.Path(name) : folder.Root();
+            if (window::FolderList::PathOf(folders->item(row)) == wanted) return folders->item(row);
+        }
+        return static_cast<QListWidgetItem*>(nullptr);
+    };
+
+    emit folders->itemClicked(entry("sub"));  // a single click selects, nothing moves
+    EXPECT_TRUE(Shown("Command5"));
+    EXPECT_EQ(files->path(), folder.Root());
+
+    emit folders->itemActivated(entry("sub"));  // double click or Enter opens it
+    EXPECT_EQ(files->path(), folder.Path("sub"));
+    EXPECT_EQ(files->count(), 2);  // B.asm and C.TXT, matched without regard to case
+    EXPECT_EQ(Tip(), QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"));
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));  // the loaded file stays loaded
+
+    auto* pattern = Find<QLineEdit>("Text8");
+    pattern->clear();
+    QTest::keyClicks(pattern, "*.ASM");
+    EXPECT_EQ(Tip(), QStringLiteral("提示:源文件类型修改后,请按[更改]按钮或回车确认"));
+    EXPECT_EQ(files->count(), 2);
+    QTest::keyClick(pattern, Qt::Key_Return);
+    EXPECT_EQ(files->count(), 1);
+
+    // Back up the chain, then try a folder that vanished after it was listed.
+    emit folders->itemActivated(entry(""));
+    EXPECT_EQ(files->path(), folder.Root());
+    QDir(folder.Root()).rmdir("gone");
+    emit folders->itemActivated(entry("gone"));
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("注意:无法打开文件夹'"))) << Tip().toStdString();
+    EXPECT_TRUE(Tip().endsWith(QStringLiteral("',文件夹不存在!")));
+    EXPECT_EQ(folders->path(), folder.Root());
+    EXPECT_EQ(files->path(), folder.Root());
+}
+
+TEST_F(WorkflowTest, AVolumeThatIsNotReadyMovesNothingAndAReadyOneOpens) {
+    Start();
+    auto* drives = Find<QComboBox>("Drive1");
+    auto* folders = Find<window::FolderList>("Dir1");
+    drives->addItem(QStringLiteral("/media/floppy [A]"), QStringLiteral("/media/no-such-volume"));
+    drives->setCurrentIndex(drives->count() - 1);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:/media/floppy [A]设备未准备好!"));
+    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(folders->path(), folder.Root());
+    EXPECT_FALSE(Shown("Command5"));
+
+    drives->setCurrentIndex(drives->findData(QStringLiteral("/")));
+    EXPECT_EQ(folders->path(), QStringLiteral("/"));
+    EXPECT_EQ(Find<window::FileList>("File1")->path(), QStringLiteral("/"));
+    EXPECT_TRUE(Shown("Command5"));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:请进一步选择路径"));
+}
+
+}  // namespace
