@@ -1,10 +1,19 @@
 #include "ExactTextEdit.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace window {
+namespace {
 
-ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
+// About 8,000 lines of source: some 30 ms of document building, short enough not to be felt.
+constexpr std::size_t kSlice = 256 * 1024;
+
+}  // namespace
+
+ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent), filler_(new QTimer(this)) {
+    filler_->setInterval(0);
+    connect(filler_, &QTimer::timeout, this, &ExactTextEdit::ShowNextSlice);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!settingText_ && !userEdited_) {
             userEdited_ = true;
@@ -14,12 +23,43 @@ ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void ExactTextEdit::SetExactText(std::u16string text, std::u16string lineBreak) {
-    settingText_ = true;
-    setPlainText(QString::fromStdU16String(text));
-    settingText_ = false;
     exact_ = std::move(text);
     lineBreak_ = std::move(lineBreak);
     userEdited_ = false;
+    shown_ = 0;
+    settingText_ = true;
+    document()->setUndoRedoEnabled(false);  // a slice is no step the user could undo
+    clear();
+    settingText_ = false;
+    ShowNextSlice();
+    moveCursor(QTextCursor::Start);  // the first slice carried it along; later ones go past it
+}
+
+void ExactTextEdit::ShowAll() {
+    while (!FullyShown()) {
+        ShowNextSlice();
+    }
+}
+
+void ExactTextEdit::ShowNextSlice() {
+    std::size_t end = std::min(exact_.size(), shown_ + kSlice);
+    if (end < exact_.size() && exact_[end - 1] == u'\r' && exact_[end] == u'\n') {
+        ++end;  // a CR LF split between slices would show as two line breaks
+    }
+    settingText_ = true;
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromUtf16(exact_.data() + shown_, static_cast<qsizetype>(end - shown_)));
+    settingText_ = false;
+    shown_ = end;
+    const bool complete = FullyShown();
+    setReadOnly(!complete);
+    if (complete) {
+        filler_->stop();
+        document()->setUndoRedoEnabled(true);
+    } else if (!filler_->isActive()) {
+        filler_->start();
+    }
 }
 
 std::u16string ExactTextEdit::ExactText() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <string>
 
@@ -10,6 +11,10 @@ namespace window {
 /// ExactText() gives that text back unchanged (lone CR or LF included), whatever the widget made
 /// of its line breaks for display. After the user edits, the widget's lines are joined with the
 /// text's line break.
+///
+/// Qt's document takes some 3 microseconds a line to build, seconds for a large source, so a long
+/// text is shown a slice at a time: the first at once, the rest while the event loop is idle. The
+/// editor is read-only until the whole text is in; the kept text is complete all along.
 class ExactTextEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -25,12 +30,20 @@ public:
     const std::u16string& LineBreak() const { return lineBreak_; }
     /// Whether the user has typed since the text was last set.
     bool UserEdited() const { return userEdited_; }
+    /// Whether the whole text is in the widget yet.
+    bool FullyShown() const { return shown_ >= exact_.size() || userEdited_; }
+    /// Puts the rest of the text into the widget now.
+    void ShowAll();
 
 private:
+    void ShowNextSlice();
+
     std::u16string exact_;
     std::u16string lineBreak_ = u"\r\n";
     bool settingText_ = false;
     bool userEdited_ = false;
+    std::size_t shown_ = 0;  // how much of exact_ the widget holds
+    QTimer* filler_;
 };
 
 }  // namespace window

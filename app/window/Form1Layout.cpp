@@ -158,6 +158,7 @@ void Form1::CreatePathsAndEditors() {
                                const QRect& geometry) {
         auto* edit = Place(new ExactTextEdit(this), name, geometry, hint);
         edit->setFont(SongFont(9));
+        edit->setTabStopDistance(8 * edit->fontMetrics().horizontalAdvance(u' '));  // as in code
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->SetExactText(ResourceText(initialText).toStdU16String());
         return edit;

@@ -1,3 +1,5 @@
+#include <QTextDocument>
+
 #include "TipTexts.h"
 #include "WindowFixture.h"
 
@@ -108,6 +110,28 @@ TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypes) {
     edit.SetExactText(u"x\ny", u"\n");
     EXPECT_FALSE(edit.UserEdited());
     EXPECT_EQ(edit.ExactText(), u"x\ny");
+}
+
+TEST(ExactTextEdit, ALongTextIsShownASliceAtATimeAndKeptWholeThroughout) {
+    window::ExactTextEdit edit;
+    // Lines of 9 characters plus CR LF: some CR LF pairs straddle a slice boundary.
+    std::u16string text;
+    const int lines = 100000;
+    for (int i = 0; i < lines; ++i) {
+        text += u"mov a,b ;\r\n";
+    }
+    edit.SetExactText(text);
+    EXPECT_FALSE(edit.FullyShown());
+    EXPECT_TRUE(edit.isReadOnly());
+    EXPECT_EQ(edit.ExactText(), text);
+    EXPECT_EQ(edit.Length(), static_cast<qsizetype>(text.size()));
+    QTRY_VERIFY_WITH_TIMEOUT(edit.FullyShown(), 20000);  // filled while the event loop is idle
+    EXPECT_FALSE(edit.isReadOnly());
+    EXPECT_FALSE(edit.UserEdited());
+    EXPECT_EQ(edit.document()->blockCount(), lines + 1);  // no CR LF shown as two breaks
+    edit.SetExactText(u"short");
+    EXPECT_TRUE(edit.FullyShown());
+    EXPECT_EQ(edit.toPlainText(), QStringLiteral("short"));
 }
 
 }  // namespace
