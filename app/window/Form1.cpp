@@ -97,6 +97,7 @@ void Form1::ConnectHandlers() {
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }
 
 void Form1::PostMessage(const QString& caption, const QColor& colour, bool blink) {

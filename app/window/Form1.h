@@ -79,6 +79,8 @@ public slots:
     void Command1_Click();
     void Command2_Click();
     void Command4_Click();
+    // A whole folder
+    void Command5_Click();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -94,7 +96,8 @@ private:
     void ConnectHandlers();
 
     void BuildSourcePath();
-    void LoadSourceFile();
+    /// Loads the file named in Text1; returns why it could not be read, or an empty string.
+    QString LoadSourceFile();
     void BuildTargetPath();
     /// Opens `path` in the folder list, raising Dir1_Change when the path changes; a folder that
     /// cannot be opened is reported and nothing moves. Returns whether the list is on `path`.
@@ -156,6 +159,9 @@ private:
 
     QString CurrentFolder;  // the folder of the file list at the last pick or batch run
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
+    QString lastSaveError_;  // why the last save failed; empty when it succeeded
+    qsizetype BatchFileCount = 0;
+    QString BatchReport;
     qint16 BlinkCount = 0;
     qint16 TipIndex = 0;
     int beeps_ = 0;

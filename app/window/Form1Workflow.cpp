@@ -30,7 +30,7 @@ void Form1::BuildSourcePath() {
     Text1->setText(workflow::JoinPath(File1->path(), item ? item->text() : QString()));
 }
 
-void Form1::LoadSourceFile() {
+QString Form1::LoadSourceFile() {
     workflow::ReadOutcome read = workflow::ReadSourceFile(Text1->text());
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
@@ -40,7 +40,7 @@ void Form1::LoadSourceFile() {
         Command2->hide();
         Command4->hide();
         PostMessage(QStringLiteral("注意:无法读取源文件,") + read.error + u'!', kRed);
-        return;
+        return read.error;
     }
     sourceEncoding_ = read.file->encoding;
     if (read.file->byteSize == 0) {
@@ -55,6 +55,7 @@ void Form1::LoadSourceFile() {
                     kBlue);
     }
     Command2->hide();
+    return {};
 }
 
 void Form1::BuildTargetPath() {
@@ -102,9 +103,11 @@ void Form1::Command1_Click() {
 void Form1::Command2_Click() {
     const QString path = Text5->text();
     BlinkCount = 0;
+    lastSaveError_.clear();
     if (!path.isEmpty()) {
         const workflow::WriteOutcome written =
             workflow::WriteTargetFile(path, RichTextBox2->ExactText(), sourceEncoding_);
+        lastSaveError_ = written.error;
         if (!written.ok()) {
             PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
                             QStringLiteral("!请检查目标文件路径后再按[保存]"),
@@ -118,6 +121,7 @@ void Form1::Command2_Click() {
         }
     } else {
         PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"), kBlue);
+        lastSaveError_ = QStringLiteral("没有目标文件路径");
         Beep();
     }
     Beep();

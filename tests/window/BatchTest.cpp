@@ -1,0 +1,160 @@
+#include <QFileInfo>
+#include <QProgressBar>
+
+#include <unistd.h>
+
+#include "WorkflowFixture.h"
+
+namespace {
+
+const QByteArray kSource = "; head\r\n\tNOP ; x\r\n";  // 18 characters
+const QByteArray kTarget = "; head\r\n\tNOP\r\n";      // 14 characters
+
+QString Report(const QString& folder, const QStringList& lines) {
+    QString report = QStringLiteral("    ====批量处理报告====\r\n\r\n路径=") + folder +
+                     QStringLiteral("/\r\n处理文件数 = ") + QString::number(lines.size()) +
+                     QStringLiteral("\r\n\r\n");
+    for (const QString& line : lines) {
+        report += line + QStringLiteral("\r\n");
+    }
+    return report;
+}
+
+class BatchTest : public WorkflowTest {
+protected:
+    QString ReportText() const { return QString::fromStdU16String(TargetText()); }
+    void RunBatch() { form->Command5_Click(); }
+};
+
+TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
+    folder.Write("README", "x");
+    folder.Write("NOTES.DOC", "x");
+    folder.Write("A.ASM", kSource);
+    Start();
+    Pick("A.ASM");
+    Find<QLineEdit>("Text8")->setText("*.C");  // typed, not applied: the run reads the box
+    RunBatch();
+    EXPECT_EQ(ReportText(), Report(folder.Root(), {}));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下没有找到源文件!"));
+    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_TRUE(TipLine()->isVisibleTo(form.get()));
+    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4") || Shown("ProgressBar1"));
+    EXPECT_EQ(SourcePath(), QString());
+    EXPECT_EQ(TargetPath(), QString());
+    EXPECT_EQ(SourceText(), u"");
+    EXPECT_EQ(folder.Entries().size(), 3);
+}
+
+TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
+    for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A", "MAKEFILE", "PIC.HEX"}) {
+        folder.Write(name, kSource);
+    }
+    Start();
+    RunBatch();
+    const QString line = QStringLiteral("%1:  %2(字符数=18)  ==>  %2.TX_(字符数=14)");
+    EXPECT_EQ(ReportText(), Report(folder.Root(), {line.arg(1).arg("BOOT.S"), line.arg(2).arg("LOADER.A"),
+                                                    line.arg(3).arg("MAIN.Asm"), line.arg(4).arg("main.asm")}));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下的4个源文件全部处理完毕"));
+    EXPECT_EQ(form->beepCount(), 8);  // each file is eliminated and saved, one beep each
+    for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A"}) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(name) + ".TX_"), kTarget) << name;
+        EXPECT_EQ(TempFolder::Read(folder.Path(name)), kSource) << name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("MAKEFILE.TX_")));
+
+    // A second run skips the targets and writes them again from the changed sources.
+    folder.Write("BOOT.S", "; new\r\n");
+    RunBatch();
+    EXPECT_EQ(TempFolder::Read(folder.Path("BOOT.S.TX_")), QByteArray("; new\r\n"));
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("处理文件数 = 4\r\n")));
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("BOOT.S.TX_.TX_")));
+}
+
+TEST_F(BatchTest, WithoutTheExtensionEachSourceIsReplacedByItsTarget) {
+    folder.Write("MAIN.ASM", kSource);
+    Start();
+    Toggle("Check8");
+    RunBatch();
+    EXPECT_EQ(ReportText(), Report(folder.Root(), {"1:  MAIN.ASM(字符数=18)  ==>  MAIN.ASM(字符数=14)"}));
+    EXPECT_EQ(TempFolder::Read(folder.Path("MAIN.ASM")), kTarget);
+    EXPECT_EQ(folder.Entries(), QStringList{"MAIN.ASM"});
+}
+
+TEST_F(BatchTest, AnAppliedStarDotStarShowsEveryFileButTheRunTakesNone) {
+    folder.Write("MAIN.ASM", kSource);
+    Start();
+    auto* pattern = Find<QLineEdit>("Text8");
+    pattern->setText("*.*");
+    QTest::keyClick(pattern, Qt::Key_Return);
+    EXPECT_EQ(Find<window::FileList>("File1")->count(), 1);
+    RunBatch();
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("处理文件数 = 0")));
+    EXPECT_EQ(folder.Entries(), QStringList{"MAIN.ASM"});
+}
+
+TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
+    folder.Write("A.ASM", kSource);
+    folder.Write("B.ASM", kSource);
+    folder.Write("C.ASM", "");
+    QDir(folder.Root()).mkdir("B.ASM.TX_");  // B's target cannot be written
+    Start();
+    Toggle("Check2");
+    RunBatch();
+    const qsizetype footer = static_cast<qsizetype>(engine::kFooterTemplate.size());
+    EXPECT_EQ(ReportText(),
+              Report(folder.Root(),
+                     {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(14 + footer) + ")",
+                      "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
+                      "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
+    EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
+                         QStringLiteral("/'目录下的3个源文件中有1个未能处理,原因见报告"));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_TRUE(QFileInfo(folder.Path("B.ASM.TX_")).isDir());
+    EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
+              QString::fromStdU16String(std::u16string(engine::kFooterTemplate)).toUtf8());
+    // The three sources, two targets and the folder in B's way; nothing half-written.
+    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM",
+                                             "C.ASM.TX_"}));
+}
+
+TEST_F(BatchTest, AFolderThatVanishedIsReportedAndNothingChanges) {
+    QDir(folder.Root()).mkdir("sub");
+    folder.Write("sub/A.ASM", kSource);
+    folder.Write("A.ASM", kSource);
+    Start();
+    auto* folders = Find<window::FolderList>("Dir1");
+    for (int row = 0; row < folders->count(); ++row) {
+        if (window::FolderList::PathOf(folders->item(row)) == folder.Path("sub")) {
+            emit folders->itemActivated(folders->item(row));
+        }
+    }
+    ASSERT_EQ(Find<window::FileList>("File1")->path(), folder.Path("sub"));
+    QDir(folder.Path("sub")).removeRecursively();
+    const std::u16string before = TargetText();
+    RunBatch();
+    EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取文件夹'") + folder.Path("sub") +
+                         QStringLiteral("',文件夹不存在!"));
+    EXPECT_TRUE(TipLine()->isVisibleTo(form.get()));
+    EXPECT_EQ(TargetText(), before);
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+}
+
+// Run as an unprivileged user (ctest does so when it runs as root), so that a file can be made
+// unreadable.
+TEST_F(BatchTest, Unprivileged_AnUnreadableSourceIsReportedAndTheRunGoesOn) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file; this case runs as another user";
+    }
+    folder.Write("A.ASM", kSource);
+    const QString locked = folder.Write("B.ASM", kSource);
+    folder.Write("C.ASM", kSource);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    Start();
+    RunBatch();
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("2:  B.ASM  ==>  未处理:没有读取权限\r\n")));
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("3:  C.ASM(字符数=18)  ==>  C.ASM.TX_(字符数=14)\r\n")));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
+}
+
+}  // namespace
