@@ -27,12 +27,24 @@ void ExactTextEdit::SetExactText(std::u16string text, std::u16string lineBreak) 
     lineBreak_ = std::move(lineBreak);
     userEdited_ = false;
     shown_ = 0;
+    if (suspended_) {
+        setWhileSuspended_ = true;
+        return;
+    }
     settingText_ = true;
     document()->setUndoRedoEnabled(false);  // a slice is no step the user could undo
     clear();
     settingText_ = false;
     ShowNextSlice();
     moveCursor(QTextCursor::Start);  // the first slice carried it along; later ones go past it
+}
+
+void ExactTextEdit::SuspendDisplay(bool suspended) {
+    suspended_ = suspended;
+    if (!suspended && setWhileSuspended_) {
+        setWhileSuspended_ = false;
+        SetExactText(std::move(exact_), std::move(lineBreak_));
+    }
 }
 
 void ExactTextEdit::ShowAll() {

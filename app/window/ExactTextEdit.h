@@ -34,6 +34,9 @@ public:
     bool FullyShown() const { return shown_ >= exact_.size() || userEdited_; }
     /// Puts the rest of the text into the widget now.
     void ShowAll();
+    /// While suspended, texts are kept but not shown: for runs that repaint nothing meanwhile.
+    /// Resuming shows the text kept last.
+    void SuspendDisplay(bool suspended);
 
 private:
     void ShowNextSlice();
@@ -43,6 +46,8 @@ private:
     bool settingText_ = false;
     bool userEdited_ = false;
     std::size_t shown_ = 0;  // how much of exact_ the widget holds
+    bool suspended_ = false;
+    bool setWhileSuspended_ = false;
     QTimer* filler_;
 };
 

@@ -30,6 +30,10 @@ void Form1::Command5_Click() {
     const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
 
     Label10->hide();
+    // Nothing but the progress bars is repainted during the run: the editors need not build
+    // their display for every file.
+    RichTextBox1->SuspendDisplay(true);
+    RichTextBox2->SuspendDisplay(true);
     BatchFileCount = 0;
     for (const QString& name : names) {
         BatchFileCount += workflow::IsBatchSourceFile(name, Text8->text()) ? 1 : 0;
@@ -82,6 +86,8 @@ void Form1::Command5_Click() {
     RichTextBox1->SetExactText({});
     ProgressBar1->hide();
     Label10->show();
+    RichTextBox1->SuspendDisplay(false);
+    RichTextBox2->SuspendDisplay(false);
 }
 
 }  // namespace window

@@ -61,6 +61,10 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
         EXPECT_EQ(TempFolder::Read(folder.Path(name)), kSource) << name;
     }
     EXPECT_FALSE(QFileInfo::exists(folder.Path("MAKEFILE.TX_")));
+    // The editors show what they hold: the report, and an empty source.
+    EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox2")->toPlainText().startsWith(
+        QStringLiteral("    ====批量处理报告====\n")));
+    EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox1")->toPlainText().isEmpty());
 
     // A second run skips the targets and writes them again from the changed sources.
     folder.Write("BOOT.S", "; new\r\n");

@@ -132,6 +132,20 @@ TEST(ExactTextEdit, ALongTextIsShownASliceAtATimeAndKeptWholeThroughout) {
     edit.SetExactText(u"short");
     EXPECT_TRUE(edit.FullyShown());
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("short"));
+
+    // Suspended, texts are kept but not shown; resuming shows the last one, and a resume with
+    // nothing new leaves the user's edits alone.
+    edit.SuspendDisplay(true);
+    edit.SetExactText(u"first");
+    edit.SetExactText(u"second\r\n");
+    EXPECT_EQ(edit.toPlainText(), QStringLiteral("short"));
+    EXPECT_EQ(edit.ExactText(), u"second\r\n");
+    edit.SuspendDisplay(false);
+    EXPECT_EQ(edit.toPlainText(), QStringLiteral("second\n"));
+    QTest::keyClicks(&edit, "x");
+    edit.SuspendDisplay(true);
+    edit.SuspendDisplay(false);
+    EXPECT_EQ(edit.ExactText(), u"xsecond\r\n");
 }
 
 }  // namespace
