@@ -25,6 +25,7 @@ private:
     std::size_t scale_ = 1;      // a bar counts in int; larger texts are counted in steps of this
     std::size_t nextPaint_ = 0;  // the value at which the next repaint is due
     std::size_t stride_ = 1;
+    std::size_t steps_ = 0;
     QElapsedTimer sincePaint_;
 };
 
