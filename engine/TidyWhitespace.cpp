@@ -11,6 +11,19 @@ constexpr std::size_t npos = std::u16string_view::npos;
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
+// `line` without the spaces and tabs at its end, and at its start too unless `keepLeading`.
+std::u16string_view TrimBlanks(std::u16string_view line, bool keepLeading) {
+    std::size_t end = line.size();
+    while (end > 0 && IsBlank(line[end - 1])) {
+        --end;
+    }
+    std::size_t start = 0;
+    while (!keepLeading && start < end && IsBlank(line[start])) {
+        ++start;
+    }
+    return line.substr(start, end - start);
+}
+
 }  // namespace
 
 void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
@@ -47,11 +60,7 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
                                (options.KeepLeadingSpaces || !IsBlank(line.front()));
         if (!unchanged) {
             keep(copyFrom, pos - copyFrom);
-            const std::size_t last = line.find_last_not_of(u" \t");
-            line = line.substr(0, last == npos ? 0 : last + 1);
-            if (!options.KeepLeadingSpaces) {
-                line.remove_prefix(std::min(line.find_first_not_of(u" \t"), line.size()));
-            }
+            line = TrimBlanks(line, options.KeepLeadingSpaces);
             if (!line.empty()) {
                 keep(static_cast<std::size_t>(line.data() - data), line.size());
                 keep(found, lineBreak.size());
@@ -62,12 +71,7 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
     }
     keep(copyFrom, pos - copyFrom);
 
-    std::u16string_view last = view.substr(pos);
-    const std::size_t lastBlank = last.find_last_not_of(u" \t");
-    last = last.substr(0, lastBlank == npos ? 0 : lastBlank + 1);
-    if (!options.KeepLeadingSpaces) {
-        last.remove_prefix(std::min(last.find_first_not_of(u" \t"), last.size()));
-    }
+    const std::u16string_view last = TrimBlanks(view.substr(pos), options.KeepLeadingSpaces);
     keep(static_cast<std::size_t>(last.data() - data), last.size());
     text.resize(kept);
     if (!last.empty()) {

@@ -56,7 +56,11 @@ TEST(RoundTrip, RandomBytesSurviveReadAndWrite) {
                 case 0: bytes += static_cast<char>(byte(rng)); break;
                 case 1: bytes += "\xD6\xD0"; break;          // GBK 中
                 case 2: bytes += "\xE4\xB8\xAD"; break;      // UTF-8 中
-                default: bytes += static_cast<char>(byte(rng) & 0x7F); break;
+                default:  // runs of ASCII, long enough for the copies of many bytes at once
+                    for (int run = byte(rng) % 40; run >= 0; --run) {
+                        bytes += static_cast<char>(byte(rng) & 0x7F);
+                    }
+                    break;
             }
         }
         if (i % 7 == 0) {
