@@ -87,6 +87,7 @@ void Form1::CreateOptionColumn() {
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setTabChangesFocus(true);  // a block of comment lines has no use for a typed tab
+        box->setTabStopDistance(8 * box->fontMetrics().horizontalAdvance(u' '));
         box->SetExactText(std::u16string(text));
         box->hide();
         return box;
