@@ -41,7 +41,10 @@ std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error)
     if (read.file->lineBreak == u"\n") {
         std::u16string crlf;
         for (char16_t c : text) {
-            crlf += c == u'\n' ? std::u16string(u"\r\n") : std::u16string(1, c);
+            if (c == u'\n') {
+                crlf += u'\r';
+            }
+            crlf += c;
         }
         text = std::move(crlf);
     }

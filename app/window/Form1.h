@@ -157,7 +157,6 @@ private:
     QPushButton* Command5;
     QTimer* Timer1;
 
-    QString CurrentFolder;  // the folder of the file list at the last pick or batch run
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
     QString lastSaveError_;  // why the last save failed; empty when it succeeded
     qsizetype BatchFileCount = 0;

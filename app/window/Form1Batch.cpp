@@ -24,7 +24,6 @@ void Form1::Command5_Click() {
                     kRed);
         return;
     }
-    CurrentFolder = folder;
     // Listed once, for both passes, so that the targets this run writes are never its sources;
     // sorted, so that the report reads the same on every run.
     const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);

@@ -17,7 +17,6 @@
 namespace window {
 
 void Form1::File1_Click() {
-    CurrentFolder = File1->path();
     Command1->show();
     Command4->show();
     BuildSourcePath();

@@ -113,6 +113,18 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {
     EXPECT_EQ(QString::fromUtf8(run.out), "1:  A.ASM(字符数=42)  ==>  A.ASM(字符数=30)\n");
 }
 
+TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
+    TempFolder folder;
+    const QString header = folder.Write("HEAD.TXT", ";h1\n;h2\n");
+    const QString crlf = folder.Write("A.ASM", "nop ; x\r\n");
+    const QString lf = folder.Write("B.ASM", "nop ; x\n");
+    const Outcome run = Strip({"--header-file", header, crlf, lf});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray(";h1\r\n;h2\r\nnop\r\n"));
+    EXPECT_EQ(TempFolder::Read(lf + ".TX_"), QByteArray(";h1\n;h2\nnop\n"));
+    EXPECT_EQ(Strip({"--header-file", folder.Path("NONE.TXT"), crlf}).status, 2);
+}
+
 TEST(StripCli, StandardInputToStandardOutput) {
     const Outcome run = Strip({"--set", "LineCommentLeader=//", "-"}, "int x; // c\nint y;\n");
     EXPECT_EQ(run.status, 0);
