@@ -12,7 +12,6 @@ namespace window {
 void Form1::Drive1_Change() {
     const QString entry = Drive1->currentText();
     const QString mountPath = Drive1->currentData().toString();
-    BlinkCount = 0;
     if (workflow::IsVolumeReady(mountPath)) {
         OpenFolder(mountPath);  // its Dir1_Change runs to its end first
         PostMessage(QStringLiteral("提示:请进一步选择路径"), kBlue);

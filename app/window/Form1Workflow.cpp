@@ -101,7 +101,6 @@ void Form1::Command1_Click() {
 
 void Form1::Command2_Click() {
     const QString path = Text5->text();
-    BlinkCount = 0;
     lastSaveError_.clear();
     if (!path.isEmpty()) {
         const workflow::WriteOutcome written =
