@@ -183,83 +183,40 @@ char* PutUtf8(char32_t cp, char* out) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-}  // namespace
-
-TextEncoding DetectEncoding(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Bom)) {
-        return TextEncoding::Utf8WithBom;
-    }
-    bool nonAscii = false;
-    for (std::size_t at = 0; at < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        char32_t cp;
-        const std::size_t length = Utf8Sequence(bytes, at, cp);
-        if (length == 0) {
-            return TextEncoding::Gbk;
-        }
-        nonAscii = true;
-        at += length;
-    }
-    return nonAscii ? TextEncoding::Utf8 : TextEncoding::Gbk;
+// The decoders write through a pointer into `out`, which the caller has sized for the worst case
+// (one character per byte), and cut it to size at the end: no capacity check per character, and
+// a buffer that a failed strict attempt leaves behind serves the next decoder as it is.
+std::u16string BufferFor(std::string_view bytes) {
+    return std::u16string(bytes.size(), u'\0');
 }
 
-// Both decoders write through a pointer into a buffer sized for the worst case (one character
-// per byte) and cut it to size at the end: no capacity check per character.
-std::u16string DecodeGbk(std::string_view bytes) {
+// UTF-8 to characters. An undecodable byte becomes a raw-byte character; when `strict`, it ends
+// the decoding instead and false is returned. A character in
+// the reserved range is valid UTF-8 but is kept as its raw bytes, so that it reads back the same.
+// `nonAscii` learns whether any byte above 0x7F was met.
+bool DecodeUtf8Into(std::string_view bytes, bool strict, std::u16string& out, bool& nonAscii) {
     engine::ClearUpperVectorState();
-    const GbkTables& gbk = GbkTables::Get();
-    std::u16string out(bytes.size(), u'\0');
     char16_t* dst = out.data();
     const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = src + bytes.size();
-    while (src < end) {
-        const std::size_t ascii = WidenAsciiRun(src, static_cast<std::size_t>(end - src), dst);
-        src += ascii;
-        dst += ascii;
-        if (src == end) {
-            break;
-        }
-        const unsigned char lead = *src;
-        if (lead < 0x80) {
-            *dst++ = lead;
-            src += 1;
-        } else if (const char16_t single = gbk.Single(lead); single != 0) {
-            *dst++ = single;
-            src += 1;
-        } else if (const char16_t pair = src + 1 < end ? gbk.Pair(lead, src[1]) : 0; pair != 0) {
-            *dst++ = pair;
-            src += 2;
-        } else {
-            *dst++ = RawByteChar(lead);
-            src += 1;
-        }
-    }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
-    return out;
-}
-
-std::u16string DecodeUtf8(std::string_view bytes) {
-    engine::ClearUpperVectorState();
-    std::u16string out(bytes.size(), u'\0');
-    char16_t* dst = out.data();
+    nonAscii = false;
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte < 0x80) {
-            *dst++ = byte;
-            at += 1;
-            continue;
+        const std::size_t ascii = WidenAsciiRun(src + at, bytes.size() - at, dst);
+        at += ascii;
+        dst += ascii;
+        if (at == bytes.size()) {
+            break;
         }
+        nonAscii = true;
         char32_t cp;
         const std::size_t length = Utf8Sequence(bytes, at, cp);
+        if (length == 0 && strict) {
+            return false;
+        }
         if (length == 0 || IsRawByteChar(cp)) {
-            // Undecodable, or a character that would read back as raw bytes: keep each byte.
             const std::size_t raw = std::max<std::size_t>(length, 1);
             for (std::size_t i = 0; i < raw; ++i) {
-                *dst++ = RawByteChar(static_cast<unsigned char>(bytes[at + i]));
+                *dst++ = RawByteChar(src[at + i]);
             }
             at += raw;
         } else if (cp >= 0x10000) {
@@ -272,20 +229,70 @@ std::u16string DecodeUtf8(std::string_view bytes) {
         }
     }
     out.resize(static_cast<std::size_t>(dst - out.data()));
+    return true;
+}
+
+void DecodeGbkInto(std::string_view bytes, std::u16string& out) {
+    engine::ClearUpperVectorState();
+    const GbkTables& gbk = GbkTables::Get();
+    char16_t* dst = out.data();
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = src + bytes.size();
+    while (src < end) {
+        const std::size_t ascii = WidenAsciiRun(src, static_cast<std::size_t>(end - src), dst);
+        src += ascii;
+        dst += ascii;
+        if (src == end) {
+            break;
+        }
+        const unsigned char lead = *src;
+        if (const char16_t single = gbk.Single(lead); single != 0) {
+            *dst++ = single;
+            src += 1;
+        } else if (const char16_t pair = src + 1 < end ? gbk.Pair(lead, src[1]) : 0; pair != 0) {
+            *dst++ = pair;
+            src += 2;
+        } else {
+            *dst++ = RawByteChar(lead);
+            src += 1;
+        }
+    }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
+}
+
+}  // namespace
+
+TextEncoding DetectEncoding(std::string_view bytes) {
+    return Decode(bytes).encoding;
+}
+
+std::u16string DecodeGbk(std::string_view bytes) {
+    std::u16string out = BufferFor(bytes);
+    DecodeGbkInto(bytes, out);
+    return out;
+}
+
+std::u16string DecodeUtf8(std::string_view bytes) {
+    std::u16string out = BufferFor(bytes);
+    bool nonAscii;
+    DecodeUtf8Into(bytes, false, out, nonAscii);
     return out;
 }
 
 DecodedText Decode(std::string_view bytes) {
-    const TextEncoding encoding = DetectEncoding(bytes);
-    switch (encoding) {
-        case TextEncoding::Utf8WithBom:
-            return {DecodeUtf8(bytes.substr(kUtf8Bom.size())), encoding};
-        case TextEncoding::Utf8:
-            return {DecodeUtf8(bytes), encoding};
-        case TextEncoding::Gbk:
-            break;
+    if (bytes.starts_with(kUtf8Bom)) {
+        return {DecodeUtf8(bytes.substr(kUtf8Bom.size())), TextEncoding::Utf8WithBom};
     }
-    return {DecodeGbk(bytes), encoding};
+    // One strict UTF-8 pass decides and decodes at once; it gives up at the first byte that is not
+    // UTF-8, which in a GBK file comes with its first Chinese character. An all-ASCII text reads
+    // the same in both and counts as GBK.
+    std::u16string text = BufferFor(bytes);
+    bool nonAscii;
+    if (DecodeUtf8Into(bytes, true, text, nonAscii)) {
+        return {std::move(text), nonAscii ? TextEncoding::Utf8 : TextEncoding::Gbk};
+    }
+    DecodeGbkInto(bytes, text);
+    return {std::move(text), TextEncoding::Gbk};
 }
 
 std::string Encode(std::u16string_view text, TextEncoding encoding,
