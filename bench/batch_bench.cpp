@@ -7,12 +7,10 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <fstream>
 
 #include "Fonts.h"
 #include "Form1.h"
-#include "SourceGenerator.h"
-#include "TextCodec.h"
+#include "GbkSourceFile.h"
 
 namespace {
 
@@ -20,11 +18,9 @@ namespace {
 double WriteSources(const QString& folder, int count, std::size_t kilobytes, QStringList& paths) {
     double bytes = 0;
     for (int i = 0; i < count; ++i) {
-        const std::string text = codec::Encode(
-            bench::AssemblerSource(kilobytes * 1000, static_cast<unsigned>(i + 1)), codec::TextEncoding::Gbk);
         paths << QDir(folder).filePath(QStringLiteral("F%1.ASM").arg(i, 5, 10, QLatin1Char('0')));
-        std::ofstream(paths.back().toStdString(), std::ios::binary) << text;
-        bytes += static_cast<double>(text.size());
+        bytes += static_cast<double>(bench::WriteGbkAssemblerFile(
+            paths.back().toStdString(), kilobytes * 1000, static_cast<unsigned>(i + 1)));
     }
     return bytes;
 }

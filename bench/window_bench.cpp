@@ -10,13 +10,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "Fonts.h"
 #include "Form1.h"
-#include "SourceGenerator.h"
-#include "TextCodec.h"
+#include "GbkSourceFile.h"
 
 namespace {
 
@@ -35,9 +33,8 @@ double TimeMs(Action action) {
 
 void Measure(std::size_t megabytes) {
     QTemporaryDir dir;
-    const std::string bytes =
-        codec::Encode(bench::AssemblerSource(megabytes * 1000 * 1000), codec::TextEncoding::Gbk);
-    std::ofstream(QDir(dir.path()).filePath("MAIN.ASM").toStdString(), std::ios::binary) << bytes;
+    const std::size_t size = bench::WriteGbkAssemblerFile(
+        QDir(dir.path()).filePath("MAIN.ASM").toStdString(), megabytes * 1000 * 1000);
     QDir::setCurrent(dir.path());
 
     window::Form1 form;
@@ -53,7 +50,7 @@ void Measure(std::size_t megabytes) {
         write.push_back(TimeMs([&] { save->click(); }));
         tick.push_back(TimeMs([&] { form.Timer1_Timer(); }));
     }
-    const double mb = static_cast<double>(bytes.size()) / 1e6;
+    const double mb = static_cast<double>(size) / 1e6;
     std::printf("%5.1f MB source: pick %7.1f ms  eliminate %7.1f ms  save %7.1f ms  tick %.3f ms"
                 "  (%.0f MB/s eliminate)\n",
                 mb, Median(pick), Median(clean), Median(write), Median(tick),
