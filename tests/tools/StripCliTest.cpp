@@ -2,10 +2,8 @@
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "../workflow/TempFolder.h"
 
@@ -17,19 +15,15 @@ struct Outcome {
     QString err;
 };
 
-// Runs the program as a separate process; `unprivileged` runs it as "nobody" when we are root.
+// Runs the program as a separate process; `unprivileged` runs it through the test helper that
+// makes it "nobody" when we are root.
 Outcome Strip(const QStringList& arguments, const QByteArray& input = {}, bool unprivileged = false) {
     QProcess process;
     QString program = QStringLiteral(QINGYAN_STRIP_PATH);
     QStringList args = arguments;
-    QTemporaryDir copyFolder;  // the build may lie where "nobody" may not enter
-    if (unprivileged && geteuid() == 0) {
-        const QString copy = copyFolder.filePath(QStringLiteral("qingyan-strip"));
-        QFile::copy(program, copy);
-        QFile::setPermissions(copyFolder.path(), QFileDevice::Permissions(0x7555));
-        args.prepend(copy);
-        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + args;
-        program = QStringLiteral("setpriv");
+    if (unprivileged) {
+        args.prepend(program);
+        program = QStringLiteral(QINGYAN_RUN_UNPRIVILEGED);
     }
     process.start(program, args);
     process.write(input);
