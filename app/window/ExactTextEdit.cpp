@@ -47,12 +47,6 @@ void ExactTextEdit::SuspendDisplay(bool suspended) {
     }
 }
 
-void ExactTextEdit::ShowAll() {
-    while (!FullyShown()) {
-        ShowNextSlice();
-    }
-}
-
 void ExactTextEdit::ShowNextSlice() {
     std::size_t end = std::min(exact_.size(), shown_ + kSlice);
     if (end < exact_.size() && exact_[end - 1] == u'\r' && exact_[end] == u'\n') {

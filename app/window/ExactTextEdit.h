@@ -32,8 +32,6 @@ public:
     bool UserEdited() const { return userEdited_; }
     /// Whether the whole text is in the widget yet.
     bool FullyShown() const { return shown_ >= exact_.size() || userEdited_; }
-    /// Puts the rest of the text into the widget now.
-    void ShowAll();
     /// While suspended, texts are kept but not shown: for runs that repaint nothing meanwhile.
     /// Resuming shows the text kept last.
     void SuspendDisplay(bool suspended);

@@ -15,8 +15,6 @@ class MascotView : public ClickableLabel {
     Q_OBJECT
 public:
     explicit MascotView(QWidget* parent = nullptr);
-    /// The frame now shown, 0 to 2.
-    int frame() const { return frame_; }
 
 private:
     void ShowNextFrame();
