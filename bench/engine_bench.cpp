@@ -72,6 +72,15 @@ void BM_EliminateOnlyAssembler(benchmark::State& state) {
     ReportMegabytes(state, text);
 }
 
+// The sweep that finds a source's main line break when it is read.
+void BM_MainLineBreakAssembler(benchmark::State& state) {
+    const auto& text = Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine::MainLineBreak(text).data());
+    }
+    ReportMegabytes(state, text);
+}
+
 // Texts that a literal scan handles in quadratic time.
 std::u16string Repeat(std::u16string_view piece, std::size_t units) {
     std::u16string text;
@@ -95,12 +104,14 @@ std::u16string BlockTerminators(std::size_t n) { return Repeat(u"*/", n); }
 std::u16string OpenString(std::size_t n) { return u"\"" + Repeat(u"abcdefgh", n); }
 std::u16string OneLongLine(std::size_t n) { return Repeat(u"mov a,b \"x;\" /*c*/ ", n); }
 std::u16string QuoteLines(std::size_t n) { return Repeat(u"\"abc\r\n", n); }
+std::u16string MixedBreakComments(std::size_t n) { return Repeat(u";\r;\n;\r\n\r", n); }
 
 }  // namespace
 
 BENCHMARK(BM_Assembler)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_C)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EliminateOnlyAssembler)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainLineBreakAssembler)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, quotes, Quotes)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, semicolons, Semicolons)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, block_leaders, BlockLeaders)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
@@ -108,6 +119,7 @@ BENCHMARK_CAPTURE(BM_Pathological, block_terminators, BlockTerminators)->Arg(1)-
 BENCHMARK_CAPTURE(BM_Pathological, open_string, OpenString)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, one_long_line, OneLongLine)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, open_string_lines, QuoteLines)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, mixed_break_comments, MixedBreakComments)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // Every large buffer comes fresh from the system at every size, as in one elimination in the

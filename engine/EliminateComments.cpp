@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "LineBreaks.h"
 #include "MarkerFinder.h"
 #include "Passes.h"
 #include "VectorState.h"
@@ -10,23 +11,24 @@ namespace {
 constexpr std::size_t npos = std::u16string_view::npos;
 
 // One run of the comment pass: a position moving forward through the input and the output built
-// so far. Each marker has its own finder, so no search reads the same stretch of text twice.
+// so far. Each marker, and the line breaks, have their own finder, so no search reads the same
+// stretch of text twice. A line break is CR LF, a lone CR or a lone LF, wherever it stands.
 class CommentScanner {
 public:
     CommentScanner(std::u16string_view text, const EliminationOptions& options,
-                   std::u16string_view lineBreak)
+                   std::u16string_view mainLineBreak)
         : text_(text),
           opt_(options),
-          lineBreak_(lineBreak),
+          mainLineBreak_(mainLineBreak),
           stringsOn_(options.IgnoreMarkersInStrings && !options.StringLeader.empty() &&
                      !options.StringTerminator.empty()),
           blocksOn_(!options.BlockCommentLeader.empty() && !options.BlockCommentTerminator.empty()),
-          lineBreaks_(text, lineBreak),
-          stringLeaders_(text, options.StringLeader),
-          stringTerminators_(text, options.StringTerminator),
-          lineLeaders_(text, options.LineCommentLeader),
-          blockLeaders_(text, options.BlockCommentLeader),
-          blockTerminators_(text, options.BlockCommentTerminator) {
+          lineBreaks_({text}),
+          stringLeaders_({text, options.StringLeader}),
+          stringTerminators_({text, options.StringTerminator}),
+          lineLeaders_({text, options.LineCommentLeader}),
+          blockLeaders_({text, options.BlockCommentLeader}),
+          blockTerminators_({text, options.BlockCommentTerminator}) {
         output_.reserve(text.size());
     }
 
@@ -56,12 +58,6 @@ private:
         return !marker.empty() && text_.substr(at).starts_with(marker);
     }
 
-    // Everything from `at` up to and including the first line break, or to the end of the text.
-    std::size_t EndOfLine(std::size_t at) {
-        const std::size_t lineBreak = lineBreaks_.FindFrom(at);
-        return lineBreak == npos ? text_.size() : lineBreak + lineBreak_.size();
-    }
-
     void Emit(std::size_t from, std::size_t to) { output_.append(text_.substr(from, to - from)); }
 
     // A string must close on the line on which it opens, or the text must hold no further line
@@ -87,24 +83,33 @@ private:
         }
         const std::size_t end = terminator + opt_.StringTerminator.size();
         Emit(pos_, end);
+        taken_ = true;
         pos_ = end;
         return true;
     }
 
+    // A line comment runs up to and including the first line break. Removed, it leaves that
+    // break, or the main one when it runs to the end of the text.
     bool TakeLineComment() {
         if (!StartsAt(pos_, opt_.LineCommentLeader)) {
             return false;
         }
-        const std::size_t end = EndOfLine(pos_);
+        const std::size_t lineBreak = lineBreaks_.FindFrom(pos_);
+        const std::size_t end =
+            lineBreak == npos ? text_.size() : lineBreak + LineBreakLength(text_, lineBreak);
+        const bool atLineStart =
+            output_.empty() || output_.back() == u'\r' || output_.back() == u'\n';
         const bool keep = opt_.KeepAllLineComments ||
-                          (opt_.KeepWholeLineComments &&
-                           (output_.empty() || output_.ends_with(lineBreak_))) ||
+                          (opt_.KeepWholeLineComments && atLineStart) ||
                           (opt_.KeepHeaderLineComments && inHead_);
         if (keep) {
             Emit(pos_, end);
+        } else if (lineBreak == npos) {
+            output_.append(mainLineBreak_);
         } else {
-            output_.append(lineBreak_);
+            Emit(lineBreak, end);
         }
+        taken_ = true;
         pos_ = end;
         return true;
     }
@@ -118,13 +123,14 @@ private:
         if (opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_)) {
             Emit(pos_, end);
         }
+        taken_ = true;
         pos_ = end;
         return true;
     }
 
     // Walks the inside of a block comment from `at`, just past its leader, to just past its
-    // terminator (or to the end of the text). Line comments inside swallow the rest of their line,
-    // terminator included; strings that close on their line hide what they hold.
+    // terminator (or to the end of the text). A line-comment leader inside is comment text; strings
+    // that close on their line hide what they hold.
     std::size_t EndOfBlockComment(std::size_t at) {
         const std::u16string_view terminator = opt_.BlockCommentTerminator;
         while (at < text_.size()) {
@@ -138,35 +144,36 @@ private:
                     continue;
                 }
             }
-            if (StartsAt(at, opt_.LineCommentLeader)) {
-                at = EndOfLine(at);
-                continue;
-            }
             ++at;
-            at = RunEnd(at, stringLeaders_, lineLeaders_, blockTerminators_);
+            at = std::min({stringLeaders_.FindFrom(at), blockTerminators_.FindFrom(at), text_.size()});
         }
         return at;
     }
 
+    // A run ends at the earliest stop marker, or at the end of the text. The string leader stops
+    // it even when strings are not recognised. Blank lines before the first comment or string do
+    // not end the head, so that a banner after them is still the file's head.
     void TakeOrdinaryRun() {
-        inHead_ = false;
-        const std::size_t end = RunEnd(pos_ + 1, stringLeaders_, lineLeaders_, blockLeaders_);
+        const std::size_t end = std::min({stringLeaders_.FindFrom(pos_ + 1),
+                                          lineLeaders_.FindFrom(pos_ + 1),
+                                          blockLeaders_.FindFrom(pos_ + 1), text_.size()});
+        if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
+            inHead_ = false;
+        }
         Emit(pos_, end);
         pos_ = end;
     }
 
-    // The position of the earliest stop marker at or after `from`, or the end of the text. The
-    // string leader stops a run even when strings are not recognised.
-    std::size_t RunEnd(std::size_t from, MarkerFinder& a, MarkerFinder& b, MarkerFinder& c) {
-        return std::min({a.FindFrom(from), b.FindFrom(from), c.FindFrom(from), text_.size()});
+    static bool IsBlankRun(std::u16string_view run) {
+        return run.find_first_not_of(u" \t\r\n") == npos;
     }
 
     std::u16string_view text_;
     const EliminationOptions& opt_;
-    std::u16string_view lineBreak_;
+    std::u16string_view mainLineBreak_;
     const bool stringsOn_;
     const bool blocksOn_;
-    MarkerFinder lineBreaks_;
+    LineBreakFinder lineBreaks_;
     MarkerFinder stringLeaders_;
     MarkerFinder stringTerminators_;
     MarkerFinder lineLeaders_;
@@ -174,14 +181,16 @@ private:
     MarkerFinder blockTerminators_;
     std::u16string output_;
     std::size_t pos_ = 0;
-    bool inHead_ = true;  // still in the leading run of comments and strings
+    bool inHead_ = true;  // still in the leading run of comments, strings and blank lines
+    bool taken_ = false;  // a comment or a string has been taken
 };
 
 }  // namespace
 
 std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
-                                 std::u16string_view lineBreak, ProgressSink* progress) {
-    return CommentScanner(text, options, lineBreak.empty() ? kCrLf : lineBreak).Run(progress);
+                                 std::u16string_view mainLineBreak, ProgressSink* progress) {
+    return CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak)
+        .Run(progress);
 }
 
 }  // namespace engine

@@ -30,6 +30,31 @@ inline std::size_t FindUnit(const char16_t* data, std::size_t from, std::size_t 
     return hit == data + end ? std::u16string_view::npos : static_cast<std::size_t>(hit - data);
 }
 
+/// The first position in [from, end) holding `a` or `b`, or npos: FindUnit for two units at once,
+/// which finds the next line break of any kind in one sweep.
+inline std::size_t FindEitherUnit(const char16_t* data, std::size_t from, std::size_t end,
+                                  char16_t a, char16_t b) {
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i wantedA = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i wantedB = _mm_set1_epi16(static_cast<short>(b));
+    for (; at + 8 <= end; at += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi16(units, wantedA), _mm_cmpeq_epi16(units, wantedB)));
+        if (hits != 0) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits))) / 2;
+        }
+    }
+#endif
+    for (; at < end; ++at) {
+        if (data[at] == a || data[at] == b) {
+            return at;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
 /// The first position >= `from` at which `marker` starts in `text`, or npos, as
 /// std::u16string_view::find gives it, only faster.
 inline std::size_t FindText(std::u16string_view text, std::u16string_view marker,

@@ -8,26 +8,39 @@
 
 namespace engine {
 
-/// The line break of the texts this system writes by default: carriage return, line feed.
+// A line break is CR LF, a CR not followed by LF, or an LF not preceded by CR, wherever it stands
+// in the text. Each kept line keeps its own; the main line break stands in where a line gets a
+// break it did not have.
+
+/// CR LF, the line break of the texts this system writes by default.
 inline constexpr std::u16string_view kCrLf = u"\r\n";
 
+/// The kind of line break that occurs most often in `text` (ties: CR LF, then LF, then CR; CR LF
+/// when there is none).
+std::u16string_view MainLineBreak(std::u16string_view text);
+
+/// The same for the bytes of a file in an encoding where CR and LF bytes stand only for
+/// themselves (ASCII, GBK, UTF-8): half the memory to sweep, before the text is decoded.
+std::u16string_view MainLineBreakOfBytes(std::string_view bytes);
+
 /// Removes line and block comments from `text`, keeping strings and all other text character for
-/// character; which comments survive is decided by `options`. `lineBreak` is the text's line break
-/// (any other CR or LF is an ordinary character; an empty one means CR LF). `progress`, when given,
-/// hears Start(length + 1), then after each top-level step the length consumed plus 1, then Finish().
+/// character; which comments survive is decided by `options`. A removed line comment leaves the
+/// line break that ended it, or `mainLineBreak` (empty means CR LF) at the end of the text.
+/// `progress`, when given, hears Start(length + 1), then after each top-level step the length
+/// consumed plus 1, then Finish().
 std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
-                                 std::u16string_view lineBreak = kCrLf,
+                                 std::u16string_view mainLineBreak = kCrLf,
                                  ProgressSink* progress = nullptr);
 
 /// Drops every blank line and the blanks (spaces, tabs) at the end of each line, and at the start
-/// too unless KeepLeadingSpaces is on; every kept line ends with `lineBreak`. Returns the text
-/// unchanged when KeepSurplusBlanks is on.
+/// too unless KeepLeadingSpaces is on; every kept line keeps its line break, and a last line
+/// without one gets `mainLineBreak`. Returns the text unchanged when KeepSurplusBlanks is on.
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
-                              std::u16string_view lineBreak = kCrLf);
+                              std::u16string_view mainLineBreak = kCrLf);
 
 /// The same as TidyWhitespace, done in the text's own memory: for large texts, where a second
 /// buffer would cost as much as the work.
 void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
-                           std::u16string_view lineBreak = kCrLf);
+                           std::u16string_view mainLineBreak = kCrLf);
 
 }  // namespace engine

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "FindText.h"
+#include "LineBreaks.h"
 #include "Passes.h"
 #include "VectorState.h"
 
@@ -27,17 +27,18 @@ std::u16string_view TrimBlanks(std::u16string_view line, bool keepLeading) {
 }  // namespace
 
 void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
-                           std::u16string_view lineBreak) {
+                           std::u16string_view mainLineBreak) {
     if (options.KeepSurplusBlanks) {
         return;
     }
-    if (lineBreak.empty()) {
-        lineBreak = kCrLf;
+    if (mainLineBreak.empty()) {
+        mainLineBreak = kCrLf;
     }
     ClearUpperVectorState();
     // The result is built at the front of the text itself: `kept` is its length so far. It never
     // passes the line being read, so nothing is overwritten before it has been read. Lines that
-    // need no change pile up in [copyFrom, pos) and move in one piece.
+    // need no change pile up in [copyFrom, pos) and move in one piece. Each kept line keeps its own
+    // line break.
     char16_t* const data = text.data();
     const std::u16string_view view(text);
     std::size_t kept = 0;
@@ -50,11 +51,11 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
         kept += length;
     };
     while (pos < view.size()) {
-        const std::size_t found = FindText(view, lineBreak, pos);
+        const std::size_t found = FindLineBreak(view, pos);
         if (found == npos) {
             break;  // the last line has no line break; it is dealt with below
         }
-        const std::size_t next = found + lineBreak.size();
+        const std::size_t next = found + LineBreakLength(view, found);
         std::u16string_view line = view.substr(pos, found - pos);
         const bool unchanged = !line.empty() && !IsBlank(line.back()) &&
                                (options.KeepLeadingSpaces || !IsBlank(line.front()));
@@ -63,7 +64,7 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
             line = TrimBlanks(line, options.KeepLeadingSpaces);
             if (!line.empty()) {
                 keep(static_cast<std::size_t>(line.data() - data), line.size());
-                keep(found, lineBreak.size());
+                keep(found, next - found);
             }
             copyFrom = next;
         }
@@ -75,14 +76,14 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
     keep(static_cast<std::size_t>(last.data() - data), last.size());
     text.resize(kept);
     if (!last.empty()) {
-        text += lineBreak;  // every kept line ends with a line break, the last one too
+        text += mainLineBreak;  // every kept line ends with a line break, the last one too
     }
 }
 
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
-                              std::u16string_view lineBreak) {
+                              std::u16string_view mainLineBreak) {
     std::u16string tidied(text);
-    TidyWhitespaceInPlace(tidied, options, lineBreak);
+    TidyWhitespaceInPlace(tidied, options, mainLineBreak);
     return tidied;
 }
 

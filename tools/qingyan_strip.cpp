@@ -30,25 +30,25 @@ bool WriteAll(std::FILE* stream, const std::string& bytes) {
            std::fflush(stream) == 0;
 }
 
-// A block file's text with CR LF line breaks, the form the window's blocks are typed in.
+// A block file's text with CR LF line breaks, the form the window's blocks are typed in, whatever
+// kind of break each of its lines ends with.
 std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error) {
     workflow::ReadOutcome read = workflow::ReadSourceFile(path);
     if (!read.file) {
         error = path + QStringLiteral(": ") + read.error;
         return std::nullopt;
     }
-    std::u16string text = std::move(read.file->text);
-    if (read.file->lineBreak == u"\n") {
-        std::u16string crlf;
-        for (char16_t c : text) {
-            if (c == u'\n') {
-                crlf += u'\r';
-            }
-            crlf += c;
+    const std::u16string& text = read.file->text;
+    std::u16string crLf;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == u'\r' || text[at] == u'\n') {
+            crLf += u"\r\n";
+            at += text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n';
+        } else {
+            crLf += text[at];
         }
-        text = std::move(crlf);
     }
-    return text;
+    return crLf;
 }
 
 struct Settings {

@@ -1,5 +1,6 @@
 #include "ExactTextEdit.h"
 
+#include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -68,16 +69,28 @@ void ExactTextEdit::ShowNextSlice() {
     }
 }
 
+void ExactTextEdit::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+        // Shift+Enter would put a U+2028 inside the line, which is no line break of the file.
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->text(), event->isAutoRepeat(), event->count());
+        QPlainTextEdit::keyPressEvent(&plain);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
 std::u16string ExactTextEdit::ExactText() const {
     if (!userEdited_) {
         return exact_;
     }
-    // Blocks are separated by U+2029 in the raw text; Shift+Enter puts a U+2028 inside a block.
+    // Blocks are separated by U+2029 in the raw text. A U+2028 is a character the text holds.
     const QString raw = document()->toRawText();
     std::u16string text;
     text.reserve(static_cast<std::size_t>(raw.size()));
     for (const QChar c : raw) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+        if (c == QChar::ParagraphSeparator) {
             text += lineBreak_;
         } else {
             text += c.unicode();

@@ -10,7 +10,8 @@ namespace window {
 /// A plain-text editor that keeps the exact text the program put into it: until the user types,
 /// ExactText() gives that text back unchanged (lone CR or LF included), whatever the widget made
 /// of its line breaks for display. After the user edits, the widget's lines are joined with the
-/// text's line break.
+/// text's main line break. Shift+Enter starts a new line like Enter, so that every line the user
+/// types ends in a real line break and the counter counts what the commands use.
 ///
 /// Qt's document takes some 3 microseconds a line to build, seconds for a large source, so a long
 /// text is shown a slice at a time: the first at once, the rest while the event loop is idle. The
@@ -26,7 +27,7 @@ public:
     std::u16string ExactText() const;
     /// Characters in ExactText(), a line break counting as many as it has; cheap on any size.
     qsizetype Length() const;
-    /// The line break of the text.
+    /// The main line break of the text, which joins the lines the user types.
     const std::u16string& LineBreak() const { return lineBreak_; }
     /// Whether the user has typed since the text was last set.
     bool UserEdited() const { return userEdited_; }
@@ -35,6 +36,9 @@ public:
     /// While suspended, texts are kept but not shown: for runs that repaint nothing meanwhile.
     /// Resuming shows the text kept last.
     void SuspendDisplay(bool suspended);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ShowNextSlice();

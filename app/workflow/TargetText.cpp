@@ -5,7 +5,7 @@
 namespace workflow {
 namespace {
 
-// The blocks are typed with CR LF; a text whose lines end in LF alone gets them with LF.
+// The blocks are typed with CR LF; they take the text's main line break instead.
 std::u16string WithLineBreak(std::u16string_view block, std::u16string_view lineBreak) {
     std::u16string out;
     out.reserve(block.size());

@@ -345,11 +345,4 @@ std::string Encode(std::u16string_view text, TextEncoding encoding,
     return out;
 }
 
-std::u16string_view LineBreakOf(std::u16string_view text) {
-    if (text.find(u"\r\n") != std::u16string_view::npos || text.find(u'\n') == std::u16string_view::npos) {
-        return u"\r\n";
-    }
-    return u"\n";
-}
-
 }  // namespace codec

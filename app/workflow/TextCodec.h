@@ -32,10 +32,6 @@ std::u16string DecodeUtf8(std::string_view bytes);
 std::string Encode(std::u16string_view text, TextEncoding encoding,
                    std::size_t* unrepresentable = nullptr);
 
-/// The line break of a text for the passes: CR LF when the text holds one or holds no LF at all,
-/// LF otherwise.
-std::u16string_view LineBreakOf(std::u16string_view text);
-
 /// The first and last reserved characters that stand for undecodable bytes 0x80 to 0xFF.
 inline constexpr char16_t kFirstRawByte = 0xF780;
 inline constexpr char16_t kLastRawByte = 0xF7FF;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "Passes.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,7 +44,7 @@ QString FinalTargetOf(const QString& path) {
 SourceFile SourceFromBytes(std::string_view bytes) {
     codec::DecodedText decoded = codec::Decode(bytes);
     SourceFile file;
-    file.lineBreak = std::u16string(codec::LineBreakOf(decoded.text));
+    file.lineBreak = std::u16string(engine::MainLineBreakOfBytes(bytes));
     file.text = std::move(decoded.text);
     file.encoding = decoded.encoding;
     file.byteSize = static_cast<qint64>(bytes.size());

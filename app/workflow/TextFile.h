@@ -11,7 +11,8 @@
 namespace workflow {
 
 /// A source file as loaded: its exact text, the encoding it was read in (its target is written
-/// in the same one), its line break for the passes, and its size on disk.
+/// in the same one), its main line break (the kind most of its lines end with), and its size on
+/// disk.
 struct SourceFile {
     std::u16string text;
     codec::TextEncoding encoding = codec::TextEncoding::Gbk;

@@ -52,11 +52,13 @@ public:
 
     EliminationOptions Options() {
         EliminationOptions o;
-        o.LineCommentLeader = Pick({u";", u";", u"", u"//", u"/", u"#", u";;", u"/*", u"REM "});
-        o.BlockCommentLeader = Pick({u"/*", u"/*", u"", u"/", u"(*", u"/**/", u";", u"\""});
-        o.BlockCommentTerminator = Pick({u"*/", u"*/", u"", u"*", u"/", u"*)", u"/*", u"\r\n"});
-        o.StringLeader = Pick({u"\"", u"\"", u"", u"'", u"<", u"\"\"", u"/", u"\n"});
-        o.StringTerminator = Pick({u"\"", u"\"", u"", u">", u"'", u"*/", u";", u"\r"});
+        o.LineCommentLeader =
+            Pick({u";", u";", u"", u"//", u"/", u"#", u";;", u"/*", u"REM ", u"\n", u";\r"});
+        o.BlockCommentLeader = Pick({u"/*", u"/*", u"", u"/", u"(*", u"/**/", u";", u"\"", u"\r"});
+        o.BlockCommentTerminator =
+            Pick({u"*/", u"*/", u"", u"*", u"/", u"*)", u"/*", u"\r\n", u"\n", u"*/\r"});
+        o.StringLeader = Pick({u"\"", u"\"", u"", u"'", u"<", u"\"\"", u"/", u"\n", u"\r"});
+        o.StringTerminator = Pick({u"\"", u"\"", u"", u">", u"'", u"*/", u";", u"\r", u"\n"});
         o.IgnoreMarkersInStrings = Coin(0.8);
         o.KeepHeaderLineComments = Coin(0.6);
         o.KeepHeaderBlockComment = Coin(0.6);
@@ -68,22 +70,30 @@ public:
         return o;
     }
 
+    // Random mixes of the three kinds of line break, often after leading blanks, with line
+    // leaders inside block comments.
     std::u16string Text(const EliminationOptions& o) {
+        const std::u16string lineInBlock =
+            o.BlockCommentLeader + u" " + o.LineCommentLeader + u" x " + o.BlockCommentTerminator;
+        const std::u16string_view breaks[] = {u"\r\n", u"\n", u"\r"};
+        const std::u16string_view usual = breaks[std::uniform_int_distribution<int>(0, 2)(rng_)];
         const std::vector<std::u16string_view> pieces = {
             o.LineCommentLeader, o.BlockCommentLeader, o.BlockCommentTerminator, o.StringLeader,
-            o.StringTerminator, u"\"", u";", u"/*", u"*/", u"/", u"*", u"<", u">", u"'",
-            u"\r\n", u"\r\n", u"\r", u"\n", u" ", u" ", u"\t", u"a", u"b", u"mov", u"注释", u"中",
+            o.StringTerminator, lineInBlock, u"\"", u";", u"/*", u"*/", u"/", u"*", u"<", u">",
+            u"'", usual, usual, usual, u"\r\n", u"\r", u"\n", u" ", u" ", u"\t", u"a", u"b",
+            u"mov", u"注释", u"中",
         };
         std::uniform_int_distribution<std::size_t> length(0, 40);
         std::uniform_int_distribution<std::size_t> which(0, pieces.size() - 1);
         std::u16string text;
+        if (Coin(0.3)) {
+            text += Pick({u"\r\n", u"\n\n", u"\r\r", u" \t\r\n", u"\r\n\r\n", u" "});
+        }
         for (std::size_t i = length(rng_); i > 0; --i) {
             text += pieces[which(rng_)];
         }
         return text;
     }
-
-    std::u16string LineBreak() { return Coin(0.5) ? u"\r\n" : u"\n"; }
 
 private:
     bool Coin(double p) { return std::bernoulli_distribution(p)(rng_); }
@@ -100,8 +110,8 @@ TEST(Differential, EngineMatchesTheLiteralReadingOnRandomTexts) {
     int mismatches = 0;
     for (int i = 0; i < kCases && mismatches < 5; ++i) {
         const EliminationOptions o = cases.Options();
-        const std::u16string lineBreak = cases.LineBreak();
         const std::u16string text = cases.Text(o);
+        const std::u16string lineBreak = literal::MainLineBreak(text);
 
         RecordingSink sink;
         const std::u16string stripped = engine::EliminateComments(text, o, lineBreak, &sink);
@@ -111,7 +121,7 @@ TEST(Differential, EngineMatchesTheLiteralReadingOnRandomTexts) {
         const std::u16string tidied = engine::TidyWhitespace(stripped, o, lineBreak);
         const std::u16string expectedTidied = literal::TidyWhitespace(expected, o, lineBreak);
 
-        const bool same = stripped == expected && tidied == expectedTidied &&
+        const bool same = engine::MainLineBreak(text) == lineBreak && stripped == expected && tidied == expectedTidied &&
                           sink.log.maximum == expectedLog.maximum &&
                           sink.log.values == expectedLog.values && sink.log.finishes == 1;
         if (!same) {

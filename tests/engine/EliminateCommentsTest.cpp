@@ -13,8 +13,12 @@ TEST(HeadComments, LeadingCommentLinesAreKeptUntilTheFirstOrdinaryCharacter) {
     EXPECT_EQ(Strip(u"; title\r\nnop ; x\r\n; y\r\n"), u"; title\r\nnop \r\n\r\n");
 }
 
-TEST(HeadComments, ALeadingSpaceMeansThereIsNoHead) {
-    EXPECT_EQ(Strip(u" ; title\r\n"), u" \r\n");
+TEST(HeadComments, BlankLinesBeforeTheFirstCommentKeepTheHead) {
+    EXPECT_EQ(Strip(u"\r\n\n ; title\r\n; date\r\nnop ; x\r\n"),
+              u"\r\n\n ; title\r\n; date\r\nnop \r\n");
+    // A blank line after a comment, or code before it, still ends the head.
+    EXPECT_EQ(Strip(u"; a\r\n\r\n; b\r\n"), u"; a\r\n\r\n\r\n");
+    EXPECT_EQ(Strip(u"\r\nx ; b\r\n"), u"\r\nx \r\n");
 }
 
 TEST(HeadComments, BlockCommentsInTheHead) {
@@ -77,9 +81,13 @@ TEST(BlockComments, ALeaderWithoutTerminatorIsText) {
     EXPECT_EQ(Strip(u"x /* open ; note"), u"x /* open \r\n");
 }
 
-TEST(BlockComments, ALineCommentInsideSwallowsATerminator) {
-    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc */ d"), u"x  d");
-    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc d"), u"x ");
+TEST(BlockComments, ALineLeaderInsideIsCommentText) {
+    EXPECT_EQ(Strip(u"x /* a ; b */\r\nc */ d"), u"x \r\nc */ d");
+    EliminationOptions c;
+    c.LineCommentLeader = u"//";
+    EXPECT_EQ(Strip(u"x;\r\n/** //Length of data */\r\nSI_SEGMENT_VARIABLE(len);\r\n", c),
+              u"x;\r\n\r\nSI_SEGMENT_VARIABLE(len);\r\n");
+    EXPECT_EQ(Strip(u"x /* see http://a.b */ y", c), u"x  y");
 }
 
 TEST(BlockComments, ATerminatorOverlappingTheLeaderCounts) {
@@ -133,11 +141,35 @@ TEST(EmptyMarkers, AnEmptyMarkerDisablesItsConstruct) {
     EXPECT_EQ(Strip(text, noString), u"x \r\n \"\r\n");
 }
 
-TEST(LineFeedTexts, ACommentEndsAtALineFeedWhenThatIsTheLineBreak) {
-    const std::u16string text = u"x\nmov a ; c\nnop ; d\n";
-    EXPECT_EQ(engine::EliminateComments(text, {}, u"\n"), u"x\nmov a \nnop \n");
-    // Read with CR LF, the lone line feeds are ordinary: the first comment runs to the end.
-    EXPECT_EQ(Strip(text), u"x\nmov a \r\n");
+TEST(LineBreaks, EveryKindEndsACommentAndStays) {
+    EliminationOptions c;
+    c.LineCommentLeader = u"//";
+    EXPECT_EQ(Strip(u"x\nmov a // c\nnop\ncall f\r\nret\n", c), u"x\nmov a \nnop\ncall f\r\nret\n");
+    EXPECT_EQ(Strip(u"x\rmov ; c\rnop ; d\r\ny"), u"x\rmov \rnop \r\ny");
+    // A comment that runs to the end of the text leaves the main line break.
+    EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u"\n"), u"x\nnop \n");
+    EliminationOptions whole;
+    whole.KeepWholeLineComments = true;
+    EXPECT_EQ(Strip(u"x\r; w\nnop ; y\r", whole), u"x\r; w\nnop \r");
+    // A string must close before the first break of any kind.
+    EXPECT_EQ(Strip(u"x \"a\r;b\" c\r\n"), u"x \"a\r\r\n");
+}
+
+TEST(LineBreaks, TheMainBreakIsTheCommonestKind) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"", u"\r\n"},          {u"one line", u"\r\n"},    {u"a\nb\n", u"\n"},
+        {u"a\rb\r", u"\r"},       {u"a\r\nb\nc", u"\r\n"}, {u"a\nb\r\nc\nd\r\n", u"\r\n"},
+        {u"a\nb\nc\r\n", u"\n"}, {u"a\nb\rc", u"\n"},       {u"a\rb\r\rc\n", u"\r"},
+    };
+    for (const auto& [text, mainBreak] : cases) {
+        // Long texts too, so that whole vectors are swept, and the same as a file's bytes.
+        for (const std::u16string& padded :
+             {std::u16string(text), std::u16string(21, u'x') + std::u16string(text) + u"yz"}) {
+            const std::string bytes(padded.begin(), padded.end());
+            EXPECT_EQ(engine::MainLineBreak(padded), mainBreak);
+            EXPECT_EQ(engine::MainLineBreakOfBytes(bytes), mainBreak);
+        }
+    }
 }
 
 TEST(LinearTime, PathologicalMegabyteTextsFinish) {

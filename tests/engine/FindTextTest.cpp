@@ -38,12 +38,19 @@ TEST(MarkerFinder, AnswersQueriesInAnyOrderLikeTheLibrarySearch) {
         if (marker.empty()) {
             continue;
         }
-        engine::MarkerFinder finder(text, marker);
+        engine::MarkerFinder finder({text, marker});
+        engine::LineBreakFinder lineBreaks({text});
         for (int q = 0; q < 30; ++q) {
             const std::size_t from =
                 std::uniform_int_distribution<std::size_t>(0, text.size())(rng);
             ASSERT_EQ(finder.FindFrom(from), std::u16string_view(text).find(marker, from))
                 << "case " << i << " query " << q;
+            std::size_t lineBreak = std::u16string_view(text).find_first_of(u"\r\n", from);
+            if (lineBreak != std::u16string::npos && lineBreak > 0 && text[lineBreak] == u'\n' &&
+                text[lineBreak - 1] == u'\r') {
+                lineBreak = std::u16string_view(text).find_first_of(u"\r\n", lineBreak + 1);
+            }
+            ASSERT_EQ(lineBreaks.FindFrom(from), lineBreak) << "case " << i << " query " << q;
         }
     }
 }

@@ -27,10 +27,10 @@ void Move(std::u16string& from, std::u16string& to, std::size_t count) {
     from.erase(0, count);
 }
 
-std::size_t RunLength(const std::u16string& rest, const std::u16string& a, const std::u16string& b,
-                      const std::u16string& c) {
+std::size_t RunLength(const std::u16string& rest,
+                      std::initializer_list<const std::u16string*> markers) {
     std::size_t run = rest.size();
-    for (const std::u16string* marker : {&a, &b, &c}) {
+    for (const std::u16string* marker : markers) {
         const std::size_t at = InStr(rest, *marker);
         if (at > 0) {
             run = std::min(run, at - 1);
@@ -39,109 +39,171 @@ std::size_t RunLength(const std::u16string& rest, const std::u16string& a, const
     return run;
 }
 
-std::size_t UpToLineBreak(const std::u16string& rest, const std::u16string& lineBreak) {
-    const std::size_t at = InStr(rest, lineBreak);
-    return at == 0 ? rest.size() : at - 1 + lineBreak.size();
+// The line breaks of a whole text: at each index, the length of the break that starts there
+// (2 for CR LF, 1 for a lone CR or LF), or 0.
+std::vector<std::size_t> BreaksOf(const std::u16string& text) {
+    std::vector<std::size_t> breaks(text.size(), 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            breaks[i] = (i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
+        } else if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
+            breaks[i] = 1;
+        }
+    }
+    return breaks;
+}
+
+// A suffix of a whole text, cut from the front, that still knows where the text's breaks are.
+struct Rest {
+    std::u16string text;
+    const std::vector<std::size_t>& breaks;
+    std::size_t Offset() const { return breaks.size() - text.size(); }
+    // 1-based position of the first break starting at or after `skip` characters in, 0 if none.
+    std::size_t FirstBreak(std::size_t skip = 0) const {
+        for (std::size_t i = skip; i < text.size(); ++i) {
+            if (breaks[Offset() + i] > 0) {
+                return i + 1;
+            }
+        }
+        return 0;
+    }
+    std::size_t BreakLengthAt(std::size_t position) const {
+        return breaks[Offset() + position - 1];
+    }
+    // Characters up to and including the first break, or all of them.
+    std::size_t UpToLineBreak() const {
+        const std::size_t at = FirstBreak();
+        return at == 0 ? text.size() : at - 1 + BreakLengthAt(at);
+    }
+};
+
+bool IsBlankRun(const std::u16string& run) {
+    return std::all_of(run.begin(), run.end(), [](char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+    });
 }
 
 }  // namespace
 
+std::u16string MainLineBreak(const std::u16string& text) {
+    const std::vector<std::size_t> breaks = BreaksOf(text);
+    std::size_t crLf = 0, lf = 0, cr = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (breaks[i] == 2) ++crLf;
+        else if (breaks[i] == 1 && text[i] == u'\n') ++lf;
+        else if (breaks[i] == 1) ++cr;
+    }
+    if (crLf >= lf && crLf >= cr) return u"\r\n";
+    return lf >= cr ? u"\n" : u"\r";
+}
+
 std::u16string EliminateComments(const std::u16string& input, const engine::EliminationOptions& o,
-                                 const std::u16string& lineBreak, ProgressLog* log) {
+                                 const std::u16string& mainBreak, ProgressLog* log) {
+    const std::vector<std::size_t> breaks = BreaksOf(input);
     std::u16string output;
-    std::u16string rest = input;
+    Rest rest{input, breaks};
     const std::size_t maximum = input.size() + 1;
     log->maximum = maximum;
     bool headLine = true;
     bool headBlock = true;
+    bool taken = false;
     const std::u16string& sl = o.StringLeader;
     const std::u16string& st = o.StringTerminator;
     const std::u16string& ll = o.LineCommentLeader;
     const std::u16string& bl = o.BlockCommentLeader;
     const std::u16string& bt = o.BlockCommentTerminator;
+    const bool strings = o.IgnoreMarkersInStrings && !sl.empty() && !st.empty();
 
-    while (!rest.empty()) {
+    while (!rest.text.empty()) {
         bool done = false;
-        if (o.IgnoreMarkersInStrings && !sl.empty() && !st.empty() && BeginsWith(rest, sl)) {
-            const std::u16string tail = rest.substr(sl.size());
-            const std::size_t term = InStr(tail, st);
-            const std::size_t brk = InStr(tail, lineBreak);
-            if (term > 0 && ((brk > 0 && term < brk) || InStr(rest, lineBreak) == 0)) {
-                Move(rest, output, sl.size());
-                Move(rest, output, InStr(rest, st) - 1 + st.size());
+        if (strings && BeginsWith(rest.text, sl)) {
+            const std::size_t term = InStr(rest.text.substr(sl.size()), st);
+            const std::size_t brk = rest.FirstBreak(sl.size());  // in the tail, as the rest counts
+            if (term > 0 && ((brk > 0 && term + sl.size() < brk) || rest.FirstBreak() == 0)) {
+                Move(rest.text, output, sl.size());
+                Move(rest.text, output, InStr(rest.text, st) - 1 + st.size());
                 done = true;
             }
         }
-        if (!done && BeginsWith(rest, ll)) {
+        if (!done && BeginsWith(rest.text, ll)) {
+            const std::size_t brk = rest.FirstBreak();
+            const std::size_t brkLength = brk == 0 ? 0 : rest.BreakLengthAt(brk);
             std::u16string piece;
-            Move(rest, piece, UpToLineBreak(rest, lineBreak));
+            Move(rest.text, piece, rest.UpToLineBreak());
             const bool atLineStart =
-                output.empty() || (output.size() >= lineBreak.size() &&
-                                   output.substr(output.size() - lineBreak.size()) == lineBreak);
+                output.empty() || output.back() == u'\r' || output.back() == u'\n';
             if (o.KeepAllLineComments || (o.KeepWholeLineComments && atLineStart) ||
                 (o.KeepHeaderLineComments && headLine)) {
                 output += piece;
+            } else if (brk == 0) {
+                output += mainBreak;
             } else {
-                output += lineBreak;
+                output += piece.substr(piece.size() - brkLength);
             }
             done = true;
         }
-        if (!done && !bl.empty() && !bt.empty() && BeginsWith(rest, bl) && InStr(rest, bt) > 0) {
+        if (!done && !bl.empty() && !bt.empty() && BeginsWith(rest.text, bl) &&
+            InStr(rest.text, bt) > 0) {
             std::u16string piece;
-            Move(rest, piece, bl.size());
+            Move(rest.text, piece, bl.size());
             for (;;) {
-                if (rest.empty() || BeginsWith(rest, bt)) {
-                    if (!rest.empty()) {
-                        Move(rest, piece, bt.size());
+                if (rest.text.empty() || BeginsWith(rest.text, bt)) {
+                    if (!rest.text.empty()) {
+                        Move(rest.text, piece, bt.size());
                     }
                     break;
                 }
-                if (o.IgnoreMarkersInStrings && !sl.empty() && !st.empty() &&
-                    BeginsWith(rest, sl) && InStr(rest, st) > 0 &&
-                    (InStr(rest, st) < InStr(rest, lineBreak) || InStr(rest, lineBreak) == 0)) {
-                    Move(rest, piece, InStr(rest, st) - 1 + st.size());
+                const std::size_t term = InStr(rest.text, st);
+                const std::size_t brk = rest.FirstBreak();
+                if (strings && BeginsWith(rest.text, sl) && term > 0 && (term < brk || brk == 0)) {
+                    Move(rest.text, piece, term - 1 + st.size());
                     continue;
                 }
-                if (BeginsWith(rest, ll)) {
-                    Move(rest, piece, UpToLineBreak(rest, lineBreak));
-                    continue;
-                }
-                Move(rest, piece, 1);
-                Move(rest, piece, RunLength(rest, sl, ll, bt));
+                Move(rest.text, piece, 1);
+                Move(rest.text, piece, RunLength(rest.text, {&sl, &bt}));
             }
             if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
                 output += piece;
             }
             done = true;
         }
-        if (!done) {
-            headLine = false;
-            headBlock = false;
-            Move(rest, output, 1);
-            Move(rest, output, RunLength(rest, sl, ll, bl));
+        if (done) {
+            taken = true;
+        } else {
+            std::u16string run;
+            Move(rest.text, run, 1);
+            Move(rest.text, run, RunLength(rest.text, {&sl, &ll, &bl}));
+            if (taken || !IsBlankRun(run)) {
+                headLine = false;
+                headBlock = false;
+            }
+            output += run;
         }
-        log->values.push_back(maximum - rest.size());
+        log->values.push_back(maximum - rest.text.size());
     }
     ++log->finishes;
     return output;
 }
 
 std::u16string TidyWhitespace(const std::u16string& input, const engine::EliminationOptions& o,
-                              const std::u16string& lineBreak) {
+                              const std::u16string& mainBreak) {
     if (o.KeepSurplusBlanks) {
         return input;
     }
+    const std::vector<std::size_t> breaks = BreaksOf(input);
     std::u16string output;
-    std::u16string rest = input;
-    while (!rest.empty()) {
+    Rest rest{input, breaks};
+    while (!rest.text.empty()) {
         std::u16string line;
-        const std::size_t at = InStr(rest, lineBreak);
+        std::u16string lineBreak = mainBreak;
+        const std::size_t at = rest.FirstBreak();
         if (at > 0) {
-            line = rest.substr(0, at - 1);
-            rest.erase(0, at - 1 + lineBreak.size());
+            line = rest.text.substr(0, at - 1);
+            lineBreak = rest.text.substr(at - 1, rest.BreakLengthAt(at));
+            rest.text.erase(0, at - 1 + lineBreak.size());
         } else {
-            line = rest;
-            rest.clear();
+            line = rest.text;
+            rest.text.clear();
         }
         if (!o.KeepLeadingSpaces) {
             while (!line.empty() && line.front() == u' ') line.erase(0, 1);

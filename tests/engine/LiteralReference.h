@@ -16,10 +16,13 @@ struct ProgressLog {
     int finishes = 0;
 };
 
+/// The kind of line break that occurs most often, counted break by break.
+std::u16string MainLineBreak(const std::u16string& text);
+
 std::u16string EliminateComments(const std::u16string& input, const engine::EliminationOptions& o,
-                                 const std::u16string& lineBreak, ProgressLog* log);
+                                 const std::u16string& mainBreak, ProgressLog* log);
 
 std::u16string TidyWhitespace(const std::u16string& input, const engine::EliminationOptions& o,
-                              const std::u16string& lineBreak);
+                              const std::u16string& mainBreak);
 
 }  // namespace literal

@@ -33,9 +33,10 @@ TEST(TidyWhitespace, KeepSurplusBlanksLeavesTheTextAlone) {
     EXPECT_EQ(Tidy(u"  a \r\n\r\n b", o), u"  a \r\n\r\n b");
 }
 
-TEST(TidyWhitespace, OnlyTheLineBreakSplitsLines) {
-    EXPECT_EQ(Tidy(u" a \n b \r c "), u" a \n b \r c\r\n");
-    EXPECT_EQ(TidyWhitespace(u" a \n\n b \r\n", {}, u"\n"), u" a\n b \r\n");
+TEST(TidyWhitespace, EachLineKeepsItsOwnBreakAndTheLastGetsTheMainOne) {
+    EXPECT_EQ(Tidy(u" a \n b \r c "), u" a\n b\r c\r\n");
+    EXPECT_EQ(TidyWhitespace(u" a \n\r\n b \r\n\r", {}, u"\n"), u" a\n b\r\n");
+    EXPECT_EQ(TidyWhitespace(u"a\rb", {}, u"\r"), u"a\rb\r");
 }
 
 TEST(BothPasses, RemovedCommentsLeaveNoBlankLinesOrTrailingSpaces) {

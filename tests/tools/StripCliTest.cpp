@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -117,6 +118,24 @@ TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
     EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray(";h1\r\n;h2\r\nnop\r\n"));
     EXPECT_EQ(TempFolder::Read(lf + ".TX_"), QByteArray(";h1\n;h2\nnop\n"));
     EXPECT_EQ(Strip({"--header-file", folder.Path("NONE.TXT"), crlf}).status, 2);
+}
+
+TEST(StripCli, SampleFilesKeepEveryCodeLineAndItsOwnBreak) {
+    const QDir samples(QStringLiteral(QINGYAN_SAMPLES));
+    for (const auto& [kind, leader] : {std::pair{"asm", ";"}, std::pair{"c", "//"}}) {
+        TempFolder folder;
+        QStringList sources;
+        for (const QString& name : QDir(samples.filePath(kind)).entryList(QDir::Files)) {
+            sources << folder.Write(name, TempFolder::Read(samples.filePath(kind + ('/' + name))));
+        }
+        const Outcome run = Strip(QStringList{"--set", QStringLiteral("LineCommentLeader=") + leader} + sources);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        for (const QString& source : sources) {
+            const QString target = QFileInfo(source).fileName() + ".TX_";
+            EXPECT_EQ(TempFolder::Read(source + ".TX_"), TempFolder::Read(samples.filePath("expected/" + target)))
+                << target.toStdString();
+        }
+    }
 }
 
 TEST(StripCli, StandardInputToStandardOutput) {

@@ -94,6 +94,11 @@ TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
     form->Timer1_Timer();
     EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:5"));
     EXPECT_EQ(Find<QLabel>("Label3")->text(), QStringLiteral("字符数:7"));
+    // Shift+Enter starts a line like Enter: the counter and the commands see the same text.
+    QTest::keyClick(target, Qt::Key_Return, Qt::ShiftModifier);
+    form->Timer1_Timer();
+    EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:7"));
+    EXPECT_EQ(target->ExactText(), u"x\r\n\r\n中文");
 }
 
 TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypes) {

@@ -91,12 +91,4 @@ TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
     EXPECT_EQ(missing, 0u);
 }
 
-TEST(LineBreaks, CrLfUnlessTheTextUsesLineFeedsAlone) {
-    EXPECT_EQ(codec::LineBreakOf(u"a\r\nb\nc"), u"\r\n");
-    EXPECT_EQ(codec::LineBreakOf(u"a\nb\n"), u"\n");
-    EXPECT_EQ(codec::LineBreakOf(u"one line"), u"\r\n");
-    EXPECT_EQ(codec::LineBreakOf(u"a\rb"), u"\r\n");
-    EXPECT_EQ(codec::LineBreakOf(u""), u"\r\n");
-}
-
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "FindText.h"
+
+namespace engine {
+
+/// Whether a line break starts at `at`: a CR, or an LF that is not the second half of a CR LF.
+inline bool LineBreakStartsAt(std::u16string_view text, std::size_t at) {
+    return text[at] == u'\r' || (text[at] == u'\n' && (at == 0 || text[at - 1] != u'\r'));
+}
+
+/// The length of the line break starting at `at`: 2 for CR LF, 1 for a lone CR or LF.
+inline std::size_t LineBreakLength(std::u16string_view text, std::size_t at) {
+    return text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n' ? 2 : 1;
+}
+
+/// The first position in [from, limit) at which a line break starts, or npos. Breaks are those of
+/// the whole text, so an LF right after a CR never starts one, even when `from` points at it.
+inline std::size_t FindLineBreak(std::u16string_view text, std::size_t from,
+                                 std::size_t limit = std::u16string_view::npos) {
+    limit = std::min(limit, text.size());
+    while (from < limit) {
+        const std::size_t at = FindEitherUnit(text.data(), from, limit, u'\r', u'\n');
+        if (at == std::u16string_view::npos || LineBreakStartsAt(text, at)) {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::u16string_view::npos;
+}
+
+}  // namespace engine
