@@ -20,8 +20,8 @@ std::u16string AssemblerSource(std::size_t units, unsigned seed) {
     static constexpr std::array<std::u16string_view, 6> kArgs = {
         u"0x3F", u"COUNT,F", u"PORTB,3", u"LOOP", u"DELAY_1MS", u"STATUS,Z"};
     static constexpr std::array<std::u16string_view, 6> kComments = {
-        u"; load the counter", u"; 装入计数器", u"; wait for the flag", u";设置端口方向",
-        u"; 延时1毫秒", u"; next byte"};
+        u"; load the counter", u"; 装入计数器", u"; wait for the flag",
+        u";设置端口方向",      u"; 延时1毫秒",  u"; next byte"};
     std::mt19937 rng(seed);
     std::u16string text;
     text.reserve(units + 128);
@@ -59,9 +59,9 @@ std::u16string AssemblerSource(std::size_t units, unsigned seed) {
 
 std::u16string CSource(std::size_t units, unsigned seed) {
     static constexpr std::array<std::u16string_view, 6> kStatements = {
-        u"    count = count + 1;", u"    printf(\"%d; /* not a comment */\\n\", count);",
+        u"    count = count + 1;",       u"    printf(\"%d; /* not a comment */\\n\", count);",
         u"    if (flag) { return -1; }", u"    buffer[i] = (char)(value >> 8);",
-        u"    while (--n) { tick(); }", u"    x = y * z / 2;"};
+        u"    while (--n) { tick(); }",  u"    x = y * z / 2;"};
     static constexpr std::array<std::u16string_view, 4> kComments = {
         u" // 计数", u" // keep the flag", u" /* 注释 */", u""};
     std::mt19937 rng(seed);

@@ -46,11 +46,12 @@ void Measure(int count, std::size_t kilobytes) {
     cli.waitForFinished(-1);
     const double cliSeconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
 
-    std::printf("%5d files of %5zu KB (%.1f MB): window %6.2f s = %7.1f files/s %6.1f MB/s;"
-                "  qingyan-strip %6.2f s = %7.1f files/s %6.1f MB/s;  ratio %.2f\n",
-                count, kilobytes, megabytes, windowSeconds, count / windowSeconds,
-                megabytes / windowSeconds, cliSeconds, count / cliSeconds, megabytes / cliSeconds,
-                windowSeconds / cliSeconds);
+    std::printf(
+        "%5d files of %5zu KB (%.1f MB): window %6.2f s = %7.1f files/s %6.1f MB/s;"
+        "  qingyan-strip %6.2f s = %7.1f files/s %6.1f MB/s;  ratio %.2f\n",
+        count, kilobytes, megabytes, windowSeconds, count / windowSeconds,
+        megabytes / windowSeconds, cliSeconds, count / cliSeconds, megabytes / cliSeconds,
+        windowSeconds / cliSeconds);
 }
 
 }  // namespace

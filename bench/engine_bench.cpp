@@ -36,8 +36,8 @@ const std::u16string& Cached(const std::string& key, const std::function<std::u1
 
 // Decimal megabytes of source per second, as a GBK file holds the text.
 void ReportMegabytes(benchmark::State& state, const std::u16string& text) {
-    state.counters["MB/s"] = benchmark::Counter(
-        static_cast<double>(bench::GbkBytes(text)) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bench::GbkBytes(text)) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void RunBothPasses(benchmark::State& state, const std::u16string& text,
@@ -52,20 +52,19 @@ void RunBothPasses(benchmark::State& state, const std::u16string& text,
 
 void BM_Assembler(benchmark::State& state) {
     const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
-    const auto& text = Cached(Key("asm", units),
-                              [&] { return bench::AssemblerSource(units); });
+    const auto& text = Cached(Key("asm", units), [&] { return bench::AssemblerSource(units); });
     RunBothPasses(state, text, {});
 }
 
 void BM_C(benchmark::State& state) {
     const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
-    const auto& text =
-        Cached(Key("c", units), [&] { return bench::CSource(units); });
+    const auto& text = Cached(Key("c", units), [&] { return bench::CSource(units); });
     RunBothPasses(state, text, COptions());
 }
 
 void BM_EliminateOnlyAssembler(benchmark::State& state) {
-    const auto& text = Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
+    const auto& text =
+        Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine::EliminateComments(text, {}).data());
     }
@@ -74,7 +73,8 @@ void BM_EliminateOnlyAssembler(benchmark::State& state) {
 
 // The sweep that finds a source's main line break when it is read.
 void BM_MainLineBreakAssembler(benchmark::State& state) {
-    const auto& text = Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
+    const auto& text =
+        Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
     for (auto _ : state) {
         benchmark::DoNotOptimize(engine::MainLineBreak(text).data());
     }
@@ -97,14 +97,30 @@ void BM_Pathological(benchmark::State& state, std::u16string (*make)(std::size_t
     RunBothPasses(state, text, {});
 }
 
-std::u16string Quotes(std::size_t n) { return Repeat(u"\"", n); }
-std::u16string Semicolons(std::size_t n) { return Repeat(u";", n); }
-std::u16string BlockLeaders(std::size_t n) { return Repeat(u"/*", n); }
-std::u16string BlockTerminators(std::size_t n) { return Repeat(u"*/", n); }
-std::u16string OpenString(std::size_t n) { return u"\"" + Repeat(u"abcdefgh", n); }
-std::u16string OneLongLine(std::size_t n) { return Repeat(u"mov a,b \"x;\" /*c*/ ", n); }
-std::u16string QuoteLines(std::size_t n) { return Repeat(u"\"abc\r\n", n); }
-std::u16string MixedBreakComments(std::size_t n) { return Repeat(u";\r;\n;\r\n\r", n); }
+std::u16string Quotes(std::size_t n) {
+    return Repeat(u"\"", n);
+}
+std::u16string Semicolons(std::size_t n) {
+    return Repeat(u";", n);
+}
+std::u16string BlockLeaders(std::size_t n) {
+    return Repeat(u"/*", n);
+}
+std::u16string BlockTerminators(std::size_t n) {
+    return Repeat(u"*/", n);
+}
+std::u16string OpenString(std::size_t n) {
+    return u"\"" + Repeat(u"abcdefgh", n);
+}
+std::u16string OneLongLine(std::size_t n) {
+    return Repeat(u"mov a,b \"x;\" /*c*/ ", n);
+}
+std::u16string QuoteLines(std::size_t n) {
+    return Repeat(u"\"abc\r\n", n);
+}
+std::u16string MixedBreakComments(std::size_t n) {
+    return Repeat(u";\r;\n;\r\n\r", n);
+}
 
 }  // namespace
 
@@ -113,13 +129,34 @@ BENCHMARK(BM_C)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EliminateOnlyAssembler)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MainLineBreakAssembler)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, quotes, Quotes)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, semicolons, Semicolons)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, block_leaders, BlockLeaders)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, block_terminators, BlockTerminators)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, open_string, OpenString)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, one_long_line, OneLongLine)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, open_string_lines, QuoteLines)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Pathological, mixed_break_comments, MixedBreakComments)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, semicolons, Semicolons)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, block_leaders, BlockLeaders)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, block_terminators, BlockTerminators)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, open_string, OpenString)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, one_long_line, OneLongLine)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, open_string_lines, QuoteLines)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Pathological, mixed_break_comments, MixedBreakComments)
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // Every large buffer comes fresh from the system at every size, as in one elimination in the

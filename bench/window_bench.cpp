@@ -51,10 +51,10 @@ void Measure(std::size_t megabytes) {
         tick.push_back(TimeMs([&] { form.Timer1_Timer(); }));
     }
     const double mb = static_cast<double>(size) / 1e6;
-    std::printf("%5.1f MB source: pick %7.1f ms  eliminate %7.1f ms  save %7.1f ms  tick %.3f ms"
-                "  (%.0f MB/s eliminate)\n",
-                mb, Median(pick), Median(clean), Median(write), Median(tick),
-                mb / (Median(clean) / 1000));
+    std::printf(
+        "%5.1f MB source: pick %7.1f ms  eliminate %7.1f ms  save %7.1f ms  tick %.3f ms"
+        "  (%.0f MB/s eliminate)\n",
+        mb, Median(pick), Median(clean), Median(write), Median(tick), mb / (Median(clean) / 1000));
 }
 
 }  // namespace

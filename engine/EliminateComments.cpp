@@ -99,8 +99,7 @@ private:
             lineBreak == npos ? text_.size() : lineBreak + LineBreakLength(text_, lineBreak);
         const bool atLineStart =
             output_.empty() || output_.back() == u'\r' || output_.back() == u'\n';
-        const bool keep = opt_.KeepAllLineComments ||
-                          (opt_.KeepWholeLineComments && atLineStart) ||
+        const bool keep = opt_.KeepAllLineComments || (opt_.KeepWholeLineComments && atLineStart) ||
                           (opt_.KeepHeaderLineComments && inHead_);
         if (keep) {
             Emit(pos_, end);
@@ -145,7 +144,8 @@ private:
                 }
             }
             ++at;
-            at = std::min({stringLeaders_.FindFrom(at), blockTerminators_.FindFrom(at), text_.size()});
+            at = std::min(
+                {stringLeaders_.FindFrom(at), blockTerminators_.FindFrom(at), text_.size()});
         }
         return at;
     }
@@ -154,9 +154,9 @@ private:
     // it even when strings are not recognised. Blank lines before the first comment or string do
     // not end the head, so that a banner after them is still the file's head.
     void TakeOrdinaryRun() {
-        const std::size_t end = std::min({stringLeaders_.FindFrom(pos_ + 1),
-                                          lineLeaders_.FindFrom(pos_ + 1),
-                                          blockLeaders_.FindFrom(pos_ + 1), text_.size()});
+        const std::size_t end =
+            std::min({stringLeaders_.FindFrom(pos_ + 1), lineLeaders_.FindFrom(pos_ + 1),
+                      blockLeaders_.FindFrom(pos_ + 1), text_.size()});
         if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
             inHead_ = false;
         }

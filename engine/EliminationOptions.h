@@ -5,7 +5,8 @@
 
 namespace engine {
 
-/// The header block that can be put in front of a target text: eight ";" comment lines, CR LF ended.
+/// The header block that can be put in front of a target text: eight ";" comment lines, CR LF
+/// ended.
 extern const std::u16string_view kHeaderTemplate;
 /// The footer block that can be put after a target text: seven ";" comment lines, CR LF ended.
 extern const std::u16string_view kFooterTemplate;

@@ -75,7 +75,8 @@ std::u16string_view MainLineBreak(std::u16string_view text) {
 }
 
 std::u16string_view MainLineBreakOfBytes(std::string_view bytes) {
-    return Commonest(CountBreaks(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+    return Commonest(
+        CountBreaks(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace engine

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t npos = std::u16string_view::npos;
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 // `line` without the spaces and tabs at its end, and at its start too unless `keepLeading`.
 std::u16string_view TrimBlanks(std::u16string_view line, bool keepLeading) {

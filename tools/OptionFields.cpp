@@ -55,11 +55,20 @@ std::optional<QString> Unescape(const QString& value) {
             return std::nullopt;
         }
         switch (value[i].unicode()) {
-            case u'r': out += u'\r'; break;
-            case u'n': out += u'\n'; break;
-            case u't': out += u'\t'; break;
-            case u'\\': out += u'\\'; break;
-            default: return std::nullopt;
+            case u'r':
+                out += u'\r';
+                break;
+            case u'n':
+                out += u'\n';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'\\':
+                out += u'\\';
+                break;
+            default:
+                return std::nullopt;
         }
     }
     return out;

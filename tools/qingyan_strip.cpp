@@ -133,14 +133,16 @@ bool ProcessOne(const QString& path, const Settings& settings, qsizetype& proces
         const workflow::WriteOutcome written =
             workflow::WriteTargetFile(targetPath, target, source.encoding);
         if (!written.ok()) {
-            Print(stderr, QStringLiteral("qingyan-strip: %1: 无法保存: %2").arg(targetPath, written.error));
+            Print(stderr,
+                  QStringLiteral("qingyan-strip: %1: 无法保存: %2").arg(targetPath, written.error));
             return false;
         }
         unrepresentable = written.unrepresentable;
     }
     if (unrepresentable > 0) {
-        Print(stderr, QStringLiteral("qingyan-strip: %1: 警告: %2个字符无法用文件的编码表示,已写为?")
-                          .arg(path, QString::number(unrepresentable)));
+        Print(stderr,
+              QStringLiteral("qingyan-strip: %1: 警告: %2个字符无法用文件的编码表示,已写为?")
+                  .arg(path, QString::number(unrepresentable)));
     }
     ++processed;
     if (settings.verbose) {
@@ -168,16 +170,21 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
-        {QStringLiteral("set"), QStringLiteral("设置选项字段,例如 LineCommentLeader=//;可重复,最后生效。"),
+        {QStringLiteral("set"),
+         QStringLiteral("设置选项字段,例如 LineCommentLeader=//;可重复,最后生效。"),
          QStringLiteral("FIELD=VALUE")},
-        {QStringLiteral("extension"), QStringLiteral("目标文件的附加扩展名。"), QStringLiteral("EXT")},
+        {QStringLiteral("extension"), QStringLiteral("目标文件的附加扩展名。"),
+         QStringLiteral("EXT")},
         {QStringLiteral("no-extension"), QStringLiteral("不加扩展名:目标文件覆盖源文件。")},
-        {QStringLiteral("header-file"), QStringLiteral("从文件读取文件头并添加。"), QStringLiteral("FILE")},
-        {QStringLiteral("footer-file"), QStringLiteral("从文件读取文件尾并添加。"), QStringLiteral("FILE")},
+        {QStringLiteral("header-file"), QStringLiteral("从文件读取文件头并添加。"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("footer-file"), QStringLiteral("从文件读取文件尾并添加。"),
+         QStringLiteral("FILE")},
         {QStringLiteral("stdout"), QStringLiteral("将目标文本写到标准输出,不保存文件。")},
         {QStringLiteral("verbose"), QStringLiteral("为每个文件打印一行处理报告。")},
     });
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件"), QStringLiteral("FILE..."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件"),
+                                 QStringLiteral("FILE..."));
     if (!parser.parse(QCoreApplication::arguments())) {
         Print(stderr, QStringLiteral("qingyan-strip: ") + parser.errorText());
         return kBadUsage;

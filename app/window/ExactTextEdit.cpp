@@ -56,7 +56,8 @@ void ExactTextEdit::ShowNextSlice() {
     settingText_ = true;
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::fromUtf16(exact_.data() + shown_, static_cast<qsizetype>(end - shown_)));
+    cursor.insertText(
+        QString::fromUtf16(exact_.data() + shown_, static_cast<qsizetype>(end - shown_)));
     settingText_ = false;
     shown_ = end;
     const bool complete = FullyShown();

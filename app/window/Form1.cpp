@@ -42,8 +42,10 @@ void Form1::Form_Load() {
     File1->SetPattern(Text8->text());
     BlinkCount = 0;
     TipIndex = 0;
-    PostMessage(QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"),
-                kBlue);
+    PostMessage(
+        QStringLiteral(
+            "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"),
+        kBlue);
 }
 
 engine::EliminationOptions Form1::CurrentOptions() const {

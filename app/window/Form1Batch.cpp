@@ -20,8 +20,9 @@ namespace window {
 void Form1::Command5_Click() {
     const QString folder = File1->path();
     if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
-        PostMessage(QStringLiteral("注意:无法读取文件夹'") + folder + QStringLiteral("',") + problem + u'!',
-                    kRed);
+        PostMessage(
+            QStringLiteral("注意:无法读取文件夹'") + folder + QStringLiteral("',") + problem + u'!',
+            kRed);
         return;
     }
     // Listed once, for both passes, so that the targets this run writes are never its sources;
@@ -67,8 +68,8 @@ void Form1::Command5_Click() {
                                                     targetName, RichTextBox2->Length());
         } else {
             ++failed;
-            BatchReport += workflow::ReportFailureLine(BatchFileCount, name,
-                                                       loaded ? RichTextBox1->Length() : -1, failure);
+            BatchReport += workflow::ReportFailureLine(
+                BatchFileCount, name, loaded ? RichTextBox1->Length() : -1, failure);
         }
         BatchReport += QStringLiteral("\r\n");
     }

@@ -23,8 +23,9 @@ void Form1::Drive1_Change() {
 bool Form1::OpenFolder(const QString& path) {
     const QString problem = workflow::FolderProblem(path);
     if (!problem.isEmpty()) {
-        PostMessage(QStringLiteral("注意:无法打开文件夹'") + path + QStringLiteral("',") + problem + u'!',
-                    kRed);
+        PostMessage(
+            QStringLiteral("注意:无法打开文件夹'") + path + QStringLiteral("',") + problem + u'!',
+            kRed);
         return false;
     }
     if (path != Dir1->path()) {
@@ -37,8 +38,9 @@ bool Form1::OpenFolder(const QString& path) {
 void Form1::Dir1_Change() {
     Command5->show();
     File1->SetPath(Dir1->path());
-    PostMessage(QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"),
-                kBlue);
+    PostMessage(
+        QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"),
+        kBlue);
 }
 
 void Form1::Dir1_Click() {

@@ -94,18 +94,18 @@ void Form1::CreateOptionColumn() {
     };
     Check10 = check("Check10", "保留多余空行和空格", "选择是否保留多余的空行/空格/制表符",
                     Twips(240, 240, 2055, 255), false);
-    Check9 = check("Check9", "保留行首空格", "选择是否保留行首的空格/制表符", Twips(480, 480, 1575, 255),
-                   true);
-    Check6 = check("Check6", "保留所有行注释", "选择是否保留所有的行注释", Twips(240, 720, 1815, 255),
-                   false);
+    Check9 = check("Check9", "保留行首空格", "选择是否保留行首的空格/制表符",
+                   Twips(480, 480, 1575, 255), true);
+    Check6 = check("Check6", "保留所有行注释", "选择是否保留所有的行注释",
+                   Twips(240, 720, 1815, 255), false);
     Check5 = check("Check5", "保留整行注释", "选择是否保留整行的行注释", Twips(480, 960, 1935, 255),
                    false);
     Check3 = check("Check3", "保留源文件头行注释", "选择是否保留文件头的行注释",
                    Twips(480, 1200, 1935, 255), true);
     label("Label4", "行注释引导符:", "设置行注释引导符", Twips(480, 1560, 1215, 255));
     Text4 = line("Text4", QStringLiteral(";"), "设置行注释引导符", Twips(1680, 1560, 615, 270));
-    Check7 = check("Check7", "保留所有块注释", "选择是否保留所有的块注释", Twips(240, 1920, 2055, 255),
-                   false);
+    Check7 = check("Check7", "保留所有块注释", "选择是否保留所有的块注释",
+                   Twips(240, 1920, 2055, 255), false);
     Check4 = check("Check4", "保留源文件头块注释", "选择是否保留文件头的块注释",
                    Twips(480, 2160, 1935, 255), true);
     label("Label6", "块注释引导符:", "设置块注释引导符", Twips(480, 2520, 1215, 255));
@@ -120,10 +120,12 @@ void Form1::CreateOptionColumn() {
     Text13 = line("Text13", QStringLiteral("\""), "设置字符串结束符", Twips(1680, 3720, 615, 270));
     Check1 = check("Check1", "自动添加文件头", "选择是否为目标文件添加文件头",
                    Twips(240, 4080, 1695, 255), false);
-    Text9 = block("Text9", engine::kHeaderTemplate, "查看/编辑文件头", Twips(240, 4440, 2295, 1095));
+    Text9 =
+        block("Text9", engine::kHeaderTemplate, "查看/编辑文件头", Twips(240, 4440, 2295, 1095));
     Check2 = check("Check2", "自动添加文件尾", "选择是否为目标文件添加文件尾",
                    Twips(240, 5640, 1695, 255), false);
-    Text10 = block("Text10", engine::kFooterTemplate, "查看/编辑文件尾", Twips(240, 6000, 2295, 1095));
+    Text10 =
+        block("Text10", engine::kFooterTemplate, "查看/编辑文件尾", Twips(240, 6000, 2295, 1095));
 }
 
 void Form1::CreateBrowsingColumn() {
@@ -149,8 +151,8 @@ void Form1::CreatePathsAndEditors() {
                   Twips(6360, 240, 3255, 270), patternHint);
     Command3 = Place(new QPushButton(QStringLiteral("更改"), this), "Command3",
                      Twips(9720, 240, 495, 255), "按这里确认文件类型");
-    Label3 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label3", Twips(10920, 360, 1575, 255),
-                   "源文件大小");
+    Label3 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label3",
+                   Twips(10920, 360, 1575, 255), "源文件大小");
     Place(new QLabel(QStringLiteral("源文件"), this), "Label1", Twips(5280, 600, 1215, 255));
     Text1 = Place(new QLineEdit(this), "Text1", Twips(6120, 600, 6375, 270), "源文件路径及文件名");
     Text1->setReadOnly(true);
@@ -164,26 +166,28 @@ void Form1::CreatePathsAndEditors() {
         edit->SetExactText(ResourceText(initialText).toStdU16String());
         return edit;
     };
-    RichTextBox1 = editor("RichTextBox1", ":/text/about.txt", "显示源文件内容",
-                          Twips(5280, 960, 7215, 2655));
+    RichTextBox1 =
+        editor("RichTextBox1", ":/text/about.txt", "显示源文件内容", Twips(5280, 960, 7215, 2655));
 
     Check8 = Place(new QCheckBox(QStringLiteral("为目标文件添加扩展名"), this), "Check8",
                    Twips(6120, 3720, 2295, 255), "选择是否要为目标文件添加附加扩展名");
     Check8->setChecked(true);
-    Label9 = Place(new QLabel(QStringLiteral("扩展名:"), this), "Label9", Twips(8880, 3720, 735, 255),
-                   "修改目标文件扩展名");
-    Text11 = Place(new QLineEdit(QStringLiteral(".TX_"), this), "Text11", Twips(9600, 3720, 615, 270),
-                   "修改目标文件扩展名");
-    Label5 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label5", Twips(10920, 3840, 1575, 255),
-                   "目标文件大小");
+    Label9 = Place(new QLabel(QStringLiteral("扩展名:"), this), "Label9",
+                   Twips(8880, 3720, 735, 255), "修改目标文件扩展名");
+    Text11 = Place(new QLineEdit(QStringLiteral(".TX_"), this), "Text11",
+                   Twips(9600, 3720, 615, 270), "修改目标文件扩展名");
+    Label5 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label5",
+                   Twips(10920, 3840, 1575, 255), "目标文件大小");
     Place(new QLabel(QStringLiteral("目标文件"), this), "Label2", Twips(5280, 4080, 1215, 255));
-    Text5 = Place(new QLineEdit(this), "Text5", Twips(6120, 4080, 6375, 270), "目标文件路径及文件名");
+    Text5 =
+        Place(new QLineEdit(this), "Text5", Twips(6120, 4080, 6375, 270), "目标文件路径及文件名");
     RichTextBox2 = editor("RichTextBox2", ":/text/chip.txt", "显示目标文件内容",
                           Twips(5280, 4440, 7215, 2655));
 }
 
 void Form1::CreateProgressBand() {
-    auto* title = Place(new QLabel(QStringLiteral("进度"), this), "Label16", Twips(240, 7440, 735, 255));
+    auto* title =
+        Place(new QLabel(QStringLiteral("进度"), this), "Label16", Twips(240, 7440, 735, 255));
     title->setFont(SongFont(14.25));
     QPalette palette = title->palette();
     palette.setColor(QPalette::WindowText, kBlue);
@@ -209,14 +213,16 @@ void Form1::CreateTipBand() {
 
     const auto button = [this](const char* name, const char* caption, const char* hint,
                                const QRect& geometry) {
-        auto* command = Place(new QPushButton(QString::fromUtf8(caption), this), name, geometry, hint);
+        auto* command =
+            Place(new QPushButton(QString::fromUtf8(caption), this), name, geometry, hint);
         command->setFont(SongFont(12));
         command->hide();
         return command;
     };
     Command1 = button("Command1", "消除", "按这里可以消除源文件的注释,生成目标文件",
                       Twips(9120, 8040, 855, 495));
-    Command2 = button("Command2", "保存", "按这里可以将目标文件保存到磁盘上", Twips(9960, 8040, 855, 495));
+    Command2 =
+        button("Command2", "保存", "按这里可以将目标文件保存到磁盘上", Twips(9960, 8040, 855, 495));
     Command4 = button("Command4", "自动", "按这里可以消除源文件中的注释,并直接将目标文件保存到磁盘",
                       Twips(10800, 8040, 855, 495));
     Command5 = button("Command5", "批量", "按这里可以批量处理当前目录下的所有源文件",
@@ -229,9 +235,9 @@ void Form1::CreateTipBand() {
 
 void Form1::SetTabOrder() {
     const QList<QWidget*> order = {
-        Drive1,  Dir1,    File1,   Text1,   Text4,   Text5,   Command1, Command2,
-        Text6,   Text7,   Text8,   Text9,   Text10,  Check1,  Check2,   Check3,
-        Check4,  Check5,  Check6,  Check7,  Check8,  Text11,  Check9,   Check10,
+        Drive1,   Dir1,     File1,    Text1,  Text4,  Text5,   Command1,     Command2,
+        Text6,    Text7,    Text8,    Text9,  Text10, Check1,  Check2,       Check3,
+        Check4,   Check5,   Check6,   Check7, Check8, Text11,  Check9,       Check10,
         Command3, Command4, Command5, Text12, Text13, Check11, RichTextBox1, RichTextBox2};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);

@@ -53,8 +53,9 @@ void Form1::Check7_Click() {
 
 void Form1::Check9_Click() {
     AnswerToggle({}, {},
-                 Check9->isChecked() ? QStringLiteral("提示:保留行首的空格和制表符,可以保持程序的体形美")
-                                     : QStringLiteral("提示:删除行首的空格和制表符,会破坏程序的体形美"));
+                 Check9->isChecked()
+                     ? QStringLiteral("提示:保留行首的空格和制表符,可以保持程序的体形美")
+                     : QStringLiteral("提示:删除行首的空格和制表符,会破坏程序的体形美"));
 }
 
 void Form1::Check10_Click() {
@@ -69,7 +70,8 @@ void Form1::Check11_Click() {
     if (Check11->isChecked()) {
         AnswerToggle({}, {}, QStringLiteral("提示:字符串中的注释符号将被忽略"));
     } else {
-        AnswerToggle({}, {}, QStringLiteral("注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"),
+        AnswerToggle({}, {},
+                     QStringLiteral("注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"),
                      kRed);
     }
 }

@@ -88,8 +88,9 @@ void Form1::Text11_Change() {
 void Form1::Command1_Click() {
     Command2->show();
     BuildTargetPath();
-    PostMessage(QStringLiteral("提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"),
-                kBlue);
+    PostMessage(
+        QStringLiteral("提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"),
+        kBlue);
     const engine::EliminationOptions options = CurrentOptions();
     ProgressBarSink progress(ProgressBar2);
     const std::u16string& lineBreak = RichTextBox1->LineBreak();
@@ -111,11 +112,13 @@ void Form1::Command2_Click() {
                             QStringLiteral("!请检查目标文件路径后再按[保存]"),
                         kRed);
         } else if (written.unrepresentable > 0) {
-            PostMessage(QStringLiteral("注意:目标文件已经保存,但其中%1个字符无法用源文件的编码表示,已写为?")
-                            .arg(written.unrepresentable),
-                        kRed);
+            PostMessage(
+                QStringLiteral("注意:目标文件已经保存,但其中%1个字符无法用源文件的编码表示,已写为?")
+                    .arg(written.unrepresentable),
+                kRed);
         } else {
-            PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"), kBlue);
+            PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"),
+                        kBlue);
         }
     } else {
         PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"), kBlue);

@@ -13,15 +13,16 @@ namespace {
 // Kernel and pseudo file systems that hold no user files.
 bool IsPseudoFileSystem(const QByteArray& type, const QString& mountPath) {
     static const QSet<QByteArray> kPseudo = {
-        "proc",     "sysfs",    "cgroup",      "cgroup2",  "devpts",     "devtmpfs", "mqueue",
-        "debugfs",  "tracefs",  "securityfs",  "pstore",   "bpf",        "autofs",   "configfs",
-        "fusectl",  "hugetlbfs", "binfmt_misc", "efivarfs", "nsfs",      "rpc_pipefs", "selinuxfs",
-        "ramfs",    "squashfs"};
+        "proc",   "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",
+        "mqueue", "debugfs",    "tracefs",   "securityfs", "pstore",      "bpf",
+        "autofs", "configfs",   "fusectl",   "hugetlbfs",  "binfmt_misc", "efivarfs",
+        "nsfs",   "rpc_pipefs", "selinuxfs", "ramfs",      "squashfs"};
     if (kPseudo.contains(type)) {
         return true;
     }
     for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
-        if (mountPath == QLatin1String(system) || mountPath.startsWith(QLatin1String(system) + u'/')) {
+        if (mountPath == QLatin1String(system) ||
+            mountPath.startsWith(QLatin1String(system) + u'/')) {
             return true;
         }
     }
@@ -33,7 +34,8 @@ bool IsPseudoFileSystem(const QByteArray& type, const QString& mountPath) {
 QList<Volume> ListVolumes() {
     QList<Volume> volumes;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-        if (storage.isValid() && !IsPseudoFileSystem(storage.fileSystemType(), storage.rootPath())) {
+        if (storage.isValid() &&
+            !IsPseudoFileSystem(storage.fileSystemType(), storage.rootPath())) {
             volumes.append({storage.rootPath(), storage.name()});
         }
     }

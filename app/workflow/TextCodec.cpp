@@ -15,8 +15,12 @@
 namespace codec {
 namespace {
 
-bool IsRawByteChar(char32_t c) { return c >= kFirstRawByte && c <= kLastRawByte; }
-char16_t RawByteChar(unsigned char byte) { return static_cast<char16_t>(kFirstRawByte + byte - 0x80); }
+bool IsRawByteChar(char32_t c) {
+    return c >= kFirstRawByte && c <= kLastRawByte;
+}
+char16_t RawByteChar(unsigned char byte) {
+    return static_cast<char16_t>(kFirstRawByte + byte - 0x80);
+}
 
 // The GBK mapping in both directions, read once from glibc's converter so that it is exactly the
 // system's code page 936.
@@ -128,7 +132,8 @@ std::size_t WidenAsciiRun(const unsigned char* src, std::size_t size, char16_t* 
             break;  // a byte with its top bit set
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + done), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + done + 8), _mm_unpackhi_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + done + 8),
+                         _mm_unpackhi_epi8(bytes, zero));
     }
 #endif
     for (; done < size && src[done] < 0x80; ++done) {
@@ -180,8 +185,12 @@ char* PutUtf8(char32_t cp, char* out) {
     return out;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The decoders write through a pointer into `out`, which the caller has sized for the worst case
 // (one character per byte), and cut it to size at the end: no capacity check per character, and
@@ -295,8 +304,7 @@ DecodedText Decode(std::string_view bytes) {
     return {std::move(text), TextEncoding::Gbk};
 }
 
-std::string Encode(std::u16string_view text, TextEncoding encoding,
-                   std::size_t* unrepresentable) {
+std::string Encode(std::u16string_view text, TextEncoding encoding, std::size_t* unrepresentable) {
     engine::ClearUpperVectorState();
     const GbkTables* gbk = encoding == TextEncoding::Gbk ? &GbkTables::Get() : nullptr;
     const std::string_view mark = encoding == TextEncoding::Utf8WithBom ? kUtf8Bom : "";

@@ -107,7 +107,8 @@ WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
     // would take another user's file away from them. Where the system allows it, keep the owner.
     struct stat existing {};
     if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
-        [[maybe_unused]] const int ignored = ::fchown(file.handle(), existing.st_uid, existing.st_gid);
+        [[maybe_unused]] const int ignored =
+            ::fchown(file.handle(), existing.st_uid, existing.st_gid);
     }
     WriteOutcome outcome;
     // The text is encoded a slice at a time, so that a large one never sits in memory twice; a

@@ -21,12 +21,18 @@ struct RecordingSink final : engine::ProgressSink {
 std::string Show(std::u16string_view text) {
     std::ostringstream out;
     for (char16_t c : text) {
-        if (c == u'\r') out << "\\r";
-        else if (c == u'\n') out << "\\n";
-        else if (c == u'\t') out << "\\t";
-        else if (c == u'\\') out << "\\\\";
-        else if (c >= 0x20 && c < 0x7f) out << static_cast<char>(c);
-        else out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
+        if (c == u'\r')
+            out << "\\r";
+        else if (c == u'\n')
+            out << "\\n";
+        else if (c == u'\t')
+            out << "\\t";
+        else if (c == u'\\')
+            out << "\\\\";
+        else if (c >= 0x20 && c < 0x7f)
+            out << static_cast<char>(c);
+        else
+            out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
     }
     return out.str();
 }
@@ -39,10 +45,9 @@ std::string Describe(const EliminationOptions& o, std::u16string_view lineBreak,
         << Show(o.BlockCommentTerminator) << "\" string=\"" << Show(o.StringLeader) << "\"..\""
         << Show(o.StringTerminator) << "\" ignoreInStrings=" << o.IgnoreMarkersInStrings
         << " keepHeadLine=" << o.KeepHeaderLineComments
-        << " keepHeadBlock=" << o.KeepHeaderBlockComment
-        << " keepWhole=" << o.KeepWholeLineComments << " keepAllLine=" << o.KeepAllLineComments
-        << " keepAllBlock=" << o.KeepAllBlockComments << " keepLeading=" << o.KeepLeadingSpaces
-        << " keepSurplus=" << o.KeepSurplusBlanks;
+        << " keepHeadBlock=" << o.KeepHeaderBlockComment << " keepWhole=" << o.KeepWholeLineComments
+        << " keepAllLine=" << o.KeepAllLineComments << " keepAllBlock=" << o.KeepAllBlockComments
+        << " keepLeading=" << o.KeepLeadingSpaces << " keepSurplus=" << o.KeepSurplusBlanks;
     return out.str();
 }
 
@@ -78,10 +83,35 @@ public:
         const std::u16string_view breaks[] = {u"\r\n", u"\n", u"\r"};
         const std::u16string_view usual = breaks[std::uniform_int_distribution<int>(0, 2)(rng_)];
         const std::vector<std::u16string_view> pieces = {
-            o.LineCommentLeader, o.BlockCommentLeader, o.BlockCommentTerminator, o.StringLeader,
-            o.StringTerminator, lineInBlock, u"\"", u";", u"/*", u"*/", u"/", u"*", u"<", u">",
-            u"'", usual, usual, usual, u"\r\n", u"\r", u"\n", u" ", u" ", u"\t", u"a", u"b",
-            u"mov", u"注释", u"中",
+            o.LineCommentLeader,
+            o.BlockCommentLeader,
+            o.BlockCommentTerminator,
+            o.StringLeader,
+            o.StringTerminator,
+            lineInBlock,
+            u"\"",
+            u";",
+            u"/*",
+            u"*/",
+            u"/",
+            u"*",
+            u"<",
+            u">",
+            u"'",
+            usual,
+            usual,
+            usual,
+            u"\r\n",
+            u"\r",
+            u"\n",
+            u" ",
+            u" ",
+            u"\t",
+            u"a",
+            u"b",
+            u"mov",
+            u"注释",
+            u"中",
         };
         std::uniform_int_distribution<std::size_t> length(0, 40);
         std::uniform_int_distribution<std::size_t> which(0, pieces.size() - 1);
@@ -121,16 +151,16 @@ TEST(Differential, EngineMatchesTheLiteralReadingOnRandomTexts) {
         const std::u16string tidied = engine::TidyWhitespace(stripped, o, lineBreak);
         const std::u16string expectedTidied = literal::TidyWhitespace(expected, o, lineBreak);
 
-        const bool same = engine::MainLineBreak(text) == lineBreak && stripped == expected && tidied == expectedTidied &&
-                          sink.log.maximum == expectedLog.maximum &&
+        const bool same = engine::MainLineBreak(text) == lineBreak && stripped == expected &&
+                          tidied == expectedTidied && sink.log.maximum == expectedLog.maximum &&
                           sink.log.values == expectedLog.values && sink.log.finishes == 1;
         if (!same) {
             ++mismatches;
             ADD_FAILURE() << "case " << i << ": " << Describe(o, lineBreak, text)
                           << "\n engine:    \"" << Show(stripped) << "\" -> \"" << Show(tidied)
                           << "\"\n reference: \"" << Show(expected) << "\" -> \""
-                          << Show(expectedTidied) << "\"\n progress steps " << sink.log.values.size()
-                          << " vs " << expectedLog.values.size();
+                          << Show(expectedTidied) << "\"\n progress steps "
+                          << sink.log.values.size() << " vs " << expectedLog.values.size();
         }
     }
     EXPECT_EQ(mismatches, 0);

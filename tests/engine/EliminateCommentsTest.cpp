@@ -157,9 +157,9 @@ TEST(LineBreaks, EveryKindEndsACommentAndStays) {
 
 TEST(LineBreaks, TheMainBreakIsTheCommonestKind) {
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"", u"\r\n"},          {u"one line", u"\r\n"},    {u"a\nb\n", u"\n"},
-        {u"a\rb\r", u"\r"},       {u"a\r\nb\nc", u"\r\n"}, {u"a\nb\r\nc\nd\r\n", u"\r\n"},
-        {u"a\nb\nc\r\n", u"\n"}, {u"a\nb\rc", u"\n"},       {u"a\rb\r\rc\n", u"\r"},
+        {u"", u"\r\n"},          {u"one line", u"\r\n"},  {u"a\nb\n", u"\n"},
+        {u"a\rb\r", u"\r"},      {u"a\r\nb\nc", u"\r\n"}, {u"a\nb\r\nc\nd\r\n", u"\r\n"},
+        {u"a\nb\nc\r\n", u"\n"}, {u"a\nb\rc", u"\n"},     {u"a\rb\r\rc\n", u"\r"},
     };
     for (const auto& [text, mainBreak] : cases) {
         // Long texts too, so that whole vectors are swept, and the same as a file's bytes.
@@ -186,8 +186,7 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     const std::u16string* texts[] = {&quotes, &semicolons, &leaders, &terminators, &openString};
     for (const std::u16string* text : texts) {
         for (std::u16string_view lineBreak : {u"\r\n", u"\n"}) {
-            const std::u16string out =
-                testing_text::Clean(*text, EliminationOptions{}, lineBreak);
+            const std::u16string out = testing_text::Clean(*text, EliminationOptions{}, lineBreak);
             EXPECT_LE(out.size(), text->size() + 2);
         }
     }

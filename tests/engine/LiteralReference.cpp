@@ -89,11 +89,15 @@ std::u16string MainLineBreak(const std::u16string& text) {
     const std::vector<std::size_t> breaks = BreaksOf(text);
     std::size_t crLf = 0, lf = 0, cr = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (breaks[i] == 2) ++crLf;
-        else if (breaks[i] == 1 && text[i] == u'\n') ++lf;
-        else if (breaks[i] == 1) ++cr;
+        if (breaks[i] == 2)
+            ++crLf;
+        else if (breaks[i] == 1 && text[i] == u'\n')
+            ++lf;
+        else if (breaks[i] == 1)
+            ++cr;
     }
-    if (crLf >= lf && crLf >= cr) return u"\r\n";
+    if (crLf >= lf && crLf >= cr)
+        return u"\r\n";
     return lf >= cr ? u"\n" : u"\r";
 }
 
@@ -206,16 +210,20 @@ std::u16string TidyWhitespace(const std::u16string& input, const engine::Elimina
             rest.text.clear();
         }
         if (!o.KeepLeadingSpaces) {
-            while (!line.empty() && line.front() == u' ') line.erase(0, 1);
+            while (!line.empty() && line.front() == u' ')
+                line.erase(0, 1);
             while (!line.empty() && line.front() == u'\t') {
                 line.erase(0, 1);
-                while (!line.empty() && line.front() == u' ') line.erase(0, 1);
+                while (!line.empty() && line.front() == u' ')
+                    line.erase(0, 1);
             }
         }
-        while (!line.empty() && line.back() == u' ') line.pop_back();
+        while (!line.empty() && line.back() == u' ')
+            line.pop_back();
         while (!line.empty() && line.back() == u'\t') {
             line.pop_back();
-            while (!line.empty() && line.back() == u' ') line.pop_back();
+            while (!line.empty() && line.back() == u' ')
+                line.pop_back();
         }
         if (!line.empty()) {
             output += line + lineBreak;

@@ -10,7 +10,8 @@ TEST(Templates, HaveTheirLengthsAndEndInALineBreak) {
     EXPECT_EQ(engine::kHeaderTemplate.size(), 196u);
     EXPECT_EQ(engine::kFooterTemplate.size(), 155u);
     EXPECT_TRUE(engine::kHeaderTemplate.ends_with(u"\r\n"));
-    EXPECT_TRUE(engine::kFooterTemplate.ends_with(u";--------------------------------------------------------\r\n"));
+    EXPECT_TRUE(engine::kFooterTemplate.ends_with(
+        u";--------------------------------------------------------\r\n"));
     EXPECT_TRUE(engine::kHeaderTemplate.starts_with(
         u";--------------------------------------------------------\r\n;     项  目:\r\n"));
 }

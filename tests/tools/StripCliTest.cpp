@@ -18,7 +18,8 @@ struct Outcome {
 
 // Runs the program as a separate process; `unprivileged` runs it through the test helper that
 // makes it "nobody" when we are root.
-Outcome Strip(const QStringList& arguments, const QByteArray& input = {}, bool unprivileged = false) {
+Outcome Strip(const QStringList& arguments, const QByteArray& input = {},
+              bool unprivileged = false) {
     QProcess process;
     QString program = QStringLiteral(QINGYAN_STRIP_PATH);
     QStringList args = arguments;
@@ -35,10 +36,10 @@ Outcome Strip(const QStringList& arguments, const QByteArray& input = {}, bool u
 }
 
 constexpr char kGbkSource[] =
-    "; \xB1\xEA\xCC\xE2\r\n"                     // ; 标题
-    "\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n"        // ; 装入
+    "; \xB1\xEA\xCC\xE2\r\n"               // ; 标题
+    "\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n"  // ; 装入
     "\r\n"
-    "\tDT \"a;b\"  ; \xB1\xED\r\n";              // ; 表
+    "\tDT \"a;b\"  ; \xB1\xED\r\n";  // ; 表
 constexpr char kGbkTarget[] = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n\tDT \"a;b\"\r\n";
 
 TEST(StripCli, SavesAGbkTargetBesideTheSourceAndLeavesTheSource) {
@@ -54,7 +55,8 @@ TEST(StripCli, SavesAGbkTargetBesideTheSourceAndLeavesTheSource) {
 TEST(StripCli, Utf8FilesKeepTheirEncodingMarkAndLineFeeds) {
     TempFolder folder;
     const QString plain = folder.Write("B.ASM", "x ; \xE6\xB3\xA8\nnop ; y\n");
-    const QString marked = folder.Write("C.ASM", "\xEF\xBB\xBFx ; \xE6\xB3\xA8\r\n\xE4\xB8\xAD\r\n");
+    const QString marked =
+        folder.Write("C.ASM", "\xEF\xBB\xBFx ; \xE6\xB3\xA8\r\n\xE4\xB8\xAD\r\n");
     const Outcome run = Strip({plain, marked});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(TempFolder::Read(plain + ".TX_"), QByteArray("x\nnop\n"));
@@ -101,9 +103,9 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {
     const Outcome run = Strip({"--no-extension", "--verbose", source});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(TempFolder::Read(source), QByteArray(kGbkTarget));
-    EXPECT_EQ(QFileInfo(source).permissions(),
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                  QFileDevice::WriteUser | QFileDevice::ReadOther);
+    EXPECT_EQ(QFileInfo(source).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                   QFileDevice::ReadOther);
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
     EXPECT_EQ(QString::fromUtf8(run.out), "1:  A.ASM(字符数=42)  ==>  A.ASM(字符数=30)\n");
 }
@@ -128,11 +130,13 @@ TEST(StripCli, SampleFilesKeepEveryCodeLineAndItsOwnBreak) {
         for (const QString& name : QDir(samples.filePath(kind)).entryList(QDir::Files)) {
             sources << folder.Write(name, TempFolder::Read(samples.filePath(kind + ('/' + name))));
         }
-        const Outcome run = Strip(QStringList{"--set", QStringLiteral("LineCommentLeader=") + leader} + sources);
+        const Outcome run =
+            Strip(QStringList{"--set", QStringLiteral("LineCommentLeader=") + leader} + sources);
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         for (const QString& source : sources) {
             const QString target = QFileInfo(source).fileName() + ".TX_";
-            EXPECT_EQ(TempFolder::Read(source + ".TX_"), TempFolder::Read(samples.filePath("expected/" + target)))
+            EXPECT_EQ(TempFolder::Read(source + ".TX_"),
+                      TempFolder::Read(samples.filePath("expected/" + target)))
                 << target.toStdString();
         }
     }
@@ -149,8 +153,9 @@ TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
     const QString source = folder.Write("A.ASM", kGbkSource);
     for (const QStringList& args :
          {QStringList{"--set", "Nope=1", source}, QStringList{"--set", "AddHeader=yes", source},
-          QStringList{"--set", "StringLeader=\\q", source}, QStringList{"--set", "AddHeader", source},
-          QStringList{"--bogus", source}, QStringList{}}) {
+          QStringList{"--set", "StringLeader=\\q", source},
+          QStringList{"--set", "AddHeader", source}, QStringList{"--bogus", source},
+          QStringList{}}) {
         const Outcome run = Strip(args);
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());

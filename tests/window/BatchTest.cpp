@@ -35,10 +35,12 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
     Find<QLineEdit>("Text8")->setText("*.C");  // typed, not applied: the run reads the box
     RunBatch();
     EXPECT_EQ(ReportText(), Report(folder.Root(), {}));
-    EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下没有找到源文件!"));
+    EXPECT_EQ(Tip(),
+              QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下没有找到源文件!"));
     EXPECT_EQ(TipColour(), window::kBlue);
     EXPECT_TRUE(TipLine()->isVisibleTo(form.get()));
-    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4") || Shown("ProgressBar1"));
+    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4") ||
+                 Shown("ProgressBar1"));
     EXPECT_EQ(SourcePath(), QString());
     EXPECT_EQ(TargetPath(), QString());
     EXPECT_EQ(SourceText(), u"");
@@ -52,9 +54,11 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     Start();
     RunBatch();
     const QString line = QStringLiteral("%1:  %2(字符数=18)  ==>  %2.TX_(字符数=14)");
-    EXPECT_EQ(ReportText(), Report(folder.Root(), {line.arg(1).arg("BOOT.S"), line.arg(2).arg("LOADER.A"),
-                                                    line.arg(3).arg("MAIN.Asm"), line.arg(4).arg("main.asm")}));
-    EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下的4个源文件全部处理完毕"));
+    EXPECT_EQ(ReportText(),
+              Report(folder.Root(), {line.arg(1).arg("BOOT.S"), line.arg(2).arg("LOADER.A"),
+                                     line.arg(3).arg("MAIN.Asm"), line.arg(4).arg("main.asm")}));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() +
+                         QStringLiteral("/'目录下的4个源文件全部处理完毕"));
     EXPECT_EQ(form->beepCount(), 8);  // each file is eliminated and saved, one beep each
     for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A"}) {
         EXPECT_EQ(TempFolder::Read(folder.Path(name) + ".TX_"), kTarget) << name;
@@ -62,8 +66,9 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     }
     EXPECT_FALSE(QFileInfo::exists(folder.Path("MAKEFILE.TX_")));
     // The editors show what they hold: the report, and an empty source.
-    EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox2")->toPlainText().startsWith(
-        QStringLiteral("    ====批量处理报告====\n")));
+    EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox2")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("    ====批量处理报告====\n")));
     EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox1")->toPlainText().isEmpty());
 
     // A second run skips the targets and writes them again from the changed sources.
@@ -79,7 +84,8 @@ TEST_F(BatchTest, WithoutTheExtensionEachSourceIsReplacedByItsTarget) {
     Start();
     Toggle("Check8");
     RunBatch();
-    EXPECT_EQ(ReportText(), Report(folder.Root(), {"1:  MAIN.ASM(字符数=18)  ==>  MAIN.ASM(字符数=14)"}));
+    EXPECT_EQ(ReportText(),
+              Report(folder.Root(), {"1:  MAIN.ASM(字符数=18)  ==>  MAIN.ASM(字符数=14)"}));
     EXPECT_EQ(TempFolder::Read(folder.Path("MAIN.ASM")), kTarget);
     EXPECT_EQ(folder.Entries(), QStringList{"MAIN.ASM"});
 }
@@ -105,11 +111,12 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     Toggle("Check2");
     RunBatch();
     const qsizetype footer = static_cast<qsizetype>(engine::kFooterTemplate.size());
-    EXPECT_EQ(ReportText(),
-              Report(folder.Root(),
-                     {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(14 + footer) + ")",
-                      "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
-                      "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
+    EXPECT_EQ(
+        ReportText(),
+        Report(folder.Root(),
+               {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(14 + footer) + ")",
+                "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
+                "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
                          QStringLiteral("/'目录下的3个源文件中有1个未能处理,原因见报告"));
     EXPECT_EQ(TipColour(), window::kRed);
@@ -117,8 +124,8 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
               QString::fromStdU16String(std::u16string(engine::kFooterTemplate)).toUtf8());
     // The three sources, two targets and the folder in B's way; nothing half-written.
-    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM",
-                                             "C.ASM.TX_"}));
+    EXPECT_EQ(folder.Entries(),
+              (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM", "C.ASM.TX_"}));
 }
 
 TEST_F(BatchTest, AFolderThatVanishedIsReportedAndNothingChanges) {
@@ -156,7 +163,8 @@ TEST_F(BatchTest, Unprivileged_AnUnreadableSourceIsReportedAndTheRunGoesOn) {
     Start();
     RunBatch();
     EXPECT_TRUE(ReportText().contains(QStringLiteral("2:  B.ASM  ==>  未处理:没有读取权限\r\n")));
-    EXPECT_TRUE(ReportText().contains(QStringLiteral("3:  C.ASM(字符数=18)  ==>  C.ASM.TX_(字符数=14)\r\n")));
+    EXPECT_TRUE(ReportText().contains(
+        QStringLiteral("3:  C.ASM(字符数=18)  ==>  C.ASM.TX_(字符数=14)\r\n")));
     EXPECT_EQ(TipColour(), window::kRed);
     EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
 }

@@ -7,7 +7,8 @@ namespace {
 
 TEST_F(WindowTest, TheTourShowsTheTipsInOrderThenTheClosingMessageThenTipOne) {
     ClickTipLine();
-    EXPECT_EQ(Tip(), QStringLiteral("提示:您好!我叫duvo,如果您是第一次使用这款软件,请继续点击这里!"));
+    EXPECT_EQ(Tip(),
+              QStringLiteral("提示:您好!我叫duvo,如果您是第一次使用这款软件,请继续点击这里!"));
     EXPECT_EQ(TipColour(), window::kTeal);
     for (int i = 1; i < 57; ++i) {
         ClickTipLine();
@@ -17,7 +18,9 @@ TEST_F(WindowTest, TheTourShowsTheTipsInOrderThenTheClosingMessageThenTipOne) {
     ClickTipLine();  // the 58th
     EXPECT_EQ(Tip(), QStringLiteral("提示:没有更多的信息了...再点击这里,我又将重复前面的内容..."));
     ClickTipLine();  // the 59th
-    EXPECT_EQ(Tip(), QStringLiteral("提示:如果您不想让别人看到您源程序中的注释,那么这款软件就是为您量身定做的!"));
+    EXPECT_EQ(Tip(),
+              QStringLiteral(
+                  "提示:如果您不想让别人看到您源程序中的注释,那么这款软件就是为您量身定做的!"));
     EXPECT_EQ(form->tipIndex(), 2);
 }
 
@@ -67,10 +70,12 @@ TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {
 }
 
 TEST_F(WindowTest, AMessageThatOnlyClearsTheLineStartsNoBlink) {
-    for (int tick = 0; tick < 4; ++tick) form->Timer1_Timer();
+    for (int tick = 0; tick < 4; ++tick)
+        form->Timer1_Timer();
     Toggle("Check1");
     Toggle("Check1");  // unchecked again: the line is emptied without a blink
-    for (int tick = 0; tick < 4; ++tick) form->Timer1_Timer();
+    for (int tick = 0; tick < 4; ++tick)
+        form->Timer1_Timer();
     EXPECT_EQ(form->blinkCount(), 4);
     Toggle("Check1");  // checked: a real message
     EXPECT_EQ(form->blinkCount(), 0);

@@ -19,7 +19,8 @@ struct Control {
 
 // The window's layout as drawn up, in twips.
 const Control kControls[] = {
-    {"Check10", 240, 240, 2055, 255, "保留多余空行和空格", "选择是否保留多余的空行/空格/制表符", true},
+    {"Check10", 240, 240, 2055, 255, "保留多余空行和空格", "选择是否保留多余的空行/空格/制表符",
+     true},
     {"Check9", 480, 480, 1575, 255, "保留行首空格", "选择是否保留行首的空格/制表符", true},
     {"Check6", 240, 720, 1815, 255, "保留所有行注释", "选择是否保留所有的行注释", true},
     {"Check5", 480, 960, 1935, 255, "保留整行注释", "选择是否保留整行的行注释", true},
@@ -55,7 +56,8 @@ const Control kControls[] = {
     {"Label1", 5280, 600, 1215, 255, "源文件", nullptr, true},
     {"Text1", 6120, 600, 6375, 270, "", "源文件路径及文件名", true},
     {"RichTextBox1", 5280, 960, 7215, 2655, nullptr, "显示源文件内容", true},
-    {"Check8", 6120, 3720, 2295, 255, "为目标文件添加扩展名", "选择是否要为目标文件添加附加扩展名", true},
+    {"Check8", 6120, 3720, 2295, 255, "为目标文件添加扩展名", "选择是否要为目标文件添加附加扩展名",
+     true},
     {"Label9", 8880, 3720, 735, 255, "扩展名:", "修改目标文件扩展名", true},
     {"Text11", 9600, 3720, 615, 270, ".TX_", "修改目标文件扩展名", true},
     {"Label5", 10920, 3840, 1575, 255, "字符数:", "目标文件大小", true},
@@ -69,8 +71,8 @@ const Control kControls[] = {
     {"Label10", 840, 8040, 8175, 495, nullptr, "点击duvo/提示区可以获取帮助", true},
     {"Command1", 9120, 8040, 855, 495, "消除", "按这里可以消除源文件的注释,生成目标文件", false},
     {"Command2", 9960, 8040, 855, 495, "保存", "按这里可以将目标文件保存到磁盘上", false},
-    {"Command4", 10800, 8040, 855, 495, "自动", "按这里可以消除源文件中的注释,并直接将目标文件保存到磁盘",
-     false},
+    {"Command4", 10800, 8040, 855, 495, "自动",
+     "按这里可以消除源文件中的注释,并直接将目标文件保存到磁盘", false},
     {"Command5", 11640, 8040, 855, 495, "批量", "按这里可以批量处理当前目录下的所有源文件", false},
     {"Shape2", 120, 120, 2535, 7095, nullptr, nullptr, true},
     {"Shape1", 2640, 120, 2535, 7095, nullptr, nullptr, true},
@@ -80,9 +82,12 @@ const Control kControls[] = {
 };
 
 QString CaptionOf(QWidget* widget) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) return line->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+        return line->text();
     return QStringLiteral("<no caption>");
 }
 
@@ -106,7 +111,10 @@ TEST_F(WindowTest, EveryControlStartsAtItsPlaceWithItsCaptionHintAndVisibility) 
 
 TEST_F(WindowTest, StartsWithTheDefaultOptionsAndTheStartMessageInBlue) {
     EXPECT_EQ(form->CurrentOptions(), engine::EliminationOptions{});
-    EXPECT_EQ(Tip(), QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
+    EXPECT_EQ(
+        Tip(),
+        QStringLiteral(
+            "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
     EXPECT_EQ(TipColour(), window::kBlue);
     EXPECT_EQ(form->blinkCount(), 0);
     EXPECT_EQ(form->tipIndex(), 0);
@@ -123,7 +131,8 @@ TEST_F(WindowTest, TheListsStartOnTheCurrentFolderWithTheTypedPattern) {
 
 TEST_F(WindowTest, EditorsStartWithTheAboutCardAndTheChipPicture) {
     const std::u16string about = Find<window::ExactTextEdit>("RichTextBox1")->ExactText();
-    EXPECT_TRUE(about.starts_with(u"\r\n\r\n\t软件名称:\t青砚\r\n")) << QString::fromStdU16String(about).toStdString();
+    EXPECT_TRUE(about.starts_with(u"\r\n\r\n\t软件名称:\t青砚\r\n"))
+        << QString::fromStdU16String(about).toStdString();
     EXPECT_TRUE(about.ends_with(u"\r\n\r\n"));
     const std::u16string chip = Find<window::ExactTextEdit>("RichTextBox2")->ExactText();
     EXPECT_TRUE(chip.starts_with(u"\t╔"));
@@ -132,11 +141,12 @@ TEST_F(WindowTest, EditorsStartWithTheAboutCardAndTheChipPicture) {
 }
 
 TEST_F(WindowTest, TheTabOrderFollowsTheLayout) {
-    const char* order[] = {"Drive1", "Dir1", "File1", "Text1", "Text4", "Text5", "Command1",
-                           "Command2", "Text6", "Text7", "Text8", "Text9", "Text10", "Check1",
-                           "Check2", "Check3", "Check4", "Check5", "Check6", "Check7", "Check8",
-                           "Text11", "Check9", "Check10", "Command3", "Command4", "Command5",
-                           "Text12", "Text13", "Check11", "RichTextBox1", "RichTextBox2"};
+    const char* order[] = {"Drive1",       "Dir1",        "File1",    "Text1",  "Text4",  "Text5",
+                           "Command1",     "Command2",    "Text6",    "Text7",  "Text8",  "Text9",
+                           "Text10",       "Check1",      "Check2",   "Check3", "Check4", "Check5",
+                           "Check6",       "Check7",      "Check8",   "Text11", "Check9", "Check10",
+                           "Command3",     "Command4",    "Command5", "Text12", "Text13", "Check11",
+                           "RichTextBox1", "RichTextBox2"};
     for (const char* name : order) {
         Find(name)->show();  // hidden controls are passed over by Tab; show them all here
     }
@@ -148,8 +158,9 @@ TEST_F(WindowTest, TheTabOrderFollowsTheLayout) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), Find(order[i]))
             << "after " << order[i - 1] << " focus is on "
-            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
-                                            : std::string("nothing"));
+            << (QApplication::focusWidget()
+                    ? QApplication::focusWidget()->objectName().toStdString()
+                    : std::string("nothing"));
     }
 }
 

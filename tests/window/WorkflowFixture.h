@@ -27,8 +27,12 @@ protected:
         files->setCurrentItem(found.front());
     }
 
-    std::u16string SourceText() const { return Find<window::ExactTextEdit>("RichTextBox1")->ExactText(); }
-    std::u16string TargetText() const { return Find<window::ExactTextEdit>("RichTextBox2")->ExactText(); }
+    std::u16string SourceText() const {
+        return Find<window::ExactTextEdit>("RichTextBox1")->ExactText();
+    }
+    std::u16string TargetText() const {
+        return Find<window::ExactTextEdit>("RichTextBox2")->ExactText();
+    }
     QString SourcePath() const { return Find<QLineEdit>("Text1")->text(); }
     QString TargetPath() const { return Find<QLineEdit>("Text5")->text(); }
     void Press(const char* button) const { Find<QPushButton>(button)->click(); }

@@ -7,7 +7,8 @@
 
 namespace {
 
-const QByteArray kGbkSource = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
+const QByteArray kGbkSource =
+    "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
 const std::u16string kGbkText = u"; 标题\r\n\tMOVLW 0x20 ; 装入\r\n\r\n";
 const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n";
 
@@ -203,7 +204,8 @@ TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
     const auto entry = [&](const char* name) {
         for (int row = 0; row < folders->count(); ++row) {
             const QString wanted = *name ? folder.Path(name) : folder.Root();
-            if (window::FolderList::PathOf(folders->item(row)) == wanted) return folders->item(row);
+            if (window::FolderList::PathOf(folders->item(row)) == wanted)
+                return folders->item(row);
         }
         return static_cast<QListWidgetItem*>(nullptr);
     };
@@ -215,7 +217,9 @@ TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
     emit folders->itemActivated(entry("sub"));  // double click or Enter opens it
     EXPECT_EQ(files->path(), folder.Path("sub"));
     EXPECT_EQ(files->count(), 2);  // B.asm and C.TXT, matched without regard to case
-    EXPECT_EQ(Tip(), QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"));
+    EXPECT_EQ(
+        Tip(),
+        QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"));
     EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));  // the loaded file stays loaded
 
     auto* pattern = Find<QLineEdit>("Text8");

@@ -27,7 +27,8 @@ TEST(IsBatchSourceFile, AnEmptyPatternTakesNothingAndStarDotStarNoOrdinaryName) 
 
 TEST(BatchReport, HeadAndLinesReadAsShown) {
     EXPECT_EQ(workflow::BatchReportHead("/work/asm", 3),
-              QStringLiteral("    ====批量处理报告====\r\n\r\n路径=/work/asm/\r\n处理文件数 = 3\r\n\r\n"));
+              QStringLiteral(
+                  "    ====批量处理报告====\r\n\r\n路径=/work/asm/\r\n处理文件数 = 3\r\n\r\n"));
     EXPECT_EQ(workflow::BatchReportHead("/", 0),
               QStringLiteral("    ====批量处理报告====\r\n\r\n路径=/\r\n处理文件数 = 0\r\n\r\n"));
     EXPECT_EQ(workflow::ReportFailureLine(2, "B.ASM", -1, "没有读取权限"),
@@ -43,7 +44,8 @@ TEST(BatchSummary, SaysWhatHappenedAndNeverClaimsAllWhenOneFailed) {
     const auto all = workflow::SummarizeBatch("/work/asm", 3, 0);
     EXPECT_EQ(all.caption, QStringLiteral("提示:'/work/asm/'目录下的3个源文件全部处理完毕"));
     const auto some = workflow::SummarizeBatch("/work/asm", 3, 1);
-    EXPECT_EQ(some.caption, QStringLiteral("注意:'/work/asm/'目录下的3个源文件中有1个未能处理,原因见报告"));
+    EXPECT_EQ(some.caption,
+              QStringLiteral("注意:'/work/asm/'目录下的3个源文件中有1个未能处理,原因见报告"));
     EXPECT_TRUE(some.caution);
 }
 

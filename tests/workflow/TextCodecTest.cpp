@@ -53,10 +53,16 @@ TEST(RoundTrip, RandomBytesSurviveReadAndWrite) {
         std::string bytes;
         for (int n = length(rng); n > 0; --n) {
             switch (kind(rng)) {
-                case 0: bytes += static_cast<char>(byte(rng)); break;
-                case 1: bytes += "\xD6\xD0"; break;          // GBK 中
-                case 2: bytes += "\xE4\xB8\xAD"; break;      // UTF-8 中
-                default:  // runs of ASCII, long enough for the copies of many bytes at once
+                case 0:
+                    bytes += static_cast<char>(byte(rng));
+                    break;
+                case 1:
+                    bytes += "\xD6\xD0";
+                    break;  // GBK 中
+                case 2:
+                    bytes += "\xE4\xB8\xAD";
+                    break;  // UTF-8 中
+                default:    // runs of ASCII, long enough for the copies of many bytes at once
                     for (int run = byte(rng) % 40; run >= 0; --run) {
                         bytes += static_cast<char>(byte(rng) & 0x7F);
                     }
@@ -71,8 +77,9 @@ TEST(RoundTrip, RandomBytesSurviveReadAndWrite) {
 }
 
 TEST(RoundTrip, RealSourcesSurvive) {
-    const std::string gbk = Gbk(";------\r\n; 项目: 演示\r\n\tMOVLW 0x20\t; 装入计数器\r\n"
-                                "\tDT \"你好;世界\"\r\n/* 块注释 */\r\n");
+    const std::string gbk =
+        Gbk(";------\r\n; 项目: 演示\r\n\tMOVLW 0x20\t; 装入计数器\r\n"
+            "\tDT \"你好;世界\"\r\n/* 块注释 */\r\n");
     ASSERT_EQ(codec::DetectEncoding(gbk), TextEncoding::Gbk);
     EXPECT_EQ(RoundTrip(gbk), gbk);
     const std::string utf8 = "// 注释 comment\nint x; /* 块 */\n";
@@ -85,7 +92,8 @@ TEST(RoundTrip, RealSourcesSurvive) {
 
 TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
     std::size_t missing = 0;
-    EXPECT_EQ(codec::Encode(u"a\U0001F600b\u0151\u00E9", TextEncoding::Gbk, &missing), "a?b?\xA8\xA6");
+    EXPECT_EQ(codec::Encode(u"a\U0001F600b\u0151\u00E9", TextEncoding::Gbk, &missing),
+              "a?b?\xA8\xA6");
     EXPECT_EQ(missing, 2u);
     EXPECT_EQ(codec::Encode(u"\U0001F600", TextEncoding::Utf8, &missing), "\xF0\x9F\x98\x80");
     EXPECT_EQ(missing, 0u);

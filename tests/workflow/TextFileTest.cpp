@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
 
 #include "TempFolder.h"
 #include "TextFile.h"
