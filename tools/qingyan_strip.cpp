@@ -5,13 +5,19 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <tuple>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "Batch.h"
+#include "FileErrors.h"
 #include "OptionFields.h"
+#include "Pipeline.h"
 #include "TargetText.h"
 #include "TextFile.h"
 
@@ -49,6 +55,31 @@ std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error)
         }
     }
     return crLf;
+}
+
+// Whether standard input was open when the program started; once Qt has started, descriptor 0
+// may have been reused for something else.
+bool standardInputOpen = true;
+
+// All of standard input, read in large blocks; false with errno set when a read fails.
+bool ReadStandardInput(std::string& bytes) {
+    if (!standardInputOpen) {
+        errno = EBADF;
+        return false;
+    }
+    constexpr std::size_t kBlock = 1 << 20;
+    for (;;) {
+        const std::size_t filled = bytes.size();
+        bytes.resize(filled + kBlock);
+        const ssize_t got = ::read(STDIN_FILENO, bytes.data() + filled, kBlock);
+        bytes.resize(filled + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0 && errno != EINTR) {
+            return false;
+        }
+    }
 }
 
 struct Settings {
@@ -107,50 +138,50 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
 bool ProcessOne(const QString& path, const Settings& settings, qsizetype& processed) {
     const engine::EliminationOptions& o = settings.options;
     const bool fromStdin = path == u"-";
-    workflow::SourceFile source;
-    if (fromStdin) {
-        const std::string bytes{std::istreambuf_iterator<char>(std::cin), {}};
-        source = workflow::SourceFromBytes(bytes);
-    } else {
-        workflow::ReadOutcome read = workflow::ReadSourceFile(path);
-        if (!read.file) {
-            Print(stderr, QStringLiteral("qingyan-strip: %1: 无法读取: %2").arg(path, read.error));
-            return false;
-        }
-        source = std::move(*read.file);
-    }
-
-    const std::u16string target = workflow::MakeTargetText(source.text, o, source.lineBreak);
-    const QString extension = QString::fromStdU16String(o.TargetExtension);
-    const QString targetPath = workflow::TargetPathFor(path, o.AddTargetExtension, extension);
-    std::size_t unrepresentable = 0;
+    workflow::FileOutcome outcome;
     if (fromStdin || settings.toStdout) {
-        if (!WriteAll(stdout, codec::Encode(target, source.encoding, &unrepresentable))) {
+        std::optional<workflow::CleanedText> cleaned;
+        if (fromStdin) {
+            std::string bytes;
+            if (!ReadStandardInput(bytes)) {
+                Print(stderr, QStringLiteral("qingyan-strip: 无法读取标准输入: ") +
+                                  workflow::ReasonOfError(errno));
+                return false;
+            }
+            cleaned = workflow::CleanedText{workflow::SourceFromBytes(bytes), {}};
+            cleaned->target =
+                workflow::MakeTargetText(cleaned->source.text, o, cleaned->source.lineBreak);
+            outcome.sourceName = outcome.targetName = path;
+            outcome.sourceLength = static_cast<qsizetype>(cleaned->source.text.size());
+            outcome.targetLength = static_cast<qsizetype>(cleaned->target.size());
+        } else {
+            cleaned = workflow::ReadAndClean(path, o, outcome);
+        }
+        if (cleaned && !WriteAll(stdout, codec::Encode(cleaned->target, cleaned->source.encoding,
+                                                       &outcome.unrepresentable))) {
             Print(stderr, QStringLiteral("qingyan-strip: 无法写入标准输出"));
             return false;
         }
     } else {
-        const workflow::WriteOutcome written =
-            workflow::WriteTargetFile(targetPath, target, source.encoding);
-        if (!written.ok()) {
-            Print(stderr,
-                  QStringLiteral("qingyan-strip: %1: 无法保存: %2").arg(targetPath, written.error));
-            return false;
-        }
-        unrepresentable = written.unrepresentable;
+        outcome = workflow::CleanFile(path, o);
     }
-    if (unrepresentable > 0) {
+    if (!outcome.failure.isEmpty()) {
+        const bool readFailed = outcome.sourceLength < 0;
+        Print(stderr, QStringLiteral("qingyan-strip: %1: %2: %3")
+                          .arg(readFailed ? path : workflow::TargetPathOf(path, o),
+                               readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
+                               outcome.failure));
+        return false;
+    }
+    if (outcome.unrepresentable > 0) {
         Print(stderr,
               QStringLiteral("qingyan-strip: %1: 警告: %2个字符无法用文件的编码表示,已写为?")
-                  .arg(path, QString::number(unrepresentable)));
+                  .arg(path, QString::number(outcome.unrepresentable)));
     }
     ++processed;
     if (settings.verbose) {
-        const QString name = fromStdin ? path : QFileInfo(path).fileName();
-        const QString targetName = fromStdin ? path : QFileInfo(targetPath).fileName();
         Print(settings.toStdout || fromStdin ? stderr : stdout,
-              workflow::ReportFileLine(processed, name, static_cast<qsizetype>(source.text.size()),
-                                       targetName, static_cast<qsizetype>(target.size())));
+              workflow::ReportLine(processed, outcome));
     }
     return true;
 }
@@ -158,6 +189,7 @@ bool ProcessOne(const QString& path, const Settings& settings, qsizetype& proces
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    standardInputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
     QCoreApplication::setApplicationVersion(QStringLiteral("12.0"));
@@ -202,6 +234,14 @@ int main(int argc, char* argv[]) {
         Print(stderr, QStringLiteral("qingyan-strip: ") + error);
         Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
         return kBadUsage;
+    }
+    const engine::EliminationOptions& o = settings.options;
+    const bool savesFiles = !settings.toStdout && !settings.files.contains(QStringLiteral("-"));
+    if (savesFiles && (!o.AddTargetExtension || o.TargetExtension.empty())) {
+        // The window warns the same way before a save would overwrite the source.
+        Print(stderr, QStringLiteral("qingyan-strip: ") + (o.AddTargetExtension
+                                                               ? workflow::kEmptyExtensionWarning
+                                                               : workflow::kNoExtensionWarning));
     }
     int status = 0;
     qsizetype processed = 0;

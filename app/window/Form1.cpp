@@ -97,7 +97,7 @@ void Form1::ConnectHandlers() {
     connect(Check8, &QCheckBox::clicked, this, &Form1::Check8_Click);
     connect(Text11, &QLineEdit::textEdited, this, &Form1::Text11_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }

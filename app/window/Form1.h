@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "EliminationOptions.h"
+#include "Pipeline.h"
 #include "TextCodec.h"
 
 class QCheckBox;
@@ -77,7 +78,8 @@ public slots:
     void Check8_Click();
     void Text11_Change();
     void Command1_Click();
-    void Command2_Click();
+    /// Saves the target editor's text; the batch run learns from the outcome how it went.
+    workflow::WriteOutcome Command2_Click();
     void Command4_Click();
     // A whole folder
     void Command5_Click();
@@ -99,6 +101,11 @@ private:
     /// Loads the file named in Text1; returns why it could not be read, or an empty string.
     QString LoadSourceFile();
     void BuildTargetPath();
+    /// The batch run's three stages: prepare the window, run one file through the single-file
+    /// handlers, and show the report and the summary.
+    void BeginBatch(qsizetype files);
+    workflow::FileOutcome RunBatchFile(const QString& folder, const QString& name);
+    void EndBatch(const QString& folder, qsizetype notClean);
     /// Opens `path` in the folder list, raising Dir1_Change when the path changes; a folder that
     /// cannot be opened is reported and nothing moves. Returns whether the list is on `path`.
     bool OpenFolder(const QString& path);
@@ -158,7 +165,6 @@ private:
     QTimer* Timer1;
 
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
-    QString lastSaveError_;  // why the last save failed; empty when it succeeded
     qsizetype BatchFileCount = 0;
     QString BatchReport;
     qint16 BlinkCount = 0;

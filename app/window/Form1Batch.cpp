@@ -1,7 +1,6 @@
 // The batch run: every source file directly inside the file list's folder is loaded, cleaned and
 // saved as a pick, 消除 and 保存 would do it, and a report replaces the target editor's text.
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -13,6 +12,7 @@
 #include "ClickableLabel.h"
 #include "ExactTextEdit.h"
 #include "Form1.h"
+#include "Pipeline.h"
 #include "TargetText.h"
 
 namespace window {
@@ -25,58 +25,60 @@ void Form1::Command5_Click() {
             kRed);
         return;
     }
-    // Listed once, for both passes, so that the targets this run writes are never its sources;
-    // sorted, so that the report reads the same on every run.
-    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+    // Listed once, before any target is written, so that this run's targets are never its
+    // sources.
+    const QStringList names = workflow::BatchSourceNames(folder, Text8->text());
+    BeginBatch(names.size());
+    BatchFileCount = 0;
+    BatchReport.clear();
+    qsizetype notClean = 0;
+    for (const QString& name : names) {
+        const workflow::FileOutcome outcome = RunBatchFile(folder, name);
+        ++BatchFileCount;
+        ProgressBar1->setValue(static_cast<int>(BatchFileCount));
+        ProgressBar1->repaint();
+        notClean += outcome.Clean() ? 0 : 1;
+        BatchReport += workflow::ReportLine(BatchFileCount, outcome) + QStringLiteral("\r\n");
+    }
+    EndBatch(folder, notClean);
+}
 
+void Form1::BeginBatch(qsizetype files) {
     Label10->hide();
     // Nothing but the progress bars is repainted during the run: the editors need not build
     // their display for every file.
     RichTextBox1->SuspendDisplay(true);
     RichTextBox2->SuspendDisplay(true);
-    BatchFileCount = 0;
-    for (const QString& name : names) {
-        BatchFileCount += workflow::IsBatchSourceFile(name, Text8->text()) ? 1 : 0;
-    }
-    ProgressBar1->setRange(0, static_cast<int>(BatchFileCount + 1));
+    ProgressBar1->setRange(0, static_cast<int>(files + 1));
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ProgressBar1->repaint();
+}
 
-    BatchFileCount = 0;
-    BatchReport.clear();
-    qsizetype failed = 0;
-    for (const QString& name : names) {
-        if (!workflow::IsBatchSourceFile(name, Text8->text())) {
-            continue;
-        }
-        Text1->setText(workflow::JoinPath(folder, name));
-        BuildTargetPath();
-        QString failure = LoadSourceFile();
-        const bool loaded = failure.isEmpty();
-        if (loaded) {
-            Command1_Click();
-            Command2_Click();
-            failure = lastSaveError_;
-        }
-        ++BatchFileCount;
-        ProgressBar1->setValue(static_cast<int>(BatchFileCount));
-        ProgressBar1->repaint();
-        if (failure.isEmpty()) {
-            const QString targetName = Check8->isChecked() ? name + Text11->text() : name;
-            BatchReport += workflow::ReportFileLine(BatchFileCount, name, RichTextBox1->Length(),
-                                                    targetName, RichTextBox2->Length());
-        } else {
-            ++failed;
-            BatchReport += workflow::ReportFailureLine(
-                BatchFileCount, name, loaded ? RichTextBox1->Length() : -1, failure);
-        }
-        BatchReport += QStringLiteral("\r\n");
+workflow::FileOutcome Form1::RunBatchFile(const QString& folder, const QString& name) {
+    Text1->setText(workflow::JoinPath(folder, name));
+    BuildTargetPath();
+    workflow::FileOutcome outcome;
+    outcome.sourceName = name;
+    outcome.targetName = workflow::TargetPathFor(name, Check8->isChecked(), Text11->text());
+    outcome.failure = LoadSourceFile();
+    if (!outcome.failure.isEmpty()) {
+        return outcome;
     }
+    Command1_Click();
+    const workflow::WriteOutcome written = Command2_Click();
+    outcome.failure = written.error;
+    outcome.unrepresentable = written.unrepresentable;
+    outcome.sourceLength = RichTextBox1->Length();
+    outcome.targetLength = RichTextBox2->Length();
+    return outcome;
+}
 
+void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     BatchReport.prepend(workflow::BatchReportHead(folder, BatchFileCount));
     RichTextBox2->SetExactText(BatchReport.toStdU16String(), u"\r\n");
-    const workflow::BatchSummary summary = workflow::SummarizeBatch(folder, BatchFileCount, failed);
+    const workflow::BatchSummary summary =
+        workflow::SummarizeBatch(folder, BatchFileCount, notClean);
     PostMessage(summary.caption, summary.caution ? kRed : kBlue);
     Command1->hide();
     Command2->hide();

@@ -69,7 +69,7 @@ void Form1::Check8_Click() {
         Text11->show();
     } else {
         Label9->hide();
-        PostMessage(QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!"), kRed);
+        PostMessage(workflow::kNoExtensionWarning, kRed);
         Text11->hide();
         Beep();
     }
@@ -80,7 +80,7 @@ void Form1::Text11_Change() {
     if (!Text11->text().isEmpty()) {
         PostMessage(QString(), kBlue);
     } else {
-        PostMessage(QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!"), kRed);
+        PostMessage(workflow::kEmptyExtensionWarning, kRed);
         Beep();
     }
 }
@@ -100,13 +100,12 @@ void Form1::Command1_Click() {
     Beep();
 }
 
-void Form1::Command2_Click() {
+workflow::WriteOutcome Form1::Command2_Click() {
     const QString path = Text5->text();
-    lastSaveError_.clear();
+    workflow::WriteOutcome written;
     if (!path.isEmpty()) {
-        const workflow::WriteOutcome written =
-            workflow::WriteTargetFile(path, RichTextBox2->ExactText(), sourceEncoding_);
-        lastSaveError_ = written.error;
+        written = workflow::WriteTargetFile(path, RichTextBox2->ExactText(), sourceEncoding_,
+                                            Text1->text());
         if (!written.ok()) {
             PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
                             QStringLiteral("!请检查目标文件路径后再按[保存]"),
@@ -122,10 +121,11 @@ void Form1::Command2_Click() {
         }
     } else {
         PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"), kBlue);
-        lastSaveError_ = QStringLiteral("没有目标文件路径");
+        written.error = QStringLiteral("没有目标文件路径");
         Beep();
     }
     Beep();
+    return written;
 }
 
 void Form1::Command4_Click() {

@@ -1,6 +1,17 @@
 #include "Batch.h"
 
+#include <QDir>
+
+#include "Pipeline.h"
+#include "TargetText.h"
+
 namespace workflow {
+
+QStringList BatchSourceNames(const QString& folder, const QString& pattern) {
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+    names.removeIf([&](const QString& name) { return !IsBatchSourceFile(name, pattern); });
+    return names;
+}
 
 bool IsBatchSourceFile(const QString& name, const QString& pattern) {
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -20,21 +31,30 @@ QString BatchReportHead(const QString& folder, qsizetype processed) {
            QStringLiteral("\r\n\r\n");
 }
 
-QString ReportFailureLine(qsizetype number, const QString& sourceName, qsizetype sourceLength,
-                          const QString& reason) {
-    const QString length = sourceLength < 0
-                               ? QString()
-                               : QStringLiteral("(字符数=") + QString::number(sourceLength) + u')';
-    return QString::number(number) + QStringLiteral(":  ") + sourceName + length +
-           QStringLiteral("  ==>  未处理:") + reason;
+QString ReportLine(qsizetype number, const FileOutcome& outcome) {
+    if (!outcome.failure.isEmpty()) {
+        const QString length =
+            outcome.sourceLength < 0
+                ? QString()
+                : QStringLiteral("(字符数=") + QString::number(outcome.sourceLength) + u')';
+        return QString::number(number) + QStringLiteral(":  ") + outcome.sourceName + length +
+               QStringLiteral("  ==>  未处理:") + outcome.failure;
+    }
+    QString line = ReportFileLine(number, outcome.sourceName, outcome.sourceLength,
+                                  outcome.targetName, outcome.targetLength);
+    if (outcome.unrepresentable > 0) {
+        line += QStringLiteral("  注意:%1个字符无法用源文件的编码表示,已写为?")
+                    .arg(outcome.unrepresentable);
+    }
+    return line;
 }
 
-BatchSummary SummarizeBatch(const QString& folder, qsizetype processed, qsizetype failed) {
+BatchSummary SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean) {
     const QString place = u'\'' + BatchFolderText(folder) + u'\'';
-    if (failed > 0) {
+    if (notClean > 0) {
         return {QStringLiteral("注意:") + place + QStringLiteral("目录下的") +
                     QString::number(processed) + QStringLiteral("个源文件中有") +
-                    QString::number(failed) + QStringLiteral("个未能处理,原因见报告"),
+                    QString::number(notClean) + QStringLiteral("个未能完好处理,原因见报告"),
                 true};
     }
     if (processed == 0) {

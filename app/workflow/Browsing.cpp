@@ -10,32 +10,35 @@
 namespace workflow {
 namespace {
 
-// Kernel and pseudo file systems that hold no user files.
-bool IsPseudoFileSystem(const QByteArray& type, const QString& mountPath) {
+bool Within(const QString& path, QLatin1String folder) {
+    return path == folder || path.startsWith(folder + u'/');
+}
+
+}  // namespace
+
+bool IsUserVolume(const QByteArray& type, const QString& mountPath) {
+    // Kernel and pseudo file systems hold no user files.
     static const QSet<QByteArray> kPseudo = {
         "proc",   "sysfs",      "cgroup",    "cgroup2",    "devpts",      "devtmpfs",
         "mqueue", "debugfs",    "tracefs",   "securityfs", "pstore",      "bpf",
         "autofs", "configfs",   "fusectl",   "hugetlbfs",  "binfmt_misc", "efivarfs",
         "nsfs",   "rpc_pipefs", "selinuxfs", "ramfs",      "squashfs"};
     if (kPseudo.contains(type)) {
-        return true;
+        return false;
     }
-    for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
-        if (mountPath == QLatin1String(system) ||
-            mountPath.startsWith(QLatin1String(system) + u'/')) {
-            return true;
-        }
-    }
-    return false;
+    // Memory file systems are the system's scratch space under /run, /dev and /sys; removable
+    // media mounted under /run/media are real volumes.
+    const bool systemScratch = Within(mountPath, QLatin1String("/dev")) ||
+                               Within(mountPath, QLatin1String("/sys")) ||
+                               (Within(mountPath, QLatin1String("/run")) &&
+                                !Within(mountPath, QLatin1String("/run/media")));
+    return type != "tmpfs" || !systemScratch;
 }
-
-}  // namespace
 
 QList<Volume> ListVolumes() {
     QList<Volume> volumes;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-        if (storage.isValid() &&
-            !IsPseudoFileSystem(storage.fileSystemType(), storage.rootPath())) {
+        if (storage.isValid() && IsUserVolume(storage.fileSystemType(), storage.rootPath())) {
             volumes.append({storage.rootPath(), storage.name()});
         }
     }

@@ -12,8 +12,11 @@ struct Volume {
     QString label;  // empty when the volume has no name
 };
 
-/// The mounted volumes that hold real file systems (no proc, sysfs, cgroup and the like), by
-/// mount path.
+/// Whether a file system of `type` mounted at `mountPath` holds user files: not a kernel or
+/// pseudo file system, nor the system's memory scratch space under /run, /dev or /sys.
+bool IsUserVolume(const QByteArray& type, const QString& mountPath);
+
+/// The mounted volumes that Qt reports and that hold user files, by mount path.
 QList<Volume> ListVolumes();
 
 /// The drive list's text for a volume: its mount path, then " [label]" when it has a name.

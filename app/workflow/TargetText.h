@@ -10,6 +10,13 @@
 
 namespace workflow {
 
+/// The warnings given when a save would overwrite the source: the extension is switched off, or
+/// empty.
+inline const QString kNoExtensionWarning =
+    QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!");
+inline const QString kEmptyExtensionWarning =
+    QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!");
+
 /// The target text of a source text: both passes with the text's line break, then the header and
 /// footer when the options ask for them, their line breaks made the text's own.
 std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,

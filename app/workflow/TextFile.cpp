@@ -1,42 +1,161 @@
 #include "TextFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 
+#include "FileErrors.h"
 #include "Passes.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace workflow {
 namespace {
 
-QString ReasonOf(const QFileDevice& file) {
-    if (file.error() == QFileDevice::PermissionsError) {
-        return QStringLiteral("没有权限");
+// Paths go to the system as bytes; every failure is told by the system's error number.
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray FolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// A file descriptor that is closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { Close(); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now, so that an error of the close itself is seen; false with errno set on failure.
+    bool Close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
     }
-    return file.errorString();
-}
 
-bool Accessible(const QString& path, int mode) {
-    return ::access(QFile::encodeName(path).constData(), mode) == 0;
-}
+private:
+    int fd_;
+};
 
-// The file that writing to `path` must replace: the end of a chain of symbolic links, or `path`.
-QString FinalTargetOf(const QString& path) {
-    QString current = path;
-    for (int depth = 0; depth < 40; ++depth) {
-        const QFileInfo info(current);
-        if (!info.isSymLink()) {
-            return current;
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR) {
+            continue;
         }
-        current = info.symLinkTarget();
+        if (done <= 0) {
+            if (done == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
     }
-    return current;  // a loop of links: the write below fails on it with the system's reason
+    return true;
+}
+
+// Writes the text in `encoding`, a slice at a time, so that a large text never sits in memory
+// twice; a byte-order mark goes first, once. False with errno set on failure.
+bool WriteEncoded(int fd, std::u16string_view text, codec::TextEncoding encoding,
+                  std::size_t& unrepresentable) {
+    if (encoding == codec::TextEncoding::Utf8WithBom) {
+        const std::string mark = codec::Encode({}, encoding);
+        if (!WriteAll(fd, mark.data(), mark.size())) {
+            return false;
+        }
+        encoding = codec::TextEncoding::Utf8;
+    }
+    constexpr std::size_t kSlice = 1 << 20;
+    for (std::size_t at = 0, end = 0; at < text.size(); at = end) {
+        end = std::min(text.size(), at + kSlice);
+        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
+            ++end;  // never split a surrogate pair
+        }
+        std::size_t missing = 0;
+        const std::string bytes = codec::Encode(text.substr(at, end - at), encoding, &missing);
+        unrepresentable += missing;
+        if (!WriteAll(fd, bytes.data(), bytes.size())) {
+            return false;
+        }
+    }
+    return ::fsync(fd) == 0;
+}
+
+struct ResolvedTarget {
+    QByteArray path;
+    QString error;
+};
+
+// The file that a save to `path` must replace: the end of its chain of symbolic links. A link is
+// followed only when it belongs to the user saving or to the owner of its folder, as the kernel's
+// protected-symlinks rule has it: a link that someone else planted in a shared folder could
+// otherwise make the save overwrite any file.
+ResolvedTarget ResolveTarget(QByteArray path) {
+    constexpr int kMaxLinks = 40;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat link {};
+        if (::lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            return {path, {}};
+        }
+        const QByteArray folder = FolderOf(path);
+        struct stat holder {};
+        if (::stat(folder.constData(), &holder) != 0 ||
+            (link.st_uid != ::geteuid() && link.st_uid != holder.st_uid)) {
+            return {{}, QStringLiteral("目标是别的用户建立的符号链接,为安全起见不经它写入")};
+        }
+        QByteArray to(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.constData(), to.data(), to.size());
+        if (length < 0) {
+            return {{}, ReasonOfError(errno)};
+        }
+        to.truncate(length);
+        path = to.startsWith('/') ? to : folder + '/' + to;
+    }
+    return {{}, ReasonOfError(ELOOP)};
+}
+
+// A fresh name for the temporary file beside `target`, created exclusively with `mode` (less the
+// umask). Returns the descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const QByteArray& target, mode_t mode, QByteArray& temporary) {
+    static std::atomic<unsigned> counter{0};
+    const QByteArray folder = FolderOf(target);
+    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder + "/." + name + '.' + QByteArray::number(::getpid()) + '.' +
+                    QByteArray::number(counter++) + ".tmp";
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool SameFile(const struct stat& a, const QString& path) {
+    struct stat b {};
+    return !path.isEmpty() && ::stat(Native(path).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Writes the existing target in place, for a folder in which no new file may be made.
+WriteOutcome WriteInPlace(const QByteArray& target, std::u16string_view text,
+                          codec::TextEncoding encoding) {
+    WriteOutcome outcome;
+    Descriptor file(::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid() || !WriteEncoded(file.get(), text, encoding, outcome.unrepresentable) ||
+        !file.Close()) {
+        return {ReasonOfError(errno), 0};
+    }
+    return outcome;
 }
 
 }  // namespace
@@ -52,94 +171,106 @@ SourceFile SourceFromBytes(std::string_view bytes) {
 }
 
 ReadOutcome ReadSourceFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return {std::nullopt, QStringLiteral("文件不存在")};
+    const QByteArray native = Native(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) {
+        return {std::nullopt, ReasonOfError(errno)};
     }
-    if (info.isDir()) {
+    if (S_ISDIR(info.st_mode)) {
         return {std::nullopt, QStringLiteral("这是一个文件夹,不是文件")};
     }
-    if (!info.isFile()) {
-        return {std::nullopt, QStringLiteral("不是普通文件")};
+    if (!S_ISREG(info.st_mode)) {
+        return {std::nullopt, QStringLiteral("不是普通文件")};  // a pipe or device could block
     }
-    if (info.size() == 0) {
+    if (info.st_size == 0) {
         return {SourceFile{}, {}};
     }
-    if (!Accessible(path, R_OK)) {
-        return {std::nullopt, QStringLiteral("没有读取权限")};
+    Descriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid()) {
+        return {std::nullopt, ReasonOfError(errno)};
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {std::nullopt, ReasonOf(file)};
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            bytes.resize(bytes.size() + (1 << 16));  // the file grew since it was measured
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return {std::nullopt, ReasonOfError(errno)};
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return {std::nullopt, ReasonOf(file)};
-    }
-    return {SourceFromBytes(std::string_view(bytes.constData(), bytes.size())), {}};
+    bytes.resize(filled);
+    return {SourceFromBytes(bytes), {}};
 }
 
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
-                             codec::TextEncoding encoding) {
+                             codec::TextEncoding encoding, const QString& sourcePath) {
     if (path.isEmpty()) {
         return {QStringLiteral("没有目标文件路径"), 0};
     }
-    const QString target = FinalTargetOf(path);
-    const QFileInfo info(target);
-    if (info.isDir()) {
+    const ResolvedTarget resolved = ResolveTarget(Native(path));
+    if (!resolved.error.isEmpty()) {
+        return {resolved.error, 0};
+    }
+    const QByteArray& target = resolved.path;
+    struct stat existing {};
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
         return {QStringLiteral("目标路径是一个文件夹"), 0};
     }
-    if (!info.absoluteDir().exists()) {
-        return {QStringLiteral("目标文件夹不存在"), 0};
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return {QStringLiteral("目标不是普通文件"), 0};
     }
-    if (info.exists() && !Accessible(target, W_OK)) {
+    struct stat folder {};
+    if (::stat(FolderOf(target).constData(), &folder) != 0) {
+        return {errno == ENOENT ? QStringLiteral("目标文件夹不存在") : ReasonOfError(errno), 0};
+    }
+    if (exists && ::access(target.constData(), W_OK) != 0 && errno == EACCES) {
         return {QStringLiteral("目标文件是只读的"), 0};
     }
-    if (!Accessible(info.absolutePath(), W_OK | X_OK)) {
-        return {QStringLiteral("没有在目标文件夹中写入的权限"), 0};
-    }
 
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {ReasonOf(file), 0};
+    // A new target is no more open than its source, as cp makes it; an existing one keeps its
+    // mode, and its owner where the system allows.
+    mode_t mode = 0666;
+    struct stat source {};
+    if (!exists && !sourcePath.isEmpty() && ::stat(Native(sourcePath).constData(), &source) == 0) {
+        mode = source.st_mode & 0777;
     }
-    // QSaveFile gives the new file the old one's mode bits, but not its owner: a save by root
-    // would take another user's file away from them. Where the system allows it, keep the owner.
-    struct stat existing {};
-    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
-        [[maybe_unused]] const int ignored =
-            ::fchown(file.handle(), existing.st_uid, existing.st_gid);
+    QByteArray temporary;
+    Descriptor file(CreateTemporaryBeside(target, exists ? 0600 : mode, temporary));
+    if (!file.valid()) {
+        if (errno != EACCES || !exists) {
+            return {ReasonOfError(errno), 0};
+        }
+        // The folder takes no new file, but the target itself may be written. Never so for the
+        // source: a failure half-way would destroy it.
+        if (SameFile(existing, sourcePath)) {
+            return {QStringLiteral(
+                        "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"),
+                    0};
+        }
+        return WriteInPlace(target, text, encoding);
+    }
+    if (exists) {
+        ::fchmod(file.get(), existing.st_mode & 07777);
+        if (::fchown(file.get(), existing.st_uid, existing.st_gid) != 0) {
+            [[maybe_unused]] const int groupOnly = ::fchown(file.get(), -1, existing.st_gid);
+        }
     }
     WriteOutcome outcome;
-    // The text is encoded a slice at a time, so that a large one never sits in memory twice; a
-    // byte-order mark goes first, once.
-    codec::TextEncoding sliceEncoding = encoding;
-    bool written = true;
-    if (encoding == codec::TextEncoding::Utf8WithBom) {
-        const std::string mark = codec::Encode({}, encoding);
-        written = file.write(mark.data(), static_cast<qint64>(mark.size())) ==
-                  static_cast<qint64>(mark.size());
-        sliceEncoding = codec::TextEncoding::Utf8;
-    }
-    constexpr std::size_t kSlice = 1 << 20;
-    for (std::size_t at = 0, end = 0; written && at < text.size(); at = end) {
-        end = std::min(text.size(), at + kSlice);
-        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
-            ++end;  // never split a surrogate pair
-        }
-        std::size_t missing = 0;
-        const std::string bytes = codec::Encode(text.substr(at, end - at), sliceEncoding, &missing);
-        outcome.unrepresentable += missing;
-        written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                  static_cast<qint64>(bytes.size());
-    }
-    if (!written || !file.flush() || ::fsync(file.handle()) != 0) {
-        const QString reason = ReasonOf(file);
-        file.cancelWriting();
-        return {reason.isEmpty() ? QStringLiteral("写入失败") : reason, 0};
-    }
-    if (!file.commit()) {
-        return {ReasonOf(file), 0};
+    if (!WriteEncoded(file.get(), text, encoding, outcome.unrepresentable) || !file.Close() ||
+        ::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return {ReasonOfError(error), 0};
     }
     return outcome;
 }

@@ -42,9 +42,12 @@ struct WriteOutcome {
 
 /// Writes `text` to `path` without ever leaving a damaged file: it goes to a temporary file in the
 /// same folder, is flushed to disk, then renamed over the target. On failure the old target is
-/// untouched. An existing target keeps its mode bits; a symbolic link keeps pointing at the file it
-/// names, which is replaced. No folder is created.
+/// untouched. A symbolic link at `path` is followed only when it belongs to the user or to the
+/// owner of its folder, and keeps pointing at the file it names, which is replaced. A new target
+/// gets the permission bits of the file at `sourcePath` less the umask; an existing one keeps its
+/// mode, and its owner where the system allows. In a folder that takes no new file, an existing
+/// writable target other than the source is written in place. No folder is created.
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
-                             codec::TextEncoding encoding);
+                             codec::TextEncoding encoding, const QString& sourcePath = {});
 
 }  // namespace workflow

@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "../workflow/TempFolder.h"
 
 namespace {
@@ -18,9 +20,14 @@ struct Outcome {
 
 // Runs the program as a separate process; `unprivileged` runs it through the test helper that
 // makes it "nobody" when we are root.
-Outcome Strip(const QStringList& arguments, const QByteArray& input = {},
-              bool unprivileged = false) {
+Outcome Strip(const QStringList& arguments, const QByteArray& input = {}, bool unprivileged = false,
+              const QStringList& environment = {}) {
     QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& setting : environment) {
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    }
+    process.setProcessEnvironment(env);
     QString program = QStringLiteral(QINGYAN_STRIP_PATH);
     QStringList args = arguments;
     if (unprivileged) {
@@ -81,8 +88,9 @@ TEST(StripCli, AFileThatCannotBeReadFailsAndTheOthersGoOn) {
     chmod(QFile::encodeName(folder.Root()).constData(), 0777);
     const Outcome run = Strip({locked, folder.Path("MISSING.ASM"), good}, {}, true);
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains(locked + ": 无法读取: 没有读取权限")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("MISSING.ASM: 无法读取: 文件不存在")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(locked + ": 无法读取: 没有权限")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("MISSING.ASM: 无法读取: 没有那个文件或文件夹"))
+        << run.err.toStdString();
     EXPECT_EQ(TempFolder::Read(good + ".TX_"), QByteArray("nop\r\n"));
     EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
 }
@@ -92,7 +100,7 @@ TEST(StripCli, ATargetInAMissingFolderFailsWithoutCreatingIt) {
     const QString source = folder.Write("A.ASM", kGbkSource);
     const Outcome run = Strip({"--extension", "/none/T", source});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("无法保存: 目标文件夹不存在")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("无法保存: 路径中有一项不是文件夹")) << run.err.toStdString();
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
 }
 
@@ -102,6 +110,8 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {
     chmod(QFile::encodeName(source).constData(), 0604);
     const Outcome run = Strip({"--no-extension", "--verbose", source});
     EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "qingyan-strip: 警告:如果不加扩展名,源文件将被目标文件被覆盖!\n");
+    EXPECT_TRUE(Strip({"--extension", "", source}).err.contains("警告:如果扩展名为空"));
     EXPECT_EQ(TempFolder::Read(source), QByteArray(kGbkTarget));
     EXPECT_EQ(QFileInfo(source).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ReadUser | QFileDevice::WriteUser |
@@ -146,6 +156,47 @@ TEST(StripCli, StandardInputToStandardOutput) {
     const Outcome run = Strip({"--set", "LineCommentLeader=//", "-"}, "int x; // c\nint y;\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, QByteArray("int x;\nint y;\n"));
+    // A read error is no empty text: a folder, or a closed descriptor, as standard input.
+    QProcess folderInput;
+    folderInput.setStandardInputFile(QStringLiteral("/"));
+    folderInput.start(QStringLiteral(QINGYAN_STRIP_PATH), {"-"});
+    folderInput.waitForFinished(60000);
+    EXPECT_EQ(folderInput.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(folderInput.readAllStandardError())
+                    .contains("无法读取标准输入: 这是一个文件夹"));
+    QProcess closedInput;
+    closedInput.start(QStringLiteral("/bin/sh"),
+                      {"-c", QStringLiteral("exec '%1' - <&-").arg(QINGYAN_STRIP_PATH)});
+    closedInput.waitForFinished(60000);
+    EXPECT_EQ(closedInput.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(closedInput.readAllStandardError())
+                    .contains("无法读取标准输入: 文件描述符无效"));
+}
+
+TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", kGbkSource);
+    const QString target = folder.Write("A.ASM.TX_", "old");
+    const struct {
+        const char* variable;
+        int error;
+        const char* reason;
+    } cases[] = {{"QINGYAN_FAIL_WRITE", ENOSPC, "磁盘已满"},
+                 {"QINGYAN_FAIL_WRITE", EDQUOT, "超出磁盘配额"},
+                 {"QINGYAN_FAIL_WRITE", EROFS, "文件系统是只读的"},
+                 {"QINGYAN_FAIL_FSYNC", EIO, "输入/输出错误"}};
+    for (const auto& failure : cases) {
+        const Outcome run =
+            Strip({source}, {}, false,
+                  {QStringLiteral("LD_PRELOAD=" QINGYAN_FAIL_IO),
+                   QStringLiteral("%1=%2").arg(failure.variable).arg(failure.error),
+                   QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0")});
+        EXPECT_EQ(run.status, 1) << failure.reason;
+        EXPECT_TRUE(run.err.contains(QStringLiteral("无法保存: ") + failure.reason))
+            << run.err.toStdString();
+        EXPECT_EQ(TempFolder::Read(target), QByteArray("old"));
+        EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
+    }
 }
 
 TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {

@@ -118,7 +118,7 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
                 "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
                 "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
-                         QStringLiteral("/'目录下的3个源文件中有1个未能处理,原因见报告"));
+                         QStringLiteral("/'目录下的3个源文件中有1个未能完好处理,原因见报告"));
     EXPECT_EQ(TipColour(), window::kRed);
     EXPECT_TRUE(QFileInfo(folder.Path("B.ASM.TX_")).isDir());
     EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
@@ -126,6 +126,22 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     // The three sources, two targets and the folder in B's way; nothing half-written.
     EXPECT_EQ(folder.Entries(),
               (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM", "C.ASM.TX_"}));
+}
+
+TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
+    folder.Write("A.ASM", kSource);
+    Start();
+    Toggle("Check1");
+    Find<window::ExactTextEdit>("Text9")->SetExactText(u"; \u0151\r\n");  // not in GBK
+    RunBatch();
+    EXPECT_TRUE(
+        ReportText().contains(QStringLiteral("1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=19)  "
+                                             "注意:1个字符无法用源文件的编码表示,已写为?")))
+        << ReportText().toStdString();
+    EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
+                         QStringLiteral("/'目录下的1个源文件中有1个未能完好处理,原因见报告"));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), "; ?\r\n" + kTarget);
 }
 
 TEST_F(BatchTest, AFolderThatVanishedIsReportedAndNothingChanges) {
@@ -162,7 +178,7 @@ TEST_F(BatchTest, Unprivileged_AnUnreadableSourceIsReportedAndTheRunGoesOn) {
     QFile::setPermissions(locked, QFileDevice::Permissions());
     Start();
     RunBatch();
-    EXPECT_TRUE(ReportText().contains(QStringLiteral("2:  B.ASM  ==>  未处理:没有读取权限\r\n")));
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("2:  B.ASM  ==>  未处理:没有权限\r\n")));
     EXPECT_TRUE(ReportText().contains(
         QStringLiteral("3:  C.ASM(字符数=18)  ==>  C.ASM.TX_(字符数=14)\r\n")));
     EXPECT_EQ(TipColour(), window::kRed);

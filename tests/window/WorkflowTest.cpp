@@ -185,7 +185,7 @@ TEST_F(WorkflowTest, ASourceThatVanishedAfterListingLeavesNothingToSave) {
     Press("Command1");
     QFile::remove(folder.Path("GONE.ASM"));
     Pick("GONE.ASM");
-    EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取源文件,文件不存在!"));
+    EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取源文件,没有那个文件或文件夹!"));
     EXPECT_EQ(SourceText(), u"");
     EXPECT_EQ(TargetText(), u"");
     EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Batch.h"
+#include "Pipeline.h"
 
 using workflow::IsBatchSourceFile;
 
@@ -31,10 +32,22 @@ TEST(BatchReport, HeadAndLinesReadAsShown) {
                   "    ====批量处理报告====\r\n\r\n路径=/work/asm/\r\n处理文件数 = 3\r\n\r\n"));
     EXPECT_EQ(workflow::BatchReportHead("/", 0),
               QStringLiteral("    ====批量处理报告====\r\n\r\n路径=/\r\n处理文件数 = 0\r\n\r\n"));
-    EXPECT_EQ(workflow::ReportFailureLine(2, "B.ASM", -1, "没有读取权限"),
-              QStringLiteral("2:  B.ASM  ==>  未处理:没有读取权限"));
-    EXPECT_EQ(workflow::ReportFailureLine(3, "C.ASM", 40, "目标路径是一个文件夹"),
-              QStringLiteral("3:  C.ASM(字符数=40)  ==>  未处理:目标路径是一个文件夹"));
+    const struct {
+        workflow::FileOutcome outcome;
+        const char* line;
+    } lines[] = {
+        {{"A.ASM", "A.ASM.TX_", 812, 305, {}, 0},
+         "1:  A.ASM(字符数=812)  ==>  A.ASM.TX_(字符数=305)"},
+        {{"B.ASM", "B.ASM.TX_", -1, 0, "没有权限", 0}, "2:  B.ASM  ==>  未处理:没有权限"},
+        {{"C.ASM", "C", 40, 0, "目标路径是一个文件夹", 0},
+         "3:  C.ASM(字符数=40)  ==>  未处理:目标路径是一个文件夹"},
+        {{"D.ASM", "D.ASM.TX_", 9, 5, {}, 2},
+         "4:  D.ASM(字符数=9)  ==>  D.ASM.TX_(字符数=5)  "
+         "注意:2个字符无法用源文件的编码表示,已写为?"},
+    };
+    for (qsizetype i = 0; i < std::ssize(lines); ++i) {
+        EXPECT_EQ(workflow::ReportLine(i + 1, lines[i].outcome), QString::fromUtf8(lines[i].line));
+    }
 }
 
 TEST(BatchSummary, SaysWhatHappenedAndNeverClaimsAllWhenOneFailed) {
@@ -45,7 +58,7 @@ TEST(BatchSummary, SaysWhatHappenedAndNeverClaimsAllWhenOneFailed) {
     EXPECT_EQ(all.caption, QStringLiteral("提示:'/work/asm/'目录下的3个源文件全部处理完毕"));
     const auto some = workflow::SummarizeBatch("/work/asm", 3, 1);
     EXPECT_EQ(some.caption,
-              QStringLiteral("注意:'/work/asm/'目录下的3个源文件中有1个未能处理,原因见报告"));
+              QStringLiteral("注意:'/work/asm/'目录下的3个源文件中有1个未能完好处理,原因见报告"));
     EXPECT_TRUE(some.caution);
 }
 

@@ -19,6 +19,27 @@ TEST(FolderChain, RunsFromTheRootDown) {
     EXPECT_EQ(workflow::FolderChain("/src/asm/"), (QStringList{"/", "/src", "/src/asm"}));
 }
 
+TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
+    const struct {
+        const char* type;
+        const char* mountPath;
+        bool listed;
+    } cases[] = {{"ext4", "/", true},
+                 {"vfat", "/run/media/ann/KEY", true},
+                 {"ext4", "/run/media/ann/USB", true},
+                 {"tmpfs", "/tmp", true},
+                 {"xfs", "/run/data", true},
+                 {"tmpfs", "/run/user/1000", false},
+                 {"tmpfs", "/run", false},
+                 {"tmpfs", "/dev/shm", false},
+                 {"proc", "/proc", false},
+                 {"squashfs", "/snap/core/1", false}};
+    for (const auto& volume : cases) {
+        EXPECT_EQ(workflow::IsUserVolume(volume.type, volume.mountPath), volume.listed)
+            << volume.type << " " << volume.mountPath;
+    }
+}
+
 TEST(Volumes, EntryTextAndTheVolumeHoldingAPath) {
     const QList<Volume> volumes = {{"/", ""}, {"/media/usb", "DATA"}, {"/media/usb2", ""}};
     EXPECT_EQ(workflow::VolumeEntryText(volumes[1]), "/media/usb [DATA]");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -44,8 +45,12 @@ TEST(ReadSourceFile, AnEmptyFileIsKnownByItsSize) {
 
 TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     TempFolder folder;
-    EXPECT_EQ(ReadSourceFile(folder.Path("gone.ASM")).error, QStringLiteral("文件不存在"));
+    EXPECT_EQ(ReadSourceFile(folder.Path("gone.ASM")).error,
+              QStringLiteral("没有那个文件或文件夹"));
     EXPECT_EQ(ReadSourceFile(folder.Root()).error, QStringLiteral("这是一个文件夹,不是文件"));
+    EXPECT_EQ(ReadSourceFile(folder.Write("F", "x") + "/A.ASM").error,
+              QStringLiteral("路径中有一项不是文件夹"));
+    EXPECT_EQ(ReadSourceFile(folder.Path(QString(300, u'n'))).error, QStringLiteral("文件名太长"));
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.Path("pipe")).constData(), 0600), 0);
     EXPECT_EQ(ReadSourceFile(folder.Path("pipe")).error, QStringLiteral("不是普通文件"));
 
@@ -54,7 +59,7 @@ TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7555));
     EXPECT_EQ(RunUnprivileged([&] {
                   const auto read = ReadSourceFile(locked);
-                  return !read.file && read.error == QStringLiteral("没有读取权限") ? 0 : 1;
+                  return !read.file && read.error == QStringLiteral("没有权限") ? 0 : 1;
               }),
               0);
 }
@@ -69,26 +74,81 @@ TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
     EXPECT_EQ(folder.Entries(), QStringList{"T.TX_"});  // no temporary file left behind
 }
 
-TEST(WriteTargetFile, KeepsModeBitsAndFollowsSymbolicLinks) {
+struct stat StatOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+TEST(WriteTargetFile, AnExistingTargetKeepsItsModeAndOwnerANewOneTakesTheSourceMode) {
     TempFolder folder;
     const QString real = folder.Write("REAL.ASM", "old");
     ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0640), 0);
     ASSERT_TRUE(WriteTargetFile(real, u"new", TextEncoding::Gbk).ok());
-    struct stat st {};
-    ASSERT_EQ(stat(QFile::encodeName(real).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(StatOf(real).st_mode & 07777, 0640u);
     if (geteuid() == 0) {  // only root can give a file away; a save must not take it back
         ASSERT_EQ(chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
         ASSERT_TRUE(WriteTargetFile(real, u"newer", TextEncoding::Gbk).ok());
-        ASSERT_EQ(stat(QFile::encodeName(real).constData(), &st), 0);
-        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(StatOf(real).st_uid, 65534u);
     }
 
+    // A private source, reached through a link, gives a private target, less the umask.
+    const mode_t savedMask = umask(027);
+    const QString secret = folder.Write("SECRET.ASM", "x");
+    ASSERT_EQ(chmod(QFile::encodeName(secret).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(secret, folder.Path("S.ASM")));
+    ASSERT_TRUE(
+        WriteTargetFile(folder.Path("S.ASM.TX_"), u"x", TextEncoding::Gbk, folder.Path("S.ASM"))
+            .ok());
+    EXPECT_EQ(StatOf(folder.Path("S.ASM.TX_")).st_mode & 07777, 0600u);
+    ASSERT_TRUE(
+        WriteTargetFile(folder.Path("R.TX_"), u"x", TextEncoding::Gbk, folder.Path("REAL.ASM"))
+            .ok());
+    EXPECT_EQ(StatOf(folder.Path("R.TX_")).st_mode & 07777, 0640u);
+    umask(savedMask);
+}
+
+TEST(WriteTargetFile, FollowsOnlyLinksOfTheUserOrOfTheFolderOwner) {
+    TempFolder folder;
+    const QString real = folder.Write("REAL.ASM", "old");
     const QString link = folder.Path("LINK.ASM");
     ASSERT_TRUE(QFile::link(real, link));
     ASSERT_TRUE(WriteTargetFile(link, u"through the link", TextEncoding::Gbk).ok());
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(TempFolder::Read(real), QByteArray("through the link"));
+
+    // Loops are refused and left as they are.
+    ASSERT_TRUE(QFile::link(folder.Path("SELF"), folder.Path("SELF")));
+    ASSERT_TRUE(QFile::link(folder.Path("B"), folder.Path("A")));
+    ASSERT_TRUE(QFile::link(folder.Path("A"), folder.Path("B")));
+    for (const char* name : {"SELF", "A"}) {
+        EXPECT_EQ(WriteTargetFile(folder.Path(name), u"x", TextEncoding::Gbk).error,
+                  QStringLiteral("符号链接太多或成环"));
+        EXPECT_TRUE(QFileInfo(folder.Path(name)).isSymLink());
+    }
+
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "planting another user's link needs root";
+    }
+    // A shared folder (mode 1777, owned by root) where "nobody" planted links.
+    const QString shared = folder.Path("shared");
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString victim = folder.Write("VICTIM", "precious");
+    for (const auto& [name, to] :
+         {std::pair{"/A.TX_", victim}, std::pair{"/B.TX_", real + ".new"}}) {
+        const QByteArray planted = QFile::encodeName(shared + name);
+        ASSERT_EQ(symlink(QFile::encodeName(to).constData(), planted.constData()), 0);
+        ASSERT_EQ(lchown(planted.constData(), 65534, 65534), 0);
+        EXPECT_EQ(WriteTargetFile(shared + name, u"x", TextEncoding::Gbk).error,
+                  QStringLiteral("目标是别的用户建立的符号链接,为安全起见不经它写入"));
+    }
+    EXPECT_EQ(TempFolder::Read(victim), QByteArray("precious"));
+    EXPECT_FALSE(QFileInfo::exists(real + ".new"));
+    // In a folder of their own, the owner's links are followed.
+    ASSERT_EQ(chown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
+    EXPECT_TRUE(WriteTargetFile(shared + "/A.TX_", u"mine", TextEncoding::Gbk).ok());
+    EXPECT_EQ(TempFolder::Read(victim), QByteArray("mine"));
 }
 
 TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
@@ -115,7 +175,8 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     EXPECT_EQ(TempFolder::Read(target), QByteArray("old target"));
     EXPECT_EQ(folder.Entries(), QStringList{"T.TX_"});
 
-    // A folder the user may not write to.
+    // A folder the user may not write to, with a read-only target.
+    QFile::setPermissions(target, QFileDevice::Permissions(0x4444));
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
     EXPECT_EQ(RunUnprivileged([&] {
                   return WriteTargetFile(target, u"new", TextEncoding::Gbk).error ==
@@ -126,12 +187,34 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
               0);
     EXPECT_EQ(RunUnprivileged([&] {
                   return WriteTargetFile(folder.Path("NEW.TX_"), u"new", TextEncoding::Gbk).error ==
-                                 QStringLiteral("没有在目标文件夹中写入的权限")
+                                 QStringLiteral("没有权限")
                              ? 0
                              : 1;
               }),
               0);
     EXPECT_EQ(TempFolder::Read(target), QByteArray("old target"));
+    EXPECT_EQ(outcome.error, QStringLiteral("文件太大"));
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
+}
+
+TEST(WriteTargetFile, AWritableTargetInAClosedFolderIsWrittenInPlaceUnlessItIsTheSource) {
+    TempFolder folder;
+    const QString target = folder.Write("T.TX_", "old target");
+    const QString source = folder.Write("S.ASM", "source");
+    QFile::setPermissions(target, QFileDevice::Permissions(0x6666));
+    QFile::setPermissions(source, QFileDevice::Permissions(0x6666));
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
+    EXPECT_EQ(RunUnprivileged([&] {
+                  const bool written =
+                      WriteTargetFile(target, u"new", TextEncoding::Gbk, source).ok();
+                  const QString refused =
+                      WriteTargetFile(source, u"new", TextEncoding::Gbk, source).error;
+                  return written && refused.startsWith(QStringLiteral("目标就是源文件")) ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(TempFolder::Read(target), QByteArray("new"));
+    EXPECT_EQ(TempFolder::Read(source), QByteArray("source"));
+    EXPECT_EQ(folder.Entries(), (QStringList{"S.ASM", "T.TX_"}));
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
 }
 

@@ -1,0 +1,45 @@
+#include "Pipeline.h"
+
+#include <QFileInfo>
+
+#include "TargetText.h"
+
+namespace workflow {
+
+QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions& options) {
+    return TargetPathFor(sourcePath, options.AddTargetExtension,
+                         QString::fromStdU16String(options.TargetExtension));
+}
+
+std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
+                                        const engine::EliminationOptions& options,
+                                        FileOutcome& outcome, engine::ProgressSink* progress) {
+    outcome.sourceName = QFileInfo(sourcePath).fileName();
+    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
+    ReadOutcome read = ReadSourceFile(sourcePath);
+    if (!read.file) {
+        outcome.failure = read.error;
+        return std::nullopt;
+    }
+    CleanedText cleaned{std::move(*read.file), {}};
+    cleaned.target =
+        MakeTargetText(cleaned.source.text, options, cleaned.source.lineBreak, progress);
+    outcome.sourceLength = static_cast<qsizetype>(cleaned.source.text.size());
+    outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
+    return cleaned;
+}
+
+FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options) {
+    FileOutcome outcome;
+    const std::optional<CleanedText> cleaned = ReadAndClean(sourcePath, options, outcome);
+    if (cleaned) {
+        const WriteOutcome written =
+            WriteTargetFile(TargetPathOf(sourcePath, options), cleaned->target,
+                            cleaned->source.encoding, sourcePath);
+        outcome.failure = written.error;
+        outcome.unrepresentable = written.unrepresentable;
+    }
+    return outcome;
+}
+
+}  // namespace workflow

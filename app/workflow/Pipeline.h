@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+#include "EliminationOptions.h"
+#include "Progress.h"
+#include "TextFile.h"
+
+namespace workflow {
+
+/// What became of one source file on its way through read, clean and save: the report line of
+/// the batch run and of the command line is made from it.
+struct FileOutcome {
+    QString sourceName;
+    QString targetName;
+    qsizetype sourceLength = -1;      ///< characters read; -1 when the file could not be read
+    qsizetype targetLength = 0;       ///< characters of the target text
+    QString failure;                  ///< why the file was not cleaned or saved; empty when it was
+    std::size_t unrepresentable = 0;  ///< characters the encoding could not hold, written as "?"
+    /// Whether the file was cleaned and saved exactly.
+    bool Clean() const { return failure.isEmpty() && unrepresentable == 0; }
+};
+
+/// A source as read and its target text, ready to be saved or shown.
+struct CleanedText {
+    SourceFile source;
+    std::u16string target;
+};
+
+/// Reads the file at `sourcePath` and makes its target text; on failure, says why in
+/// `outcome.failure` and gives nothing. Fills the outcome's names and lengths as far as it gets.
+std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
+                                        const engine::EliminationOptions& options,
+                                        FileOutcome& outcome,
+                                        engine::ProgressSink* progress = nullptr);
+
+/// The whole road of one file: read, clean, and save beside the source at the target path that
+/// the options give.
+FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options);
+
+/// Where the options put the target of `sourcePath`.
+QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions& options);
+
+}  // namespace workflow
