@@ -16,6 +16,7 @@
 
 #include "Batch.h"
 #include "FileErrors.h"
+#include "FileNames.h"
 #include "OptionFields.h"
 #include "Pipeline.h"
 #include "TargetText.h"
@@ -190,6 +191,12 @@ bool ProcessOne(const QString& path, const Settings& settings, qsizetype& proces
 
 int main(int argc, char* argv[]) {
     standardInputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
+    // File names are taken as the bytes they are: a name that is not UTF-8 is read as GBK and its
+    // bytes remembered, so that the file is found and its target named by the same bytes.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(workflow::PathFromBytes(QByteArray(argv[i])));
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
     QCoreApplication::setApplicationVersion(QStringLiteral("12.0"));
@@ -217,7 +224,7 @@ int main(int argc, char* argv[]) {
     });
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件"),
                                  QStringLiteral("FILE..."));
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         Print(stderr, QStringLiteral("qingyan-strip: ") + parser.errorText());
         return kBadUsage;
     }

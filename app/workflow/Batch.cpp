@@ -1,15 +1,18 @@
 #include "Batch.h"
 
-#include <QDir>
-
+#include "FileNames.h"
 #include "Pipeline.h"
 #include "TargetText.h"
 
 namespace workflow {
 
 QStringList BatchSourceNames(const QString& folder, const QString& pattern) {
-    QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
-    names.removeIf([&](const QString& name) { return !IsBatchSourceFile(name, pattern); });
+    QStringList names;
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        if (!entry.isFolder && IsBatchSourceFile(entry.name, pattern)) {
+            names.append(entry.name);
+        }
+    }
     return names;
 }
 

@@ -1,11 +1,16 @@
 #include "Browsing.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStorageInfo>
 
 #include <algorithm>
+
+#include "FileNames.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace workflow {
 namespace {
@@ -71,14 +76,15 @@ bool IsVolumeReady(const QString& mountPath) {
 }
 
 QString FolderProblem(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    const QByteArray native = NativePath(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) {
         return QStringLiteral("文件夹不存在");
     }
-    if (!info.isDir()) {
+    if (!S_ISDIR(info.st_mode)) {
         return QStringLiteral("这不是文件夹");
     }
-    if (!info.isReadable() || !info.isExecutable()) {
+    if (::access(native.constData(), R_OK | X_OK) != 0) {
         return QStringLiteral("没有访问权限");
     }
     return {};
@@ -95,13 +101,31 @@ QStringList FolderChain(const QString& path) {
 }
 
 QStringList Subfolders(const QString& path) {
-    return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    for (const FolderEntry& entry : ListFolder(path)) {
+        if (entry.isFolder) {
+            names.append(entry.name);
+        }
+    }
+    return names;
 }
 
 QStringList MatchingFiles(const QString& folder, const QString& pattern) {
-    // Name filters match without regard to case unless told otherwise; hidden files are left out
-    // unless asked for.
-    return QDir(folder).entryList(pattern.split(u';', Qt::SkipEmptyParts), QDir::Files, QDir::Name);
+    QList<QRegularExpression> wildcards;
+    for (const QString& part : pattern.split(u';', Qt::SkipEmptyParts)) {
+        wildcards.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(part),
+                                            QRegularExpression::CaseInsensitiveOption));
+    }
+    QStringList names;
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        const auto matches = [&](const QRegularExpression& w) {
+            return w.match(entry.name).hasMatch();
+        };
+        if (!entry.isFolder && std::any_of(wildcards.begin(), wildcards.end(), matches)) {
+            names.append(entry.name);
+        }
+    }
+    return names;
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

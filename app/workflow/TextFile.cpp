@@ -1,12 +1,11 @@
 #include "TextFile.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 
 #include "FileErrors.h"
+#include "FileNames.h"
 #include "Passes.h"
 
 #include <fcntl.h>
@@ -18,7 +17,7 @@ namespace {
 
 // Paths go to the system as bytes; every failure is told by the system's error number.
 QByteArray Native(const QString& path) {
-    return QFile::encodeName(path);
+    return NativePath(path);
 }
 
 QByteArray FolderOf(const QByteArray& path) {

@@ -152,6 +152,21 @@ TEST(StripCli, SampleFilesKeepEveryCodeLineAndItsOwnBreak) {
     }
 }
 
+TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {
+    TempFolder folder;
+    folder.WriteNamed("\xD6\xD0.ASM", "nop ; x\r\n");
+    QProcess process;
+    process.setWorkingDirectory(folder.Root());
+    process.start(QStringLiteral("/bin/sh"),
+                  {"-c", QStringLiteral("exec '%1' --verbose \"$(printf '\\326\\320.ASM')\"")
+                             .arg(QINGYAN_STRIP_PATH)});
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()),
+              "1:  中.ASM(字符数=9)  ==>  中.ASM.TX_(字符数=5)\n");
+    EXPECT_EQ(folder.ReadNamed("\xD6\xD0.ASM.TX_"), "nop\r\n");
+}
+
 TEST(StripCli, StandardInputToStandardOutput) {
     const Outcome run = Strip({"--set", "LineCommentLeader=//", "-"}, "int x; // c\nint y;\n");
     EXPECT_EQ(run.status, 0);
