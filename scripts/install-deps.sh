@@ -8,8 +8,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-arphic-uming fonts-wqy-microhei
 )
-# The benchmark scripts also time whole commands.
+# The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.
 [ "${1:-}" = "--bench" ] && packages+=(hyperfine)
+[ "${1:-}" = "--fuzz" ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do

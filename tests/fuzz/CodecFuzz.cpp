@@ -1,0 +1,52 @@
+// Every byte string survives a read and a write unchanged, on every road a file takes: detected
+// encoding (behind a byte-order mark too), forced GBK, forced UTF-8, and encoded in slices as a
+// save does it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "TextCodec.h"
+
+namespace {
+
+void Check(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+// Encodes in slices that end where `cuts` say, never inside a surrogate pair.
+std::string EncodeInSlices(std::u16string_view text, codec::TextEncoding encoding,
+                           std::string_view cuts) {
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t i = 0; at < text.size(); ++i) {
+        std::size_t end = std::min(text.size(), at + 1 + (i < cuts.size() ? cuts[i] & 0x1F : 31));
+        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
+            ++end;
+        }
+        out += codec::Encode(text.substr(at, end - at), encoding);
+        at = end;
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const codec::DecodedText decoded = codec::Decode(bytes);
+    Check(codec::Encode(decoded.text, decoded.encoding) == bytes);
+    Check(codec::Decode("\xEF\xBB\xBF" + bytes).encoding == codec::TextEncoding::Utf8WithBom);
+    Check(codec::Encode(codec::Decode("\xEF\xBB\xBF" + bytes).text,
+                        codec::TextEncoding::Utf8WithBom) == "\xEF\xBB\xBF" + bytes);
+    const std::u16string gbk = codec::DecodeGbk(bytes);
+    Check(codec::Encode(gbk, codec::TextEncoding::Gbk) == bytes);
+    const std::u16string utf8 = codec::DecodeUtf8(bytes);
+    Check(codec::Encode(utf8, codec::TextEncoding::Utf8) == bytes);
+    Check(EncodeInSlices(gbk, codec::TextEncoding::Gbk, bytes) == bytes);
+    Check(EncodeInSlices(utf8, codec::TextEncoding::Utf8, bytes) == bytes);
+    return 0;
+}
