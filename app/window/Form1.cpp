@@ -42,10 +42,8 @@ void Form1::Form_Load() {
     File1->SetPattern(Text8->text());
     BlinkCount = 0;
     TipIndex = 0;
-    PostMessage(
-        QStringLiteral(
-            "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"),
-        kBlue);
+    PostMessage(QStringLiteral(
+        "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
 }
 
 engine::EliminationOptions Form1::CurrentOptions() const {
@@ -102,7 +100,20 @@ void Form1::ConnectHandlers() {
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }
 
-void Form1::PostMessage(const QString& caption, const QColor& colour, bool blink) {
+void Form1::PostMessage(const QString& caption, bool blink) {
+    const bool warning = caption.startsWith(QStringLiteral("警告:"));
+    const bool caution = warning || caption.startsWith(QStringLiteral("注意:"));
+    ShowOnTipLine(caption, caution ? kRed : kBlue, blink);
+    if (warning) {
+        Beep();
+    }
+}
+
+void Form1::PostTourTip(const QString& caption) {
+    ShowOnTipLine(caption, kTeal, true);
+}
+
+void Form1::ShowOnTipLine(const QString& caption, const QColor& colour, bool blink) {
     Label10->setText(caption);
     QPalette palette = Label10->palette();
     palette.setColor(QPalette::WindowText, colour);

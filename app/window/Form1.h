@@ -110,14 +110,19 @@ private:
     /// cannot be opened is reported and nothing moves. Returns whether the list is on `path`.
     bool OpenFolder(const QString& path);
 
-    /// Posts a message on the tip line: caption and colour, and the mascot starts to blink
-    /// unless `blink` is false. The one way any handler writes the tip line.
-    void PostMessage(const QString& caption, const QColor& colour, bool blink = true);
+    /// Posts a message on the tip line, and the mascot starts to blink unless `blink` is false.
+    /// The caption's prefix sets the tone: "提示:" a hint in blue, "注意:" a caution in red,
+    /// "警告:" a warning in red with a beep; an empty caption is blue. With PostTourTip, the one
+    /// way any handler writes the tip line.
+    void PostMessage(const QString& caption, bool blink = true);
+    /// Posts a tip of the tour, in teal.
+    void PostTourTip(const QString& caption);
+    void ShowOnTipLine(const QString& caption, const QColor& colour, bool blink);
     /// Sounds the system beep.
     void Beep();
     /// Shows `shown` and hides `hidden`, then posts the message of an option toggle.
     void AnswerToggle(std::initializer_list<QWidget*> shown, std::initializer_list<QWidget*> hidden,
-                      const QString& caption, const QColor& colour = kBlue, bool blink = true);
+                      const QString& caption, bool blink = true);
 
     // Option column
     QCheckBox* Check1;

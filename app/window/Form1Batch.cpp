@@ -20,9 +20,8 @@ namespace window {
 void Form1::Command5_Click() {
     const QString folder = File1->path();
     if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
-        PostMessage(
-            QStringLiteral("注意:无法读取文件夹'") + folder + QStringLiteral("',") + problem + u'!',
-            kRed);
+        PostMessage(QStringLiteral("注意:无法读取文件夹'") + folder + QStringLiteral("',") +
+                    problem + u'!');
         return;
     }
     // Listed once, before any target is written, so that this run's targets are never its
@@ -77,9 +76,7 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder, const QString& 
 void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     BatchReport.prepend(workflow::BatchReportHead(folder, BatchFileCount));
     RichTextBox2->SetExactText(BatchReport.toStdU16String(), u"\r\n");
-    const workflow::BatchSummary summary =
-        workflow::SummarizeBatch(folder, BatchFileCount, notClean);
-    PostMessage(summary.caption, summary.caution ? kRed : kBlue);
+    PostMessage(workflow::SummarizeBatch(folder, BatchFileCount, notClean));
     Command1->hide();
     Command2->hide();
     Command4->hide();

@@ -14,18 +14,17 @@ void Form1::Drive1_Change() {
     const QString mountPath = Drive1->currentData().toString();
     if (workflow::IsVolumeReady(mountPath)) {
         OpenFolder(mountPath);  // its Dir1_Change runs to its end first
-        PostMessage(QStringLiteral("提示:请进一步选择路径"), kBlue);
+        PostMessage(QStringLiteral("提示:请进一步选择路径"));
     } else {
-        PostMessage(QStringLiteral("提示:") + entry + QStringLiteral("设备未准备好!"), kBlue);
+        PostMessage(QStringLiteral("提示:") + entry + QStringLiteral("设备未准备好!"));
     }
 }
 
 bool Form1::OpenFolder(const QString& path) {
     const QString problem = workflow::FolderProblem(path);
     if (!problem.isEmpty()) {
-        PostMessage(
-            QStringLiteral("注意:无法打开文件夹'") + path + QStringLiteral("',") + problem + u'!',
-            kRed);
+        PostMessage(QStringLiteral("注意:无法打开文件夹'") + path + QStringLiteral("',") + problem +
+                    u'!');
         return false;
     }
     if (path != Dir1->path()) {
@@ -39,8 +38,7 @@ void Form1::Dir1_Change() {
     Command5->show();
     File1->SetPath(Dir1->path());
     PostMessage(
-        QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"),
-        kBlue);
+        QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"));
 }
 
 void Form1::Dir1_Click() {
@@ -48,7 +46,7 @@ void Form1::Dir1_Click() {
 }
 
 void Form1::Text8_Change() {
-    PostMessage(QStringLiteral("提示:源文件类型修改后,请按[更改]按钮或回车确认"), kBlue);
+    PostMessage(QStringLiteral("提示:源文件类型修改后,请按[更改]按钮或回车确认"));
 }
 
 void Form1::Text8_KeyPress(int keyAscii) {

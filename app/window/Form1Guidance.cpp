@@ -11,9 +11,9 @@ namespace window {
 
 void Form1::Label10_Click() {
     if (TipIndex >= 0 && TipIndex < kTipCount) {
-        PostMessage(QString::fromUtf8(kTips[TipIndex]), kTeal);
+        PostTourTip(QString::fromUtf8(kTips[TipIndex]));
     } else {
-        PostMessage(QString::fromUtf8(kTourEnd), kTeal);
+        PostTourTip(QString::fromUtf8(kTourEnd));
         TipIndex = 0;
     }
     ++TipIndex;  // after the closing message too, so the next round starts at the second tip
@@ -24,7 +24,7 @@ void Form1::Image1_Click() {
 }
 
 void Form1::Form_Click() {
-    PostMessage(QStringLiteral("提示:点击左下角的duvo/提示区,可获取更多信息哦!"), kBlue);
+    PostMessage(QStringLiteral("提示:点击左下角的duvo/提示区,可获取更多信息哦!"));
 }
 
 void Form1::Timer1_Timer() {

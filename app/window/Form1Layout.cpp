@@ -209,7 +209,7 @@ void Form1::CreateTipBand() {
     Label10->setFont(SongFont(12));
     Label10->setWordWrap(true);
     Label10->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    PostMessage(Label10->text(), kRed, false);  // its colour at design time
+    ShowOnTipLine(Label10->text(), kRed, false);  // its colour at design time
 
     const auto button = [this](const char* name, const char* caption, const char* hint,
                                const QRect& geometry) {

@@ -9,21 +9,21 @@ namespace window {
 
 void Form1::AnswerToggle(std::initializer_list<QWidget*> shown,
                          std::initializer_list<QWidget*> hidden, const QString& caption,
-                         const QColor& colour, bool blink) {
+                         bool blink) {
     for (QWidget* widget : shown) {
         widget->show();
     }
     for (QWidget* widget : hidden) {
         widget->hide();
     }
-    PostMessage(caption, colour, blink);
+    PostMessage(caption, blink);
 }
 
 void Form1::Check1_Click() {
     if (Check1->isChecked()) {
         AnswerToggle({Text9}, {}, QStringLiteral("提示:您可以编辑自动添加的文件头"));
     } else {
-        AnswerToggle({}, {Text9}, QString(), kBlue, false);
+        AnswerToggle({}, {Text9}, QString(), false);
     }
 }
 
@@ -31,7 +31,7 @@ void Form1::Check2_Click() {
     if (Check2->isChecked()) {
         AnswerToggle({Text10}, {}, QStringLiteral("提示:您可以编辑自动添加的文件尾"));
     } else {
-        AnswerToggle({}, {Text10}, QString(), kBlue, false);
+        AnswerToggle({}, {Text10}, QString(), false);
     }
 }
 
@@ -71,8 +71,7 @@ void Form1::Check11_Click() {
         AnswerToggle({}, {}, QStringLiteral("提示:字符串中的注释符号将被忽略"));
     } else {
         AnswerToggle({}, {},
-                     QStringLiteral("注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"),
-                     kRed);
+                     QStringLiteral("注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"));
     }
 }
 

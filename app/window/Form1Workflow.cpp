@@ -38,20 +38,20 @@ QString Form1::LoadSourceFile() {
         Command1->hide();
         Command2->hide();
         Command4->hide();
-        PostMessage(QStringLiteral("注意:无法读取源文件,") + read.error + u'!', kRed);
+        PostMessage(QStringLiteral("注意:无法读取源文件,") + read.error + u'!');
         return read.error;
     }
     sourceEncoding_ = read.file->encoding;
     if (read.file->byteSize == 0) {
         RichTextBox1->SetExactText({});
         RichTextBox2->SetExactText({});
-        PostMessage(QStringLiteral("注意:源文件为空!"), kRed);
+        PostMessage(QStringLiteral("注意:源文件为空!"));
     } else {
         RichTextBox1->SetExactText(std::move(read.file->text), read.file->lineBreak);
         RichTextBox2->SetExactText({}, read.file->lineBreak);
-        PostMessage(QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
-                                   "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"),
-                    kBlue);
+        PostMessage(
+            QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
+                           "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"));
     }
     Command2->hide();
     return {};
@@ -65,32 +65,29 @@ void Form1::Check8_Click() {
     BuildTargetPath();
     if (Check8->isChecked()) {
         Label9->show();
-        PostMessage(QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"), kBlue);
+        PostMessage(QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"));
         Text11->show();
     } else {
         Label9->hide();
-        PostMessage(workflow::kNoExtensionWarning, kRed);
+        PostMessage(workflow::kNoExtensionWarning);
         Text11->hide();
-        Beep();
     }
 }
 
 void Form1::Text11_Change() {
     BuildTargetPath();
     if (!Text11->text().isEmpty()) {
-        PostMessage(QString(), kBlue);
+        PostMessage(QString());
     } else {
-        PostMessage(workflow::kEmptyExtensionWarning, kRed);
-        Beep();
+        PostMessage(workflow::kEmptyExtensionWarning);
     }
 }
 
 void Form1::Command1_Click() {
     Command2->show();
     BuildTargetPath();
-    PostMessage(
-        QStringLiteral("提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"),
-        kBlue);
+    PostMessage(QStringLiteral(
+        "提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"));
     const engine::EliminationOptions options = CurrentOptions();
     ProgressBarSink progress(ProgressBar2);
     const std::u16string& lineBreak = RichTextBox1->LineBreak();
@@ -108,19 +105,16 @@ workflow::WriteOutcome Form1::Command2_Click() {
                                             Text1->text());
         if (!written.ok()) {
             PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
-                            QStringLiteral("!请检查目标文件路径后再按[保存]"),
-                        kRed);
+                        QStringLiteral("!请检查目标文件路径后再按[保存]"));
         } else if (written.unrepresentable > 0) {
             PostMessage(
                 QStringLiteral("注意:目标文件已经保存,但其中%1个字符无法用源文件的编码表示,已写为?")
-                    .arg(written.unrepresentable),
-                kRed);
+                    .arg(written.unrepresentable));
         } else {
-            PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"),
-                        kBlue);
+            PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
         }
     } else {
-        PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"), kBlue);
+        PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
         written.error = QStringLiteral("没有目标文件路径");
         Beep();
     }

@@ -52,20 +52,18 @@ QString ReportLine(qsizetype number, const FileOutcome& outcome) {
     return line;
 }
 
-BatchSummary SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean) {
+QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean) {
     const QString place = u'\'' + BatchFolderText(folder) + u'\'';
     if (notClean > 0) {
-        return {QStringLiteral("注意:") + place + QStringLiteral("目录下的") +
-                    QString::number(processed) + QStringLiteral("个源文件中有") +
-                    QString::number(notClean) + QStringLiteral("个未能完好处理,原因见报告"),
-                true};
+        return QStringLiteral("注意:") + place + QStringLiteral("目录下的") +
+               QString::number(processed) + QStringLiteral("个源文件中有") +
+               QString::number(notClean) + QStringLiteral("个未能完好处理,原因见报告");
     }
     if (processed == 0) {
-        return {QStringLiteral("提示:") + place + QStringLiteral("目录下没有找到源文件!"), false};
+        return QStringLiteral("提示:") + place + QStringLiteral("目录下没有找到源文件!");
     }
-    return {QStringLiteral("提示:") + place + QStringLiteral("目录下的") +
-                QString::number(processed) + QStringLiteral("个源文件全部处理完毕"),
-            false};
+    return QStringLiteral("提示:") + place + QStringLiteral("目录下的") +
+           QString::number(processed) + QStringLiteral("个源文件全部处理完毕");
 }
 
 }  // namespace workflow

@@ -30,12 +30,8 @@ QString BatchReportHead(const QString& folder, qsizetype processed);
 /// name, the source length when it was read, then why.
 QString ReportLine(qsizetype number, const FileOutcome& outcome);
 
-/// The tip line after a run: the caption, and whether it is a caution (red) rather than a hint.
-struct BatchSummary {
-    QString caption;
-    bool caution = false;
-};
-/// `notClean` counts the files that failed or had characters written as "?".
-BatchSummary SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean);
+/// The tip line after a run: a hint when every file was cleaned, a caution counting the files
+/// that failed or had characters written as "?" (`notClean`) otherwise.
+QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean);
 
 }  // namespace workflow
