@@ -29,8 +29,6 @@ public:
     qsizetype Length() const;
     /// The main line break of the text, which joins the lines the user types.
     const std::u16string& LineBreak() const { return lineBreak_; }
-    /// Whether the user has typed since the text was last set.
-    bool UserEdited() const { return userEdited_; }
     /// Whether the whole text is in the widget yet.
     bool FullyShown() const { return shown_ >= exact_.size() || userEdited_; }
     /// While suspended, texts are kept but not shown: for runs that repaint nothing meanwhile.

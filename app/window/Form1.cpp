@@ -29,6 +29,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     CreatePathsAndEditors();
     CreateProgressBand();
     CreateTipBand();
+    ShowOptions(engine::EliminationOptions{});
     SetTabOrder();
     ConnectHandlers();
 
@@ -44,6 +45,29 @@ void Form1::Form_Load() {
     TipIndex = 0;
     PostMessage(QStringLiteral(
         "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
+}
+
+void Form1::ShowOptions(const engine::EliminationOptions& o) {
+    Check1->setChecked(o.AddHeader);
+    Text9->SetExactText(o.HeaderText);
+    Check2->setChecked(o.AddFooter);
+    Text10->SetExactText(o.FooterText);
+    Check3->setChecked(o.KeepHeaderLineComments);
+    Check4->setChecked(o.KeepHeaderBlockComment);
+    Check5->setChecked(o.KeepWholeLineComments);
+    Check6->setChecked(o.KeepAllLineComments);
+    Check7->setChecked(o.KeepAllBlockComments);
+    Check8->setChecked(o.AddTargetExtension);
+    Text11->setText(QString::fromStdU16String(o.TargetExtension));
+    Check9->setChecked(o.KeepLeadingSpaces);
+    Check10->setChecked(o.KeepSurplusBlanks);
+    Check11->setChecked(o.IgnoreMarkersInStrings);
+    Text4->setText(QString::fromStdU16String(o.LineCommentLeader));
+    Text6->setText(QString::fromStdU16String(o.BlockCommentLeader));
+    Text7->setText(QString::fromStdU16String(o.BlockCommentTerminator));
+    Text12->setText(QString::fromStdU16String(o.StringLeader));
+    Text13->setText(QString::fromStdU16String(o.StringTerminator));
+    Text8->setText(QString::fromStdU16String(o.SourcePattern));
 }
 
 engine::EliminationOptions Form1::CurrentOptions() const {
@@ -124,8 +148,8 @@ void Form1::ShowOnTipLine(const QString& caption, const QColor& colour, bool bli
 }
 
 void Form1::Beep() {
-    ++beeps_;
     QApplication::beep();
+    emit Beeped();
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent* event) {

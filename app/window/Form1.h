@@ -38,6 +38,10 @@ inline const QColor kTeal(0, 128, 128);
 
 class Form1 : public QWidget {
     Q_OBJECT
+    // The window's guidance counters: ticks blinked since the last new message (0 to 4), and the
+    // tour position that the next click on the tip line shows.
+    Q_PROPERTY(qint16 BlinkCount MEMBER BlinkCount)
+    Q_PROPERTY(qint16 TipIndex MEMBER TipIndex)
 public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
@@ -45,12 +49,9 @@ public:
     /// The options as the controls hold them now, visible or not.
     engine::EliminationOptions CurrentOptions() const;
 
-    /// How many ticks the mascot has blinked since the last new message (0 to 4).
-    qint16 blinkCount() const { return BlinkCount; }
-    /// The tour position that the next click on the tip line shows.
-    qint16 tipIndex() const { return TipIndex; }
-    /// How many times the window has beeped.
-    int beepCount() const { return beeps_; }
+signals:
+    /// The system beep has sounded.
+    void Beeped();
 
 public slots:
     // Event handlers, named after their control and event.
@@ -96,6 +97,8 @@ private:
     void CreateFrames();
     void SetTabOrder();
     void ConnectHandlers();
+    /// Sets every option control from `options`: the inverse of CurrentOptions().
+    void ShowOptions(const engine::EliminationOptions& options);
 
     void BuildSourcePath();
     /// Loads the file named in Text1; returns why it could not be read, or an empty string.
@@ -174,7 +177,6 @@ private:
     QString BatchReport;
     qint16 BlinkCount = 0;
     qint16 TipIndex = 0;
-    int beeps_ = 0;
 };
 
 }  // namespace window

@@ -67,65 +67,58 @@ void Form1::CreateFrames() {
 
 void Form1::CreateOptionColumn() {
     const auto check = [this](const char* name, const char* caption, const char* hint,
-                              const QRect& geometry, bool checked) {
-        auto* box = Place(new QCheckBox(QString::fromUtf8(caption), this), name, geometry, hint);
-        box->setChecked(checked);
-        return box;
+                              const QRect& geometry) {
+        return Place(new QCheckBox(QString::fromUtf8(caption), this), name, geometry, hint);
     };
     const auto label = [this](const char* name, const char* caption, const char* hint,
                               const QRect& geometry) {
         return Place(new QLabel(QString::fromUtf8(caption), this), name, geometry, hint);
     };
-    const auto line = [this](const char* name, const QString& text, const char* hint,
-                             const QRect& geometry) {
-        return Place(new QLineEdit(text, this), name, geometry, hint);
+    const auto line = [this](const char* name, const char* hint, const QRect& geometry) {
+        return Place(new QLineEdit(this), name, geometry, hint);
     };
-    const auto block = [this](const char* name, std::u16string_view text, const char* hint,
-                              const QRect& geometry) {
+    const auto block = [this](const char* name, const char* hint, const QRect& geometry) {
         auto* box = Place(new ExactTextEdit(this), name, geometry, hint);
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setTabChangesFocus(true);  // a block of comment lines has no use for a typed tab
         box->setTabStopDistance(8 * box->fontMetrics().horizontalAdvance(u' '));
-        box->SetExactText(std::u16string(text));
         box->hide();
         return box;
     };
     Check10 = check("Check10", "保留多余空行和空格", "选择是否保留多余的空行/空格/制表符",
-                    Twips(240, 240, 2055, 255), false);
+                    Twips(240, 240, 2055, 255));
     Check9 = check("Check9", "保留行首空格", "选择是否保留行首的空格/制表符",
-                   Twips(480, 480, 1575, 255), true);
-    Check6 = check("Check6", "保留所有行注释", "选择是否保留所有的行注释",
-                   Twips(240, 720, 1815, 255), false);
-    Check5 = check("Check5", "保留整行注释", "选择是否保留整行的行注释", Twips(480, 960, 1935, 255),
-                   false);
+                   Twips(480, 480, 1575, 255));
+    Check6 =
+        check("Check6", "保留所有行注释", "选择是否保留所有的行注释", Twips(240, 720, 1815, 255));
+    Check5 =
+        check("Check5", "保留整行注释", "选择是否保留整行的行注释", Twips(480, 960, 1935, 255));
     Check3 = check("Check3", "保留源文件头行注释", "选择是否保留文件头的行注释",
-                   Twips(480, 1200, 1935, 255), true);
+                   Twips(480, 1200, 1935, 255));
     label("Label4", "行注释引导符:", "设置行注释引导符", Twips(480, 1560, 1215, 255));
-    Text4 = line("Text4", QStringLiteral(";"), "设置行注释引导符", Twips(1680, 1560, 615, 270));
-    Check7 = check("Check7", "保留所有块注释", "选择是否保留所有的块注释",
-                   Twips(240, 1920, 2055, 255), false);
+    Text4 = line("Text4", "设置行注释引导符", Twips(1680, 1560, 615, 270));
+    Check7 =
+        check("Check7", "保留所有块注释", "选择是否保留所有的块注释", Twips(240, 1920, 2055, 255));
     Check4 = check("Check4", "保留源文件头块注释", "选择是否保留文件头的块注释",
-                   Twips(480, 2160, 1935, 255), true);
+                   Twips(480, 2160, 1935, 255));
     label("Label6", "块注释引导符:", "设置块注释引导符", Twips(480, 2520, 1215, 255));
-    Text6 = line("Text6", QStringLiteral("/*"), "设置块注释引导符", Twips(1680, 2520, 615, 270));
+    Text6 = line("Text6", "设置块注释引导符", Twips(1680, 2520, 615, 270));
     label("Label7", "块注释结束符:", "设置块注释结束符", Twips(480, 2760, 1215, 255));
-    Text7 = line("Text7", QStringLiteral("*/"), "设置块注释结束符", Twips(1680, 2760, 615, 270));
+    Text7 = line("Text7", "设置块注释结束符", Twips(1680, 2760, 615, 270));
     Check11 = check("Check11", "忽略字符串中注释符", "选择是否忽略字符串中的注释符",
-                    Twips(240, 3120, 2175, 255), true);
+                    Twips(240, 3120, 2175, 255));
     label("Label15", "字符串引导符:", "设置字符串引导符", Twips(480, 3480, 1215, 255));
-    Text12 = line("Text12", QStringLiteral("\""), "设置字符串引导符", Twips(1680, 3480, 615, 270));
+    Text12 = line("Text12", "设置字符串引导符", Twips(1680, 3480, 615, 270));
     label("Label14", "字符串结束符:", "设置字符串结束符", Twips(480, 3720, 1215, 255));
-    Text13 = line("Text13", QStringLiteral("\""), "设置字符串结束符", Twips(1680, 3720, 615, 270));
+    Text13 = line("Text13", "设置字符串结束符", Twips(1680, 3720, 615, 270));
     Check1 = check("Check1", "自动添加文件头", "选择是否为目标文件添加文件头",
-                   Twips(240, 4080, 1695, 255), false);
-    Text9 =
-        block("Text9", engine::kHeaderTemplate, "查看/编辑文件头", Twips(240, 4440, 2295, 1095));
+                   Twips(240, 4080, 1695, 255));
+    Text9 = block("Text9", "查看/编辑文件头", Twips(240, 4440, 2295, 1095));
     Check2 = check("Check2", "自动添加文件尾", "选择是否为目标文件添加文件尾",
-                   Twips(240, 5640, 1695, 255), false);
-    Text10 =
-        block("Text10", engine::kFooterTemplate, "查看/编辑文件尾", Twips(240, 6000, 2295, 1095));
+                   Twips(240, 5640, 1695, 255));
+    Text10 = block("Text10", "查看/编辑文件尾", Twips(240, 6000, 2295, 1095));
 }
 
 void Form1::CreateBrowsingColumn() {
@@ -147,8 +140,7 @@ void Form1::CreatePathsAndEditors() {
     const char* patternHint = "设置源文件的类型,按[更改]或回车确认";
     Place(new QLabel(QStringLiteral("源文件类型:"), this), "Label8", Twips(5280, 240, 1095, 255),
           patternHint);
-    Text8 = Place(new QLineEdit(QStringLiteral("*.TXT;*.ASM;*.DT;*.C;*.INC;*.H"), this), "Text8",
-                  Twips(6360, 240, 3255, 270), patternHint);
+    Text8 = Place(new QLineEdit(this), "Text8", Twips(6360, 240, 3255, 270), patternHint);
     Command3 = Place(new QPushButton(QStringLiteral("更改"), this), "Command3",
                      Twips(9720, 240, 495, 255), "按这里确认文件类型");
     Label3 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label3",
@@ -171,11 +163,10 @@ void Form1::CreatePathsAndEditors() {
 
     Check8 = Place(new QCheckBox(QStringLiteral("为目标文件添加扩展名"), this), "Check8",
                    Twips(6120, 3720, 2295, 255), "选择是否要为目标文件添加附加扩展名");
-    Check8->setChecked(true);
     Label9 = Place(new QLabel(QStringLiteral("扩展名:"), this), "Label9",
                    Twips(8880, 3720, 735, 255), "修改目标文件扩展名");
-    Text11 = Place(new QLineEdit(QStringLiteral(".TX_"), this), "Text11",
-                   Twips(9600, 3720, 615, 270), "修改目标文件扩展名");
+    Text11 =
+        Place(new QLineEdit(this), "Text11", Twips(9600, 3720, 615, 270), "修改目标文件扩展名");
     Label5 = Place(new QLabel(QStringLiteral("字符数:"), this), "Label5",
                    Twips(10920, 3840, 1575, 255), "目标文件大小");
     Place(new QLabel(QStringLiteral("目标文件"), this), "Label2", Twips(5280, 4080, 1215, 255));

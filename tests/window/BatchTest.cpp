@@ -59,7 +59,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
                                      line.arg(3).arg("MAIN.Asm"), line.arg(4).arg("main.asm")}));
     EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() +
                          QStringLiteral("/'目录下的4个源文件全部处理完毕"));
-    EXPECT_EQ(form->beepCount(), 8);  // each file is eliminated and saved, one beep each
+    EXPECT_EQ(Beeps(), 8);  // each file is eliminated and saved, one beep each
     for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A"}) {
         EXPECT_EQ(TempFolder::Read(folder.Path(name) + ".TX_"), kTarget) << name;
         EXPECT_EQ(TempFolder::Read(folder.Path(name)), kSource) << name;

@@ -78,7 +78,7 @@ TEST_F(WindowTest, BoxesWithoutAHandlerLeaveTheTipLineAlone) {
         Toggle(box);
     }
     EXPECT_EQ(Tip(), before);
-    EXPECT_EQ(form->blinkCount(), 2);
+    EXPECT_EQ(BlinkCount(), 2);
     const engine::EliminationOptions o = form->CurrentOptions();
     EXPECT_FALSE(o.KeepHeaderLineComments || o.KeepHeaderBlockComment);
     EXPECT_TRUE(o.KeepWholeLineComments);

@@ -116,8 +116,8 @@ TEST_F(WindowTest, StartsWithTheDefaultOptionsAndTheStartMessageInBlue) {
         QStringLiteral(
             "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
     EXPECT_EQ(TipColour(), window::kBlue);
-    EXPECT_EQ(form->blinkCount(), 0);
-    EXPECT_EQ(form->tipIndex(), 0);
+    EXPECT_EQ(BlinkCount(), 0);
+    EXPECT_EQ(TipIndex(), 0);
 }
 
 TEST_F(WindowTest, TheListsStartOnTheCurrentFolderWithTheTypedPattern) {

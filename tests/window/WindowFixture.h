@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -18,6 +19,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = std::make_unique<window::Form1>();
+        beeps = std::make_unique<QSignalSpy>(form.get(), &window::Form1::Beeped);
         form->show();
     }
 
@@ -35,5 +37,10 @@ protected:
     void ClickTipLine() const { QTest::mouseClick(TipLine(), Qt::LeftButton); }
     void ClickMascot() const { QTest::mouseClick(Find("Image1"), Qt::LeftButton); }
 
+    int Beeps() const { return static_cast<int>(beeps->count()); }
+    int BlinkCount() const { return form->property("BlinkCount").toInt(); }
+    int TipIndex() const { return form->property("TipIndex").toInt(); }
+
     std::unique_ptr<window::Form1> form;
+    std::unique_ptr<QSignalSpy> beeps;
 };

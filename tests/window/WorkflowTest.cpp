@@ -46,13 +46,13 @@ TEST_F(WorkflowTest, EliminateThenSaveWritesTheTargetInTheSourceEncoding) {
     Start();
     Pick("A.ASM");
     Press("Command1");
-    EXPECT_EQ(form->beepCount(), 1);
+    EXPECT_EQ(Beeps(), 1);
     EXPECT_TRUE(Shown("Command2"));
     EXPECT_FALSE(Shown("ProgressBar2"));
     EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\r\n");
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:注释已消除,但目标文件尚未保存")));
     Press("Command2");
-    EXPECT_EQ(form->beepCount(), 2);
+    EXPECT_EQ(Beeps(), 2);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkSource);
     EXPECT_EQ(Tip(), QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
@@ -65,7 +65,7 @@ TEST_F(WorkflowTest, LineFeedUtf8FilesStayLineFeedUtf8WithHeaderAndFooter) {
     Toggle("Check2");
     Pick("B.C");
     Press("Command4");
-    EXPECT_EQ(form->beepCount(), 2);
+    EXPECT_EQ(Beeps(), 2);
     const QByteArray written = TempFolder::Read(folder.Path("B.C.TX_"));
     EXPECT_FALSE(written.contains('\r'));
     EXPECT_TRUE(written.startsWith(";-----"));
@@ -100,13 +100,13 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), QStringLiteral(".TX_"));
     Pick("A.ASM");
     const QString source = folder.Path("A.ASM");
-    const int beeps = form->beepCount();
+    const int beeps = Beeps();
     Toggle("Check8");
     EXPECT_EQ(TargetPath(), source);
     EXPECT_FALSE(Shown("Label9") || Shown("Text11"));
     EXPECT_EQ(Tip(), QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!"));
     EXPECT_EQ(TipColour(), window::kRed);
-    EXPECT_EQ(form->beepCount(), beeps + 1);
+    EXPECT_EQ(Beeps(), beeps + 1);
     Toggle("Check8");
     EXPECT_EQ(TargetPath(), source + ".TX_");
     EXPECT_EQ(Tip(), QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"));
@@ -116,7 +116,7 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     QTest::keyClick(extension, Qt::Key_Delete);
     EXPECT_EQ(TargetPath(), source);
     EXPECT_EQ(Tip(), QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!"));
-    EXPECT_EQ(form->beepCount(), beeps + 2);
+    EXPECT_EQ(Beeps(), beeps + 2);
     QTest::keyClicks(extension, ".");
     EXPECT_EQ(TargetPath(), source + ".");
     EXPECT_EQ(Tip(), QString());
@@ -171,10 +171,10 @@ TEST_F(WorkflowTest, AHandTypedTargetPathIsUsedAsTypedAndAMissingFolderIsNotCrea
     EXPECT_EQ(TargetText(), before);
 
     target->clear();
-    const int beeps = form->beepCount();
+    const int beeps = Beeps();
     Press("Command2");
     EXPECT_EQ(Tip(), QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
-    EXPECT_EQ(form->beepCount(), beeps + 2);
+    EXPECT_EQ(Beeps(), beeps + 2);
 }
 
 TEST_F(WorkflowTest, ASourceThatVanishedAfterListingLeavesNothingToSave) {
