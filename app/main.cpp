@@ -1,7 +1,7 @@
 #include <QApplication>
 
-#include "Fonts.h"
-#include "Form1.h"
+#include "window/Fonts.h"
+#include "window/Form1.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "SourceGenerator.h"
-#include "TextCodec.h"
+#include "workflow/TextCodec.h"
 
 namespace bench {
 

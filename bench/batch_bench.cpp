@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
-#include "Fonts.h"
-#include "Form1.h"
 #include "GbkSourceFile.h"
+#include "window/Fonts.h"
+#include "window/Form1.h"
 
 namespace {
 

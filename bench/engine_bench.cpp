@@ -6,8 +6,8 @@
 #include <functional>
 #include <map>
 
-#include "Passes.h"
 #include "SourceGenerator.h"
+#include "engine/Passes.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "Fonts.h"
-#include "Form1.h"
 #include "GbkSourceFile.h"
+#include "window/Fonts.h"
+#include "window/Form1.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "EliminationOptions.h"
+#include "engine/EliminationOptions.h"
 
 namespace tools {
 

@@ -14,13 +14,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "Batch.h"
-#include "FileErrors.h"
-#include "FileNames.h"
 #include "OptionFields.h"
-#include "Pipeline.h"
-#include "TargetText.h"
-#include "TextFile.h"
+#include "workflow/Batch.h"
+#include "workflow/FileErrors.h"
+#include "workflow/FileNames.h"
+#include "workflow/Pipeline.h"
+#include "workflow/TargetText.h"
+#include "workflow/TextFile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
-#include "Browsing.h"
+#include "workflow/Browsing.h"
 
 namespace window {
 namespace {

@@ -10,9 +10,9 @@
 #include <QColor>
 #include <QWidget>
 
-#include "EliminationOptions.h"
-#include "Pipeline.h"
-#include "TextCodec.h"
+#include "engine/EliminationOptions.h"
+#include "workflow/Pipeline.h"
+#include "workflow/TextCodec.h"
 
 class QCheckBox;
 class QFrame;

@@ -6,14 +6,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "Batch.h"
-#include "Browsing.h"
 #include "BrowsingLists.h"
 #include "ClickableLabel.h"
 #include "ExactTextEdit.h"
 #include "Form1.h"
-#include "Pipeline.h"
-#include "TargetText.h"
+#include "workflow/Batch.h"
+#include "workflow/Browsing.h"
+#include "workflow/Pipeline.h"
+#include "workflow/TargetText.h"
 
 namespace window {
 

@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Browsing.h"
 #include "BrowsingLists.h"
 #include "Form1.h"
+#include "workflow/Browsing.h"
 
 namespace window {
 

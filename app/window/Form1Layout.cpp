@@ -12,10 +12,10 @@
 
 #include "BrowsingLists.h"
 #include "ClickableLabel.h"
-#include "EliminationOptions.h"
 #include "ExactTextEdit.h"
 #include "Form1.h"
 #include "MascotView.h"
+#include "engine/EliminationOptions.h"
 
 namespace window {
 namespace {

@@ -6,13 +6,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "Browsing.h"
 #include "BrowsingLists.h"
 #include "ExactTextEdit.h"
 #include "Form1.h"
 #include "ProgressBarSink.h"
-#include "TargetText.h"
-#include "TextFile.h"
+#include "workflow/Browsing.h"
+#include "workflow/TargetText.h"
+#include "workflow/TextFile.h"
 
 namespace window {
 

@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "Progress.h"
+#include "engine/Progress.h"
 
 class QProgressBar;
 

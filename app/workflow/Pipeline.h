@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "EliminationOptions.h"
-#include "Progress.h"
 #include "TextFile.h"
+#include "engine/EliminationOptions.h"
+#include "engine/Progress.h"
 
 namespace workflow {
 

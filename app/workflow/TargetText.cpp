@@ -1,6 +1,6 @@
 #include "TargetText.h"
 
-#include "Passes.h"
+#include "engine/Passes.h"
 
 namespace workflow {
 namespace {

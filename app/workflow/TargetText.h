@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "EliminationOptions.h"
-#include "Progress.h"
+#include "engine/EliminationOptions.h"
+#include "engine/Progress.h"
 
 namespace workflow {
 

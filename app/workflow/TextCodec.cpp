@@ -1,6 +1,6 @@
 #include "TextCodec.h"
 
-#include "VectorState.h"
+#include "engine/VectorState.h"
 
 #include <iconv.h>
 

@@ -6,7 +6,7 @@
 
 #include "FileErrors.h"
 #include "FileNames.h"
-#include "Passes.h"
+#include "engine/Passes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "LiteralReference.h"
-#include "Passes.h"
+#include "engine/Passes.h"
 
 using engine::EliminationOptions;
 

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "FindText.h"
-#include "MarkerFinder.h"
+#include "engine/FindText.h"
+#include "engine/MarkerFinder.h"
 
 namespace {
 

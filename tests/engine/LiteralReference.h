@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "EliminationOptions.h"
+#include "engine/EliminationOptions.h"
 
 /// A deliberately literal, slow rendering of the two passes: a remaining text cut from the front,
 /// every search over the whole rest. It exists only to check the engine against.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "EliminationOptions.h"
+#include "engine/EliminationOptions.h"
 
 using engine::EliminationOptions;
 

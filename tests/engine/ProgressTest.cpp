@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Passes.h"
+#include "engine/Passes.h"
 
 namespace {
 

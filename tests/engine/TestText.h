@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "EliminationOptions.h"
-#include "Passes.h"
+#include "engine/EliminationOptions.h"
+#include "engine/Passes.h"
 
 namespace testing_text {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "TextCodec.h"
+#include "workflow/TextCodec.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "../engine/LiteralReference.h"
-#include "FindText.h"
-#include "LineBreaks.h"
-#include "Passes.h"
+#include "engine/FindText.h"
+#include "engine/LineBreaks.h"
+#include "engine/Passes.h"
 
 namespace {
 

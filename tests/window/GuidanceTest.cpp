@@ -1,7 +1,7 @@
 #include <QTextDocument>
 
-#include "TipTexts.h"
 #include "WindowFixture.h"
+#include "window/TipTexts.h"
 
 namespace {
 

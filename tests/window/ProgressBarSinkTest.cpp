@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "ProgressBarSink.h"
+#include "window/ProgressBarSink.h"
 
 namespace {
 

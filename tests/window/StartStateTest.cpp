@@ -4,8 +4,8 @@
 #include <QListWidget>
 #include <QProgressBar>
 
-#include "BrowsingLists.h"
 #include "WindowFixture.h"
+#include "window/BrowsingLists.h"
 
 namespace {
 

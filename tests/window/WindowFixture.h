@@ -11,8 +11,8 @@
 
 #include <memory>
 
-#include "ExactTextEdit.h"
-#include "Form1.h"
+#include "window/ExactTextEdit.h"
+#include "window/Form1.h"
 
 /// A freshly started window, shown offscreen, with its controls found by their names.
 class WindowTest : public ::testing::Test {

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "Fonts.h"
+#include "window/Fonts.h"
 
 // Widget tests need one application object for the whole run, offscreen unless told otherwise.
 int main(int argc, char* argv[]) {

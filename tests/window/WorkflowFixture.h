@@ -4,8 +4,8 @@
 #include <QListWidget>
 
 #include "../workflow/TempFolder.h"
-#include "BrowsingLists.h"
 #include "WindowFixture.h"
+#include "window/BrowsingLists.h"
 
 /// A window started inside a temporary folder that holds the given files.
 class WorkflowTest : public WindowTest {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Pipeline.h"
+#include "workflow/Batch.h"
+#include "workflow/Pipeline.h"
 
 using workflow::IsBatchSourceFile;
 

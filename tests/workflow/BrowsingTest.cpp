@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "Browsing.h"
 #include "TempFolder.h"
+#include "workflow/Browsing.h"
 
 using workflow::Volume;
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "Batch.h"
-#include "Browsing.h"
-#include "FileNames.h"
-#include "Pipeline.h"
 #include "TempFolder.h"
+#include "workflow/Batch.h"
+#include "workflow/Browsing.h"
+#include "workflow/FileNames.h"
+#include "workflow/Pipeline.h"
 
 namespace {
 

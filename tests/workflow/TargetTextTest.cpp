@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TargetText.h"
+#include "workflow/TargetText.h"
 
 using engine::EliminationOptions;
 using workflow::MakeTargetText;

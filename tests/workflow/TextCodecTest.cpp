@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "TextCodec.h"
+#include "workflow/TextCodec.h"
 
 using codec::TextEncoding;
 

@@ -9,7 +9,7 @@
 #include <csignal>
 
 #include "TempFolder.h"
-#include "TextFile.h"
+#include "workflow/TextFile.h"
 
 using codec::TextEncoding;
 using workflow::ReadSourceFile;
