@@ -16,22 +16,6 @@ std::u16string RandomText(std::mt19937& rng, std::size_t maxLength) {
     return text;
 }
 
-TEST(FindText, AgreesWithTheLibrarySearch) {
-    std::mt19937 rng(7);
-    for (int i = 0; i < 20000; ++i) {
-        const std::u16string text = RandomText(rng, 80);
-        const std::u16string marker = RandomText(rng, 3);
-        const std::size_t from =
-            std::uniform_int_distribution<std::size_t>(0, text.size() + 1)(rng);
-        if (marker.empty()) {
-            continue;  // the engine never searches for an empty marker this way
-        }
-        ASSERT_EQ(engine::FindText(text, marker, from),
-                  std::u16string_view(text).find(marker, from))
-            << "case " << i;
-    }
-}
-
 TEST(MarkerFinder, AnswersQueriesInAnyOrderLikeTheLibrarySearch) {
     std::mt19937 rng(11);
     for (int i = 0; i < 2000; ++i) {

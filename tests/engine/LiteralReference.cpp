@@ -1,6 +1,9 @@
 #include "LiteralReference.h"
 
 #include <algorithm>
+#include <sstream>
+
+#include "engine/Passes.h"
 
 namespace literal {
 namespace {
@@ -230,6 +233,60 @@ std::u16string TidyWhitespace(const std::u16string& input, const engine::Elimina
         }
     }
     return output;
+}
+
+namespace {
+
+struct RecordingSink final : engine::ProgressSink {
+    ProgressLog log;
+    void Start(std::size_t maximum) override { log.maximum = maximum; }
+    void SetValue(std::size_t value) override { log.values.push_back(value); }
+    void Finish() override { ++log.finishes; }
+};
+
+std::string Show(std::u16string_view text) {
+    std::ostringstream out;
+    for (char16_t c : text) {
+        if (c == u'\r' || c == u'\n' || c == u'\t' || c == u'"') {
+            out << (c == u'\r' ? "\\r" : c == u'\n' ? "\\n" : c == u'\t' ? "\\t" : "\\\"");
+        } else if (c >= 0x20 && c < 0x7f) {
+            out << static_cast<char>(c);
+        } else {
+            out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
+        }
+    }
+    return '"' + out.str() + '"';
+}
+
+}  // namespace
+
+std::string Disagreement(const std::u16string& text, const engine::EliminationOptions& o) {
+    const std::u16string mainBreak = MainLineBreak(text);
+    RecordingSink sink;
+    const std::u16string stripped = engine::EliminateComments(text, o, mainBreak, &sink);
+    ProgressLog log;
+    const std::u16string expected = EliminateComments(text, o, mainBreak, &log);
+    const std::u16string tidied = engine::TidyWhitespace(stripped, o, mainBreak);
+    const std::u16string expectedTidied = TidyWhitespace(expected, o, mainBreak);
+    std::u16string inPlace = stripped;
+    engine::TidyWhitespaceInPlace(inPlace, o, mainBreak);
+    if (engine::MainLineBreak(text) == mainBreak && stripped == expected &&
+        tidied == expectedTidied && inPlace == tidied &&
+        engine::TidyWhitespace(tidied, o, mainBreak) == tidied && sink.log.maximum == log.maximum &&
+        sink.log.values == log.values && sink.log.finishes == 1) {
+        return {};
+    }
+    std::ostringstream out;
+    out << "text=" << Show(text) << " line=" << Show(o.LineCommentLeader)
+        << " block=" << Show(o.BlockCommentLeader) << ".." << Show(o.BlockCommentTerminator)
+        << " string=" << Show(o.StringLeader) << ".." << Show(o.StringTerminator)
+        << " options=" << o.IgnoreMarkersInStrings << o.KeepHeaderLineComments
+        << o.KeepHeaderBlockComment << o.KeepWholeLineComments << o.KeepAllLineComments
+        << o.KeepAllBlockComments << o.KeepLeadingSpaces << o.KeepSurplusBlanks
+        << "\n engine:    " << Show(stripped) << " -> " << Show(tidied)
+        << "\n reference: " << Show(expected) << " -> " << Show(expectedTidied)
+        << "\n progress steps " << sink.log.values.size() << " vs " << log.values.size();
+    return out.str();
 }
 
 }  // namespace literal

@@ -59,27 +59,6 @@ TEST(StripCli, SavesAGbkTargetBesideTheSourceAndLeavesTheSource) {
     EXPECT_EQ(TempFolder::Read(source), QByteArray(kGbkSource));
 }
 
-TEST(StripCli, Utf8FilesKeepTheirEncodingMarkAndLineFeeds) {
-    TempFolder folder;
-    const QString plain = folder.Write("B.ASM", "x ; \xE6\xB3\xA8\nnop ; y\n");
-    const QString marked =
-        folder.Write("C.ASM", "\xEF\xBB\xBFx ; \xE6\xB3\xA8\r\n\xE4\xB8\xAD\r\n");
-    const Outcome run = Strip({plain, marked});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(TempFolder::Read(plain + ".TX_"), QByteArray("x\nnop\n"));
-    EXPECT_EQ(TempFolder::Read(marked + ".TX_"), QByteArray("\xEF\xBB\xBFx\r\n\xE4\xB8\xAD\r\n"));
-}
-
-TEST(StripCli, AnEmptyFileGivesAnEmptyTargetOrJustTheBlocks) {
-    TempFolder folder;
-    const QString empty = folder.Write("E.ASM", "");
-    EXPECT_EQ(Strip({empty}).status, 0);
-    EXPECT_TRUE(QFileInfo::exists(empty + ".TX_"));
-    EXPECT_EQ(TempFolder::Read(empty + ".TX_"), QByteArray());
-    EXPECT_EQ(Strip({"--set", "AddFooter=1", "--set", "FooterText=;end\\r\\n", empty}).status, 0);
-    EXPECT_EQ(TempFolder::Read(empty + ".TX_"), QByteArray(";end\r\n"));
-}
-
 TEST(StripCli, AFileThatCannotBeReadFailsAndTheOthersGoOn) {
     TempFolder folder;
     const QString locked = folder.Write("LOCKED.ASM", "nop ; x\r\n");
@@ -93,15 +72,6 @@ TEST(StripCli, AFileThatCannotBeReadFailsAndTheOthersGoOn) {
         << run.err.toStdString();
     EXPECT_EQ(TempFolder::Read(good + ".TX_"), QByteArray("nop\r\n"));
     EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
-}
-
-TEST(StripCli, ATargetInAMissingFolderFailsWithoutCreatingIt) {
-    TempFolder folder;
-    const QString source = folder.Write("A.ASM", kGbkSource);
-    const Outcome run = Strip({"--extension", "/none/T", source});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("无法保存: 路径中有一项不是文件夹")) << run.err.toStdString();
-    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
 }
 
 TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {

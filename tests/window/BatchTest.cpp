@@ -1,8 +1,6 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
-#include <unistd.h>
-
 #include "WorkflowFixture.h"
 
 namespace {
@@ -185,21 +183,4 @@ TEST_F(BatchTest, AFolderThatVanishedIsReportedAndNothingChanges) {
 
 // Run as an unprivileged user (ctest does so when it runs as root), so that a file can be made
 // unreadable.
-TEST_F(BatchTest, Unprivileged_AnUnreadableSourceIsReportedAndTheRunGoesOn) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root reads every file; this case runs as another user";
-    }
-    folder.Write("A.ASM", kSource);
-    const QString locked = folder.Write("B.ASM", kSource);
-    folder.Write("C.ASM", kSource);
-    QFile::setPermissions(locked, QFileDevice::Permissions());
-    Start();
-    RunBatch();
-    EXPECT_TRUE(ReportText().contains(QStringLiteral("2:  B.ASM  ==>  未处理:没有权限\r\n")));
-    EXPECT_TRUE(ReportText().contains(
-        QStringLiteral("3:  C.ASM(字符数=18)  ==>  C.ASM.TX_(字符数=14)\r\n")));
-    EXPECT_EQ(TipColour(), window::kRed);
-    EXPECT_FALSE(QFileInfo::exists(locked + ".TX_"));
-}
-
 }  // namespace

@@ -31,11 +31,4 @@ TEST(TargetPathFor, AppendsTheExtensionUnchanged) {
     EXPECT_EQ(workflow::TargetPathFor("/src/A.ASM", false, ".TX_"), "/src/A.ASM");
 }
 
-TEST(ReportFileLine, ReadsAsTheBatchReportShowsIt) {
-    EXPECT_EQ(workflow::ReportFileLine(1, "MAIN.ASM", 812, "MAIN.ASM.TX_", 305),
-              QStringLiteral("1:  MAIN.ASM(字符数=812)  ==>  MAIN.ASM.TX_(字符数=305)"));
-    EXPECT_EQ(workflow::ReportFileLine(12, "A%3.ASM", 0, "A%3.ASM", 0),
-              QStringLiteral("12:  A%3.ASM(字符数=0)  ==>  A%3.ASM(字符数=0)"));
-}
-
 }  // namespace

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/Passes.h"
+
+using engine::EliminationOptions;
+
+namespace {
+
+using Adjust = void (*)(EliminationOptions&);
+
+std::string Show(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) {
+        out += c == u'\r'   ? std::string("\\r")
+               : c == u'\n' ? std::string("\\n")
+                            : std::string(1, c < 0x80 ? char(c) : '?');
+    }
+    return out;
+}
+
+// The comment pass on its own: what stays of each text, CR LF its main line break.
+TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
+    const struct {
+        std::u16string_view text, expected;
+        Adjust adjust = nullptr;
+    } cases[] = {
+        // The head: leading comments, strings and blank lines; code or a blank after a comment
+        // ends it.
+        {u"; title\r\n; date\r\n\r\n; later\r\nnop\r\n", u"; title\r\n; date\r\n\r\n\r\nnop\r\n"},
+        {u"\r\n\n ; title\r\nnop ; x\r\n", u"\r\n\n ; title\r\nnop \r\n"},
+        {u"\r\nx ; b\r\n", u"\r\nx \r\n"},
+        {u"/* a */\r\n/* b */x", u"/* a */\r\nx"},
+        {u"/* a */; b\r\nc ; d", u"/* a */; b\r\nc \r\n"},
+        {u"\"s\"; kept\r\nx ; gone", u"\"s\"; kept\r\nx \r\n"},
+        {u"; a\r\n/* b */c", u"\r\nc",
+         [](EliminationOptions& o) {
+             o.KeepHeaderLineComments = o.KeepHeaderBlockComment = false;
+         }},
+        // Line comments leave the code before them and their line break.
+        {u"x\r\nmov a,b ; load\r\nnop", u"x\r\nmov a,b \r\nnop"},
+        {u"x\r\nnop ; end", u"x\r\nnop \r\n"},
+        {u"x;", u"x\r\n"},
+        {u"x\r\n; whole\r\n  ; indented\r\nnop ; x\r\n", u"x\r\n; whole\r\n  \r\nnop \r\n",
+         [](EliminationOptions& o) { o.KeepWholeLineComments = true; }},
+        {u"x ; a\r\n; b\r\n", u"x ; a\r\n; b\r\n",
+         [](EliminationOptions& o) { o.KeepAllLineComments = true; }},
+        {u"x rem a\r\ny REM b\r\n", u"x rem a\r\ny \r\n",
+         [](EliminationOptions& o) { o.LineCommentLeader = u"REM"; }},
+        {u"x /* a */ y\r\nz", u"x \r\nz",
+         [](EliminationOptions& o) { o.LineCommentLeader = u"/"; }},
+        // Block comments end at their first terminator and take their line breaks with them.
+        {u"x\r\na /* one\r\ntwo */ b\r\n", u"x\r\na  b\r\n"},
+        {u"x /*", u"x /*"},
+        {u"x /* open ; note", u"x /* open \r\n"},
+        {u"x /* a ; b */\r\nc */ d", u"x \r\nc */ d"},
+        {u"x;\r\n/** //Len */\r\nSEG(len);\r\n", u"x;\r\n\r\nSEG(len);\r\n",
+         [](EliminationOptions& o) { o.LineCommentLeader = u"//"; }},
+        {u"x/*/ and more", u"x"},
+        {u"x /* a \"*/\" b", u"x \" b"},
+        {u"x /* <*/> */ y", u"x  y",
+         [](EliminationOptions& o) { o.StringLeader = u"<", o.StringTerminator = u">"; }},
+        {u"x /* a */\r\nc */ d", u"x /* a */\r\nc */ d",
+         [](EliminationOptions& o) { o.KeepAllBlockComments = true; }},
+        // Strings hide markers, and must close before the line ends.
+        {u"x \";/*\" ; c\r\n", u"x \";/*\" \r\n"},
+        {u"x \";\" y\r\nz", u"x \"\r\nz",
+         [](EliminationOptions& o) { o.IgnoreMarkersInStrings = false; }},
+        {u"x \"open ; c\r\n\"y", u"x \"open \r\n\"y"},
+        {u"x\r\n\"a;b\"", u"x\r\n\"a;b\""},
+        {u"x \"a\r;b\" c\r\n", u"x \"a\r\r\n"},
+        // Empty markers switch their construct off.
+        {u"x ; a\r\n/* b */\r\n", u"x ; a\r\n\r\n",
+         [](EliminationOptions& o) { o.LineCommentLeader.clear(); }},
+        {u"x ; a\r\n/* b */\r\n", u"x \r\n/* b */\r\n",
+         [](EliminationOptions& o) { o.BlockCommentTerminator.clear(); }},
+        {u"x \";\"\r\n", u"x \"\r\n", [](EliminationOptions& o) { o.StringLeader.clear(); }},
+        // Every kind of line break ends a comment and stays as it was.
+        {u"x\nmov a // c\nnop\ncall f\r\nret\n", u"x\nmov a \nnop\ncall f\r\nret\n",
+         [](EliminationOptions& o) { o.LineCommentLeader = u"//"; }},
+        {u"x\rmov ; c\rnop ; d\r\ny", u"x\rmov \rnop \r\ny"},
+        {u"x\r; w\nnop ; y\r", u"x\r; w\nnop \r",
+         [](EliminationOptions& o) { o.KeepWholeLineComments = true; }},
+    };
+    for (const auto& c : cases) {
+        EliminationOptions o;
+        if (c.adjust) {
+            c.adjust(o);
+        }
+        EXPECT_EQ(engine::EliminateComments(c.text, o), c.expected) << Show(c.text);
+    }
+    // A comment that runs to the end of the text leaves the main line break.
+    EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u"\n"), u"x\nnop \n");
+}
+
+TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
+    const struct {
+        std::u16string_view text, expected;
+        Adjust adjust = nullptr;
+    } cases[] = {
+        {u"a\r\n\r\n\r\nb", u"a\r\nb\r\n"},
+        {u"\r\n \t\r\na\r\n  \r\n", u"a\r\n"},
+        {u"", u""},
+        {u"mov a,b \t \r\n", u"mov a,b\r\n"},
+        {u"\t  \tmov  a \r\n", u"\t  \tmov  a\r\n"},
+        {u"\t  \tmov  a \r\n  ; kept\r\n", u"mov  a\r\n; kept\r\n",
+         [](EliminationOptions& o) { o.KeepLeadingSpaces = false; }},
+        {u"  a \r\n\r\n b", u"  a \r\n\r\n b",
+         [](EliminationOptions& o) { o.KeepSurplusBlanks = true, o.KeepLeadingSpaces = false; }},
+        {u" a \n b \r c ", u" a\n b\r c\r\n"},
+    };
+    for (const auto& c : cases) {
+        EliminationOptions o;
+        if (c.adjust) {
+            c.adjust(o);
+        }
+        EXPECT_EQ(engine::TidyWhitespace(c.text, o), c.expected) << Show(c.text);
+        std::u16string inPlace(c.text);
+        engine::TidyWhitespaceInPlace(inPlace, o);
+        EXPECT_EQ(inPlace, c.expected) << Show(c.text);
+    }
+    EXPECT_EQ(engine::TidyWhitespace(u" a \n\r\n b \r\n\r", {}, u"\n"), u" a\n b\r\n");
+    EXPECT_EQ(engine::TidyWhitespace(u"a\rb", {}, u"\r"), u"a\rb\r");
+}
+
+TEST(MainLineBreak, IsTheCommonestKind) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"", u"\r\n"},          {u"one line", u"\r\n"},  {u"a\nb\n", u"\n"},
+        {u"a\rb\r", u"\r"},      {u"a\r\nb\nc", u"\r\n"}, {u"a\nb\r\nc\nd\r\n", u"\r\n"},
+        {u"a\nb\nc\r\n", u"\n"}, {u"a\nb\rc", u"\n"},     {u"a\rb\r\rc\n", u"\r"},
+    };
+    for (const auto& [text, mainBreak] : cases) {
+        // Long texts too, so that whole vectors are swept, and the same as a file's bytes.
+        for (const std::u16string& padded :
+             {std::u16string(text), std::u16string(21, u'x') + std::u16string(text) + u"yz"}) {
+            EXPECT_EQ(engine::MainLineBreak(padded), mainBreak) << Show(padded);
+            EXPECT_EQ(engine::MainLineBreakOfBytes(std::string(padded.begin(), padded.end())),
+                      mainBreak);
+        }
+    }
+}
+
+// Records the notifications as one readable line, e.g. "start 6, 3, 6, finish".
+struct Transcript final : engine::ProgressSink {
+    std::string text;
+    void Start(std::size_t maximum) override { text += "start " + std::to_string(maximum); }
+    void SetValue(std::size_t value) override { text += ", " + std::to_string(value); }
+    void Finish() override { text += ", finish"; }
+};
+
+TEST(Progress, OneValuePerTopLevelStep) {
+    EliminationOptions noStrings;
+    noStrings.StringLeader.clear();  // an empty stop marker: one step per character
+    const struct {
+        std::u16string_view text;
+        const EliminationOptions& options;
+        const char* transcript;
+    } cases[] = {
+        {u"", {}, "start 1, finish"},
+        {u"ab ; c\r\nx", {}, "start 10, 4, 9, 10, finish"},
+        {u"\"s\" /* a\r\nb */", {}, "start 15, 4, 5, 15, finish"},
+        {u"abc", noStrings, "start 4, 2, 3, 4, finish"},
+    };
+    for (const auto& c : cases) {
+        Transcript t;
+        engine::EliminateComments(c.text, c.options, engine::kCrLf, &t);
+        EXPECT_EQ(t.text, c.transcript) << Show(c.text);
+    }
+}
+
+// Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.
+TEST(LinearTime, PathologicalMegabyteTextsFinish) {
+    const std::size_t n = 1 << 20;
+    std::u16string leaders, terminators, openString = u"\"";
+    for (std::size_t i = 0; i < n / 2; ++i) {
+        leaders += u"/*";
+        terminators += u"*/";
+        openString += u"a";
+    }
+    const std::u16string texts[] = {
+        std::u16string(n, u'"'), std::u16string(n, u';'), leaders, terminators, openString,
+        std::u16string(n, u'\r')};
+    for (const std::u16string& text : texts) {
+        for (std::u16string_view lineBreak : {u"\r\n", u"\n"}) {
+            std::u16string out = engine::EliminateComments(text, {}, lineBreak);
+            engine::TidyWhitespaceInPlace(out, {}, lineBreak);
+            EXPECT_LE(out.size(), text.size() + 2);
+        }
+    }
+}
+
+}  // namespace
