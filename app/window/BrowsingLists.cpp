@@ -1,5 +1,7 @@
 #include "BrowsingLists.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -49,6 +51,31 @@ void FolderList::SetPath(const QString& path) {
 
 QString FolderList::PathOf(const QListWidgetItem* item) {
     return item ? item->data(kPathRole).toString() : QString();
+}
+
+void FolderList::keyboardSearch(const QString& search) {
+    if (!lastTyped_.isValid() || lastTyped_.elapsed() > QApplication::keyboardInputInterval()) {
+        typed_.clear();
+    }
+    typed_ += search;
+    lastTyped_.restart();
+    // A first key looks past the current entry; more keys refine the current one.
+    const int start = currentRow() + (typed_.size() == search.size() ? 1 : 0);
+    for (int i = 0; i < count(); ++i) {
+        const int row = (start + i) % count();
+        if (item(row)->text().trimmed().startsWith(typed_, Qt::CaseInsensitive)) {
+            setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before) {
+        emit selectedByKey();
+    }
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {

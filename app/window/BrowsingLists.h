@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 
 namespace window {
@@ -31,9 +32,21 @@ public:
     void SetPath(const QString& path);
     /// The full path of an entry.
     static QString PathOf(const QListWidgetItem* item);
+    /// Typing jumps to the next entry whose name starts with what was typed; the indentation
+    /// before the names does not count.
+    void keyboardSearch(const QString& search) override;
+
+signals:
+    /// The user moved the selection with the keyboard (arrows or typing).
+    void selectedByKey();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString path_;
+    QString typed_;  // what was typed in quick succession
+    QElapsedTimer lastTyped_;
 };
 
 /// The file list: the files of a folder that match a pattern of ";"-separated wildcards.

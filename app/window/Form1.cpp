@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
@@ -111,6 +112,7 @@ void Form1::ConnectHandlers() {
     connect(Dir1, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { OpenFolder(FolderList::PathOf(item)); });
     connect(Dir1, &QListWidget::itemClicked, this, &Form1::Dir1_Click);
+    connect(Dir1, &FolderList::selectedByKey, this, &Form1::Dir1_Click);
     connect(File1, &FileList::picked, this, &Form1::File1_Click);
     connect(Text8, &QLineEdit::textEdited, this, &Form1::Text8_Change);
     connect(Text8, &QLineEdit::returnPressed, this, [this] { Text8_KeyPress(13); });
@@ -131,6 +133,33 @@ void Form1::PostMessage(const QString& caption, bool blink) {
     if (warning) {
         Beep();
     }
+}
+
+void Form1::PostFittedMessage(const QString& path,
+                              const std::function<QString(const QString&)>& caption) {
+    const QRect box = Label10->contentsRect();
+    const QFontMetrics metrics(Label10->font());
+    const auto fits = [&](const QString& text) {
+        const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), box.height() * 4),
+                                                  Qt::TextWordWrap, text);
+        return needed.width() <= box.width() && needed.height() <= box.height();
+    };
+    const auto shortened = [&](qsizetype keep) {
+        return keep >= path.size() ? path
+                                   : path.left(keep / 2) + u'…' + path.right(keep - keep / 2);
+    };
+    // The longest shortening that fits: few layouts, whatever the length of the path.
+    qsizetype fitting = 0;
+    for (qsizetype low = 0, high = path.size(); low <= high;) {
+        const qsizetype keep = (low + high) / 2;
+        if (fits(caption(shortened(keep)))) {
+            fitting = keep;
+            low = keep + 1;
+        } else {
+            high = keep - 1;
+        }
+    }
+    PostMessage(caption(shortened(fitting)));
 }
 
 void Form1::PostTourTip(const QString& caption) {

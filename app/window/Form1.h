@@ -8,7 +8,9 @@
 // character counters and makes the mascot (Image1) blink after each new message.
 
 #include <QColor>
+
 #include <QWidget>
+#include <functional>
 
 #include "engine/EliminationOptions.h"
 #include "workflow/Pipeline.h"
@@ -118,6 +120,10 @@ private:
     /// "警告:" a warning in red with a beep; an empty caption is blue. With PostTourTip, the one
     /// way any handler writes the tip line.
     void PostMessage(const QString& caption, bool blink = true);
+    /// Posts the caption that `caption` makes around `path`, the path shortened in its middle
+    /// ("…", its start and end kept) until the whole message fits the tip line's box.
+    void PostFittedMessage(const QString& path,
+                           const std::function<QString(const QString&)>& caption);
     /// Posts a tip of the tour, in teal.
     void PostTourTip(const QString& caption);
     void ShowOnTipLine(const QString& caption, const QColor& colour, bool blink);

@@ -1,6 +1,7 @@
 // The batch run: every source file directly inside the file list's folder is loaded, cleaned and
 // saved as a pick, 消除 and 保存 would do it, and a report replaces the target editor's text.
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -10,6 +11,8 @@
 #include "ClickableLabel.h"
 #include "ExactTextEdit.h"
 #include "Form1.h"
+#include "InputHold.h"
+#include "ProgressBarSink.h"
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
 #include "workflow/Pipeline.h"
@@ -20,22 +23,30 @@ namespace window {
 void Form1::Command5_Click() {
     const QString folder = File1->path();
     if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
-        PostMessage(QStringLiteral("注意:无法读取文件夹'") + folder + QStringLiteral("',") +
-                    problem + u'!');
+        PostFittedMessage(folder, [&](const QString& shown) {
+            return QStringLiteral("注意:无法读取文件夹'") + shown + QStringLiteral("',") + problem +
+                   u'!';
+        });
         return;
     }
     // Listed once, before any target is written, so that this run's targets are never its
     // sources.
     const QStringList names = workflow::BatchSourceNames(folder, Text8->text());
+    const InputHold hold;
     BeginBatch(names.size());
     BatchFileCount = 0;
     BatchReport.clear();
     qsizetype notClean = 0;
+    QElapsedTimer sincePaint;
+    sincePaint.start();
     for (const QString& name : names) {
         const workflow::FileOutcome outcome = RunBatchFile(folder, name);
         ++BatchFileCount;
-        ProgressBar1->setValue(static_cast<int>(BatchFileCount));
-        ProgressBar1->repaint();
+        if (sincePaint.elapsed() >= ProgressBarSink::kRepaintInterval) {
+            // A new value repaints the bar at once, which waits for the display: not every file.
+            ProgressBar1->setValue(static_cast<int>(BatchFileCount));
+            sincePaint.restart();
+        }
         notClean += outcome.Clean() ? 0 : 1;
         BatchReport += workflow::ReportLine(BatchFileCount, outcome) + QStringLiteral("\r\n");
     }
@@ -76,7 +87,9 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder, const QString& 
 void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     BatchReport.prepend(workflow::BatchReportHead(folder, BatchFileCount));
     RichTextBox2->SetExactText(BatchReport.toStdU16String(), u"\r\n");
-    PostMessage(workflow::SummarizeBatch(folder, BatchFileCount, notClean));
+    PostFittedMessage(folder, [&](const QString& shown) {
+        return workflow::SummarizeBatch(shown, BatchFileCount, notClean);
+    });
     Command1->hide();
     Command2->hide();
     Command4->hide();

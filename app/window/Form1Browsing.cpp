@@ -23,8 +23,10 @@ void Form1::Drive1_Change() {
 bool Form1::OpenFolder(const QString& path) {
     const QString problem = workflow::FolderProblem(path);
     if (!problem.isEmpty()) {
-        PostMessage(QStringLiteral("注意:无法打开文件夹'") + path + QStringLiteral("',") + problem +
-                    u'!');
+        PostFittedMessage(path, [&](const QString& shown) {
+            return QStringLiteral("注意:无法打开文件夹'") + shown + QStringLiteral("',") + problem +
+                   u'!';
+        });
         return false;
     }
     if (path != Dir1->path()) {

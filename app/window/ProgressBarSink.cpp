@@ -13,13 +13,11 @@ void ProgressBarSink::Start(std::size_t maximum) {
     bar_->setMaximum(static_cast<int>(maximum / scale_));
     bar_->setValue(0);
     bar_->show();
-    bar_->repaint();
     sincePaint_.start();
 }
 
 void ProgressBarSink::SetValue(std::size_t value) {
-    // The clock is read once in 1024 steps: a step can be a few nanoseconds of work.
-    if (value >= nextPaint_ || ((++steps_ & 1023) == 0 && sincePaint_.elapsed() >= 50)) {
+    if (value >= nextPaint_) {
         Paint(value);
     }
 }
@@ -29,10 +27,11 @@ void ProgressBarSink::Finish() {
 }
 
 void ProgressBarSink::Paint(std::size_t value) {
-    bar_->setValue(static_cast<int>(value / scale_));
-    bar_->repaint();
     nextPaint_ = value + stride_;
-    sincePaint_.restart();
+    if (sincePaint_.elapsed() >= kRepaintInterval) {
+        bar_->setValue(static_cast<int>(value / scale_));  // repaints the visible bar at once
+        sincePaint_.restart();
+    }
 }
 
 }  // namespace window

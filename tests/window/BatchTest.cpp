@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QProgressBar>
 
 #include "WorkflowFixture.h"
@@ -157,6 +159,60 @@ TEST_F(BatchTest, NamesThatAreNotUtf8AreListedPickedAndCleanedUnderTheirOwnBytes
         << ReportText().toStdString();
     EXPECT_EQ(folder.ReadNamed("\xFF.ASM.TX_"), kTarget);
     EXPECT_EQ(folder.Count(), 4u);
+}
+
+TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
+    folder.Write("A.ASM", kSource);
+    folder.Write("B.ASM", kSource);
+    Start();
+    const auto postClick = [](QWidget* widget) {
+        const QPointF at = QRectF(widget->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                widget, new QMouseEvent(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                                        Qt::LeftButton, Qt::NoModifier));
+        }
+    };
+    bool busy = false;
+    QObject::connect(form.get(), &window::Form1::Beeped, [&] {
+        busy = QApplication::overrideCursor() != nullptr;
+        postClick(Find("Check10"));
+        postClick(Find("Command5"));
+    });
+    Press("Command5");
+    QApplication::processEvents();
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(Find<QCheckBox>("Check10")->isChecked());
+    EXPECT_EQ(Beeps(), 4);  // one run of two files, not two runs
+    EXPECT_TRUE(Tip().endsWith(QStringLiteral("个源文件全部处理完毕")));
+}
+
+TEST_F(BatchTest, TheSummaryOfADeepFolderFitsTheTipLineWithItsPathShortened) {
+    QString deep = folder.Root();
+    for (int level = 0; level < 6; ++level) {
+        deep += QStringLiteral("/单片机汇编源程序第%1层").arg(level);
+        QDir().mkdir(deep);
+    }
+    QFile source(deep + QStringLiteral("/A.ASM"));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    source.write(kSource);
+    source.close();
+    Start();
+    Find<window::FolderList>("Dir1")->SetPath(deep);
+    Find<window::FileList>("File1")->SetPath(deep);
+    RunBatch();
+    const QString tip = Tip();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("提示:'") + folder.Root().left(4)))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(u'…'));
+    EXPECT_TRUE(tip.endsWith(QStringLiteral("第5层/'目录下的1个源文件全部处理完毕")))
+        << tip.toStdString();
+    const QRect box = TipLine()->contentsRect();
+    const QRect needed = QFontMetrics(TipLine()->font())
+                             .boundingRect(QRect(0, 0, box.width(), 1000), Qt::TextWordWrap, tip);
+    EXPECT_LE(needed.height(), box.height());
+    EXPECT_LE(needed.width(), box.width());
 }
 
 TEST_F(BatchTest, AFolderThatVanishedIsReportedAndNothingChanges) {

@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QScreen>
 #include <QTextDocument>
 
 #include "WindowFixture.h"
@@ -104,6 +106,38 @@ TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
     form->Timer1_Timer();
     EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:7"));
     EXPECT_EQ(target->ExactText(), u"x\r\n\r\n中文");
+}
+
+TEST_F(WindowTest, UnderscoresStayWholeAfterScrollingUpInTheEditors) {
+    auto* editor = Find<window::ExactTextEdit>("RichTextBox1");
+    std::u16string text;
+    for (int i = 0; i < 300; ++i) {
+        text += u"________________________ Timer0_Reload\r\n";
+    }
+    editor->SetExactText(text);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    editor->setFocus();
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(editor, Qt::Key_PageDown);
+    }
+    for (int i = 0; i < 45; ++i) {
+        QTest::keyClick(editor, Qt::Key_Up);
+        QApplication::processEvents();
+    }
+    // What the screen shows: rows whose left part is a solid run of ink, one per visible line.
+    const QImage shot = form->screen()->grabWindow(form->winId()).toImage();
+    const QRect view(editor->viewport()->mapTo(form.get(), QPoint(0, 0)),
+                     editor->viewport()->size());
+    int inkedRows = 0;
+    for (int y = view.top(); y < view.bottom(); ++y) {
+        int dark = 0;
+        for (int x = view.left() + 6; x < view.left() + 100; ++x) {
+            dark += qGray(shot.pixel(x, y)) < 160 ? 1 : 0;
+        }
+        inkedRows += dark > 60 ? 1 : 0;
+    }
+    const int lines = view.height() / QFontMetrics(editor->font()).lineSpacing();
+    EXPECT_GE(inkedRows, lines - 1);
 }
 
 TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypes) {

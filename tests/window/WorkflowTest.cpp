@@ -212,6 +212,22 @@ TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
     EXPECT_EQ(files->path(), folder.Root());
 }
 
+TEST_F(WorkflowTest, TypingInTheListsJumpsAndArrowKeysSelect) {
+    folder.Write("A.ASM", kGbkSource);
+    folder.Write("MAIN.ASM", kGbkSource);
+    QDir(folder.Root()).mkdir("lib");
+    QDir(folder.Root()).mkdir("src");
+    Start();
+    auto* folders = Find<window::FolderList>("Dir1");
+    QTest::keyClicks(folders, "s");
+    EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("src"));
+    EXPECT_TRUE(Shown("Command5"));  // a selection made with the keyboard counts
+    QTest::keyClick(folders, Qt::Key_Up);
+    EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("lib"));
+    QTest::keyClicks(Find("File1"), "m");
+    EXPECT_EQ(SourcePath(), folder.Path("MAIN.ASM"));
+}
+
 TEST_F(WorkflowTest, AVolumeThatIsNotReadyMovesNothingAndAReadyOneOpens) {
     Start();
     auto* drives = Find<QComboBox>("Drive1");
