@@ -16,8 +16,9 @@ constexpr std::size_t npos = std::u16string_view::npos;
 class CommentScanner {
 public:
     CommentScanner(std::u16string_view text, const EliminationOptions& options,
-                   std::u16string_view mainLineBreak)
+                   std::u16string_view mainLineBreak, std::vector<TextSpan>* removed = nullptr)
         : text_(text),
+          removed_(removed),
           opt_(options),
           mainLineBreak_(mainLineBreak),
           stringsOn_(options.IgnoreMarkersInStrings && !options.StringLeader.empty() &&
@@ -103,6 +104,8 @@ private:
                           (opt_.KeepHeaderLineComments && inHead_);
         if (keep) {
             Emit(pos_, end);
+        } else if (removed_ != nullptr) {
+            removed_->push_back({pos_, end - pos_});
         } else if (lineBreak == npos) {
             output_.append(mainLineBreak_);
         } else {
@@ -121,6 +124,8 @@ private:
         const std::size_t end = EndOfBlockComment(pos_ + opt_.BlockCommentLeader.size());
         if (opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_)) {
             Emit(pos_, end);
+        } else if (removed_ != nullptr) {
+            removed_->push_back({pos_, end - pos_});
         }
         taken_ = true;
         pos_ = end;
@@ -169,6 +174,7 @@ private:
     }
 
     std::u16string_view text_;
+    std::vector<TextSpan>* removed_;  // when given, removed comments are listed here
     const EliminationOptions& opt_;
     std::u16string_view mainLineBreak_;
     const bool stringsOn_;
@@ -191,6 +197,12 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
                                  std::u16string_view mainLineBreak, ProgressSink* progress) {
     return CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak)
         .Run(progress);
+}
+
+std::vector<TextSpan> RemovedComments(std::u16string_view text, const EliminationOptions& options) {
+    std::vector<TextSpan> removed;
+    CommentScanner(text, options, kCrLf, &removed).Run(nullptr);
+    return removed;
 }
 
 }  // namespace engine

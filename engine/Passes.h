@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "EliminationOptions.h"
 #include "Progress.h"
@@ -31,6 +32,17 @@ std::u16string_view MainLineBreakOfBytes(std::string_view bytes);
 std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
                                  std::u16string_view mainLineBreak = kCrLf,
                                  ProgressSink* progress = nullptr);
+
+/// A stretch of a text: where it starts and how many characters it holds.
+struct TextSpan {
+    std::size_t position = 0;
+    std::size_t length = 0;
+    bool operator==(const TextSpan&) const = default;
+};
+
+/// The comments that EliminateComments would remove from `text`, in order: each from its leader
+/// to its end (a line comment's line break included).
+std::vector<TextSpan> RemovedComments(std::u16string_view text, const EliminationOptions& options);
 
 /// Drops every blank line and the blanks (spaces, tabs) at the end of each line, and at the start
 /// too unless KeepLeadingSpaces is on; every kept line keeps its line break, and a last line

@@ -1,5 +1,6 @@
 #include "Batch.h"
 
+#include "Browsing.h"
 #include "FileNames.h"
 #include "Pipeline.h"
 #include "TargetText.h"
@@ -22,6 +23,22 @@ bool IsBatchSourceFile(const QString& name, const QString& pattern) {
         return false;
     }
     return pattern.toLower().contains(name.mid(dot + 1).toLower());
+}
+
+QStringList BatchSourceFilesUnder(const QString& folder, const QString& pattern) {
+    QStringList files;
+    QStringList subfolders;
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        if (!entry.isFolder && IsBatchSourceFile(entry.name, pattern)) {
+            files.append(JoinPath(folder, entry.name));
+        } else if (entry.isFolder && !entry.isLink) {
+            subfolders.append(JoinPath(folder, entry.name));
+        }
+    }
+    for (const QString& subfolder : subfolders) {
+        files += BatchSourceFilesUnder(subfolder, pattern);
+    }
+    return files;
 }
 
 QString BatchFolderText(const QString& folder) {

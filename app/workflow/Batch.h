@@ -17,6 +17,11 @@ bool IsBatchSourceFile(const QString& name, const QString& pattern);
 /// order.
 QStringList BatchSourceNames(const QString& folder, const QString& pattern);
 
+/// Every file under `folder` that the batch run would take under `pattern`, as paths: the files
+/// of each folder in name order, then its subfolders one by one in name order. Hidden folders
+/// and symbolic links to folders are passed over.
+QStringList BatchSourceFilesUnder(const QString& folder, const QString& pattern);
+
 /// The folder as the report and the summary show it: its path with a "/" after it, unless it is
 /// "/" itself.
 QString BatchFolderText(const QString& folder);

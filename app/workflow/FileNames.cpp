@@ -9,6 +9,7 @@
 #include "TextCodec.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace workflow {
@@ -86,13 +87,15 @@ QList<FolderEntry> ListFolder(const QString& folder) {
             continue;  // hidden, and "." and ".."
         }
         struct stat info {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0) {
+        struct stat link {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 ||
+            ::fstatat(::dirfd(dir), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // a broken link
         }
         const QString display = DisplayName(name);
         RememberPath(JoinPath(folder, display),
                      folderBytes.endsWith('/') ? folderBytes + name : folderBytes + '/' + name);
-        entries.append({display, S_ISDIR(info.st_mode)});
+        entries.append({display, S_ISDIR(info.st_mode), S_ISLNK(link.st_mode)});
     }
     ::closedir(dir);
     std::sort(entries.begin(), entries.end(),

@@ -29,6 +29,7 @@ QString PathFromBytes(const QByteArray& bytes);
 struct FolderEntry {
     QString name;
     bool isFolder = false;
+    bool isLink = false;  ///< a symbolic link, to a file or a folder
 };
 
 /// The entries directly in `folder`, symbolic links followed, hidden ones (".name") and broken

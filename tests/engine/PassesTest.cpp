@@ -94,6 +94,11 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
     EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u"\n"), u"x\nnop \n");
 }
 
+TEST(RemovedComments, ListsWhatTheCommentPassDrops) {
+    const std::vector<engine::TextSpan> expected = {{7, 5}, {12, 7}};
+    EXPECT_EQ(engine::RemovedComments(u"; h\r\nx ; c\r\n/* b */y", {}), expected);
+}
+
 TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
     const struct {
         std::u16string_view text, expected;

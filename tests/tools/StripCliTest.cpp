@@ -184,6 +184,98 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
     }
 }
 
+// A tree as a project has it: sources in folders, a hidden folder and a link to a folder.
+class StripTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QDir samples(QStringLiteral(QINGYAN_SAMPLES));
+        QDir(folder.Root()).mkpath("src/sub");
+        QDir(folder.Root()).mkpath(".hidden");
+        QDir(folder.Root()).mkpath("elsewhere");
+        for (const QString& name : QDir(samples.filePath("asm")).entryList(QDir::Files)) {
+            folder.Write("src/" + name, TempFolder::Read(samples.filePath("asm/" + name)));
+        }
+        folder.Write("src/sub/BLOCK.C", TempFolder::Read(samples.filePath("c/BLOCK.C")));
+        folder.Write("src/sub/DEF.H", "int x; // c\n#define A 1 ; kept in C\n");
+        folder.Write(".hidden/H.ASM", "; hidden\n");
+        folder.Write("elsewhere/E.ASM", "; linked\n");
+        QFile::link("../elsewhere", folder.Path("src/link"));
+    }
+    Outcome Run(QStringList arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(folder.Root());
+        process.start(QStringLiteral(QINGYAN_STRIP_PATH), arguments);
+        process.waitForFinished(60000);
+        return {process.exitCode(), process.readAllStandardOutput(),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    TempFolder folder;
+};
+
+TEST_F(StripTree, RecursiveTakesTheSourcesInNameOrderFolderByFolder) {
+    const Outcome run = Run({"-r", "--lang", "auto", "--verbose", "src"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList names = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(names.size(), 6);
+    EXPECT_TRUE(names[0].startsWith("1:  BANNER.ASM") && names[4].startsWith("5:  BLOCK.C"));
+    EXPECT_EQ(TempFolder::Read(folder.Path("src/sub/DEF.H.TX_")),
+              QByteArray("int x;\n#define A 1 ; kept in C\n"));
+    EXPECT_FALSE(QFileInfo::exists(folder.Path(".hidden/H.ASM.TX_")));
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("elsewhere/E.ASM.TX_")));
+}
+
+TEST_F(StripTree, ParallelRunsReportInTheOrderOfTheFiles) {
+    QFile::setPermissions(folder.Path("src/LFMIX.ASM"), QFileDevice::Permissions());
+    const Outcome one = Run({"-r", "--verbose", "-j", "1", "src", "missing.ASM"});
+    const Outcome four = Run({"-r", "--verbose", "-j", "4", "src", "missing.ASM"});
+    EXPECT_EQ(four.out, one.out);
+    EXPECT_EQ(four.err, one.err);
+    EXPECT_EQ(four.status, 1);
+    EXPECT_EQ(one.status, 1);
+}
+
+TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
+    const Outcome dirty = Run({"--check", "--lang", "auto", "-r", "src"});
+    EXPECT_EQ(dirty.status, 1);
+    EXPECT_TRUE(dirty.out.contains("src/LFMIX.ASM:3: ; load\nsrc/LFMIX.ASM:5: ; call\n"))
+        << dirty.out.toStdString();
+    EXPECT_TRUE(dirty.out.contains("src/CRONLY.ASM:4: ; whole\n"));
+    EXPECT_TRUE(dirty.out.contains("src/sub/BLOCK.C: 3处注释将被消除\n"));
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("src/LFMIX.ASM.TX_")));
+    folder.Write("CLEAN.ASM", "; head\nnop\n");
+    const Outcome clean = Run({"--check", "CLEAN.ASM"});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_TRUE(clean.out.isEmpty());
+}
+
+TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
+    const Outcome diff = Run({"--diff", "--lang", "auto", "-r", "src"});
+    ASSERT_EQ(diff.status, 0) << diff.err.toStdString();
+    EXPECT_TRUE(folder.Count() == 3);  // nothing written
+    ASSERT_EQ(Run({"--lang", "auto", "-r", "src"}).status, 0);
+    QProcess patch;
+    patch.setWorkingDirectory(folder.Root());
+    patch.start(QStringLiteral("patch"), {"-p1", "-s"});
+    patch.write(diff.out);
+    patch.closeWriteChannel();
+    ASSERT_TRUE(patch.waitForFinished(60000));
+    ASSERT_EQ(patch.exitCode(), 0) << patch.readAllStandardError().toStdString();
+    for (const char* name :
+         {"BANNER.ASM", "CRONLY.ASM", "LFMIX.ASM", "STRAYLF.ASM", "sub/BLOCK.C", "sub/DEF.H"}) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("src/") + name)),
+                  TempFolder::Read(folder.Path(QStringLiteral("src/") + name + ".TX_")))
+            << name;
+    }
+}
+
+TEST_F(StripTree, ReportIsTheBatchReport) {
+    const Outcome run = Run({"--report", "src/LFMIX.ASM"});
+    EXPECT_EQ(QString::fromUtf8(run.out),
+              QStringLiteral("    ====批量处理报告====\r\n\r\n路径=") + folder.Root() +
+                  QStringLiteral("/\r\n处理文件数 = 1\r\n\r\n1:  LFMIX.ASM(字符数=80)  ==>  "
+                                 "LFMIX.ASM.TX_(字符数=64)\r\n"));
+}
+
 TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
     TempFolder folder;
     const QString source = folder.Write("A.ASM", kGbkSource);

@@ -1,0 +1,229 @@
+#include "StripSettings.h"
+
+#include <QThread>
+
+#include <optional>
+
+#include "OptionFields.h"
+#include "workflow/TextFile.h"
+
+namespace tools {
+namespace {
+
+using Options = engine::EliminationOptions;
+
+// The flags that switch one option on (or off), in GNU style.
+struct Flag {
+    const char* name;
+    bool Options::*field;
+    bool value;
+    const char* help;
+};
+// clang-format off
+const Flag kFlags[] = {
+    {"keep-head-lines", &Options::KeepHeaderLineComments, true, "保留文件头的行注释(默认)。"},
+    {"no-keep-head-lines", &Options::KeepHeaderLineComments, false, "不保留文件头的行注释。"},
+    {"keep-head-block", &Options::KeepHeaderBlockComment, true, "保留文件头的块注释(默认)。"},
+    {"no-keep-head-block", &Options::KeepHeaderBlockComment, false, "不保留文件头的块注释。"},
+    {"keep-whole-lines", &Options::KeepWholeLineComments, true, "保留整行的行注释。"},
+    {"keep-line-comments", &Options::KeepAllLineComments, true, "保留所有的行注释。"},
+    {"keep-block-comments", &Options::KeepAllBlockComments, true, "保留所有的块注释。"},
+    {"strip-leading-blanks", &Options::KeepLeadingSpaces, false, "删除行首的空格和制表符。"},
+    {"keep-blanks", &Options::KeepSurplusBlanks, true, "保留多余的空行和空格。"},
+    {"no-strings", &Options::IgnoreMarkersInStrings, false, "不识别字符串:字符串中的注释符号也起作用。"},
+};
+// The options that set one marker.
+struct Marker {
+    const char* name;
+    std::u16string Options::*field;
+    const char* help;
+};
+const Marker kMarkers[] = {
+    {"line-comment", &Options::LineCommentLeader, "行注释引导符(默认 ;)。"},
+    {"block-open", &Options::BlockCommentLeader, "块注释引导符(默认 /*)。"},
+    {"block-close", &Options::BlockCommentTerminator, "块注释结束符(默认 */)。"},
+    {"string-open", &Options::StringLeader, "字符串引导符(默认 \")。"},
+    {"string-close", &Options::StringTerminator, "字符串结束符(默认 \")。"},
+};
+// clang-format on
+
+// A block file's text with CR LF line breaks, the form the window's blocks are typed in, whatever
+// kind of break each of its lines ends with.
+std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error) {
+    const workflow::ReadOutcome read = workflow::ReadSourceFile(path);
+    if (!read.file) {
+        error = path + QStringLiteral(": ") + read.error;
+        return std::nullopt;
+    }
+    const std::u16string& text = read.file->text;
+    std::u16string crLf;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == u'\r' || text[at] == u'\n') {
+            crLf += u"\r\n";
+            at += text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n';
+        } else {
+            crLf += text[at];
+        }
+    }
+    return crLf;
+}
+
+// Applies everything but the language preset to `o`: named options, then the files and the
+// extension, then --set, which has the last word.
+bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) {
+    for (const Marker& marker : kMarkers) {
+        if (parser.isSet(QLatin1String(marker.name))) {
+            o.*marker.field = parser.value(QLatin1String(marker.name)).toStdU16String();
+        }
+    }
+    for (const Flag& flag : kFlags) {
+        if (parser.isSet(QLatin1String(flag.name))) {
+            o.*flag.field = flag.value;
+        }
+    }
+    if (parser.isSet(QStringLiteral("pattern"))) {
+        o.SourcePattern = parser.value(QStringLiteral("pattern")).toStdU16String();
+    }
+    if (parser.isSet(QStringLiteral("extension"))) {
+        o.AddTargetExtension = true;
+        o.TargetExtension = parser.value(QStringLiteral("extension")).toStdU16String();
+    }
+    if (parser.isSet(QStringLiteral("no-extension"))) {
+        o.AddTargetExtension = false;
+    }
+    for (const auto& [flag, add, text] :
+         {std::tuple{QStringLiteral("header-file"), &Options::AddHeader, &Options::HeaderText},
+          std::tuple{QStringLiteral("footer-file"), &Options::AddFooter, &Options::FooterText}}) {
+        if (parser.isSet(flag)) {
+            std::optional<std::u16string> block = ReadBlockFile(parser.value(flag), error);
+            if (!block) {
+                return false;
+            }
+            o.*add = true;
+            o.*text = std::move(*block);
+        }
+    }
+    for (const QString& assignment : parser.values(QStringLiteral("set"))) {
+        const qsizetype equals = assignment.indexOf(u'=');
+        if (equals < 0) {
+            error = QStringLiteral("--set 需要 FIELD=VALUE: ") + assignment;
+            return false;
+        }
+        error = AssignOptionField(o, assignment.left(equals), assignment.mid(equals + 1));
+        if (!error.isEmpty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+const engine::EliminationOptions& Settings::OptionsFor(const QString& path) const {
+    const bool cFile = path.endsWith(QStringLiteral(".c"), Qt::CaseInsensitive) ||
+                       path.endsWith(QStringLiteral(".h"), Qt::CaseInsensitive);
+    return language == Language::C || (language == Language::Auto && cFile) ? cOptions : asmOptions;
+}
+
+void DescribeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("消除源程序中的注释,并将目标文件保存为 FILE 加扩展名(默认 .TX_)。\n"
+                       "FILE 为 - 时读标准输入,写标准输出。\n\n选项字段(--set):\n  ") +
+        OptionFieldNames());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("lang"),
+         QStringLiteral("语言预设:asm(默认,与窗口相同)、c(// /* */ \")、auto(.c/.h 用 c,其余用 "
+                        "asm)。"),
+         QStringLiteral("LANG")},
+        {{QStringLiteral("r"), QStringLiteral("recursive")},
+         QStringLiteral("处理文件夹及其子文件夹中的源文件(隐藏文件夹和指向文件夹的链接除外)。")},
+        {QStringLiteral("pattern"),
+         QStringLiteral("-r 所取的源文件类型(默认 *.TXT;*.ASM;*.DT;*.C;*.INC;*.H)。"),
+         QStringLiteral("TYPES")},
+        {{QStringLiteral("j"), QStringLiteral("jobs")},
+         QStringLiteral("同时处理的文件数(默认为处理器核数)。"),
+         QStringLiteral("N")},
+        {QStringLiteral("check"),
+         QStringLiteral("只检查,不写文件:列出将被消除的注释;有文件会改变时退出码为 1。")},
+        {QStringLiteral("diff"),
+         QStringLiteral("不写文件,输出统一格式的差异(可用 patch -p1 应用)。")},
+        {QStringLiteral("report"), QStringLiteral("最后打印与[批量]相同的处理报告。")},
+        {QStringLiteral("set"),
+         QStringLiteral("设置选项字段,例如 LineCommentLeader=//;可重复,最后生效。"),
+         QStringLiteral("FIELD=VALUE")},
+        {QStringLiteral("extension"), QStringLiteral("目标文件的附加扩展名。"),
+         QStringLiteral("EXT")},
+        {QStringLiteral("no-extension"), QStringLiteral("不加扩展名:目标文件覆盖源文件。")},
+        {QStringLiteral("header-file"), QStringLiteral("从文件读取文件头并添加。"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("footer-file"), QStringLiteral("从文件读取文件尾并添加。"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("stdout"), QStringLiteral("将目标文本写到标准输出,不保存文件。")},
+        {QStringLiteral("verbose"), QStringLiteral("为每个文件打印一行处理报告。")},
+    });
+    for (const Marker& marker : kMarkers) {
+        parser.addOption(
+            {QLatin1String(marker.name), QString::fromUtf8(marker.help), QStringLiteral("TEXT")});
+    }
+    for (const Flag& flag : kFlags) {
+        parser.addOption({QLatin1String(flag.name), QString::fromUtf8(flag.help)});
+    }
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件或文件夹"),
+                                 QStringLiteral("FILE..."));
+}
+
+bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString& error) {
+    const QString language = parser.value(QStringLiteral("lang"));
+    if (language == u"c") {
+        settings.language = Settings::Language::C;
+    } else if (language == u"auto") {
+        settings.language = Settings::Language::Auto;
+    } else if (!language.isEmpty() && language != u"asm") {
+        error = QStringLiteral("--lang 只能是 asm、c 或 auto: ") + language;
+        return false;
+    }
+    // The C preset. (Assigned from views: GCC 12 warns falsely on short literal assignments.)
+    Options& c = settings.cOptions;
+    c.LineCommentLeader = std::u16string_view(u"//");
+    c.BlockCommentLeader = std::u16string_view(u"/*");
+    c.BlockCommentTerminator = std::u16string_view(u"*/");
+    c.StringLeader = std::u16string_view(u"\"");
+    c.StringTerminator = std::u16string_view(u"\"");
+    if (!ApplyOptions(parser, settings.asmOptions, error) ||
+        !ApplyOptions(parser, settings.cOptions, error)) {
+        return false;
+    }
+    const int modes = parser.isSet(QStringLiteral("stdout")) +
+                      parser.isSet(QStringLiteral("check")) + parser.isSet(QStringLiteral("diff"));
+    if (modes > 1) {
+        error = QStringLiteral("--stdout、--check 和 --diff 只能选一个");
+        return false;
+    }
+    settings.mode = parser.isSet(QStringLiteral("stdout"))  ? Settings::Mode::Stdout
+                    : parser.isSet(QStringLiteral("check")) ? Settings::Mode::Check
+                    : parser.isSet(QStringLiteral("diff"))  ? Settings::Mode::Diff
+                                                            : Settings::Mode::Save;
+    settings.recursive = parser.isSet(QStringLiteral("recursive"));
+    settings.verbose = parser.isSet(QStringLiteral("verbose"));
+    settings.report = parser.isSet(QStringLiteral("report"));
+    settings.jobs = QThread::idealThreadCount();
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        bool number = false;
+        settings.jobs = parser.value(QStringLiteral("jobs")).toInt(&number);
+        if (!number || settings.jobs < 1) {
+            error =
+                QStringLiteral("--jobs 需要一个正整数: ") + parser.value(QStringLiteral("jobs"));
+            return false;
+        }
+    }
+    settings.paths = parser.positionalArguments();
+    if (settings.paths.isEmpty()) {
+        error = QStringLiteral("没有给出文件");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tools

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include "engine/EliminationOptions.h"
+
+namespace tools {
+
+/// What the command line asks qingyan-strip to do.
+struct Settings {
+    enum class Mode { Save, Stdout, Check, Diff };
+    enum class Language { Asm, C, Auto };
+
+    engine::EliminationOptions asmOptions;  ///< the options for assembler (and all other) files
+    engine::EliminationOptions cOptions;    ///< the options for C files under --lang c or auto
+    Language language = Language::Asm;
+    QStringList paths;  ///< as given; "-" is standard input
+    Mode mode = Mode::Save;
+    bool recursive = false;
+    int jobs = 0;  ///< files cleaned at once; 0: one per core
+    bool verbose = false;
+    bool report = false;
+
+    /// The options for the file at `path`.
+    const engine::EliminationOptions& OptionsFor(const QString& path) const;
+};
+
+/// Declares every option of the command line on `parser`.
+void DescribeOptions(QCommandLineParser& parser);
+
+/// Fills `settings` from a parsed command line; false with the reason in `error`.
+bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString& error);
+
+}  // namespace tools
