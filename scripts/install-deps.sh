@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format patch
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-arphic-uming fonts-wqy-microhei
+    fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
 )
 # The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.
 [ "${1:-}" = "--bench" ] && packages+=(hyperfine)

@@ -19,6 +19,7 @@
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
 #include "workflow/FileNames.h"
+#include "workflow/QtTranslations.h"
 #include "workflow/TargetText.h"
 
 namespace {
@@ -107,6 +108,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
     QCoreApplication::setApplicationVersion(QStringLiteral("12.0"));
+    workflow::LoadQtTranslations(app);
 
     QCommandLineParser parser;
     tools::DescribeOptions(parser);

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <QFont>
+
 namespace window {
 
 /// Makes the window's fonts available: its controls name 宋体, for which a Song-style font of the
-/// same design stands in on Linux, and the interface font must carry Chinese.
+/// same design stands in on Linux, and the interface font must carry Chinese. Each has a list of
+/// families to fall back on.
 void InstallFonts();
+
+/// 宋体 at a size, with the families that stand in for it.
+QFont SongFont(qreal points);
 
 }  // namespace window

@@ -23,6 +23,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("青砚V12"));
     setWindowIcon(QIcon(QStringLiteral(":/art/icon64.png")));
     setFixedSize(847, 585);
+    setAcceptDrops(true);
 
     CreateFrames();
     CreateOptionColumn();

@@ -48,6 +48,10 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
+    /// Opens a folder in the lists, or a file's folder with the file picked, as a click in the
+    /// lists does: for a file given on the command line or dropped on the window.
+    void OpenPath(const QString& path);
+
     /// The options as the controls hold them now, visible or not.
     engine::EliminationOptions CurrentOptions() const;
 
@@ -89,6 +93,8 @@ public slots:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateOptionColumn();

@@ -1,6 +1,11 @@
 // Browsing: the drive (volume), folder and file lists, and the file-type pattern.
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 
 #include "BrowsingLists.h"
@@ -18,6 +23,35 @@ void Form1::Drive1_Change() {
     } else {
         PostMessage(QStringLiteral("提示:") + entry + QStringLiteral("设备未准备好!"));
     }
+}
+
+void Form1::OpenPath(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const bool folder = workflow::FolderProblem(absolute).isEmpty();
+    const QString parent = folder ? absolute : QFileInfo(absolute).absolutePath();
+    Drive1->ShowVolumesFor(parent);
+    if (!OpenFolder(parent) || folder) {
+        return;
+    }
+    const QList<QListWidgetItem*> found =
+        File1->findItems(QFileInfo(absolute).fileName(), Qt::MatchExactly);
+    if (found.isEmpty()) {
+        PostMessage(QStringLiteral("注意:'") + QFileInfo(absolute).fileName() +
+                    QStringLiteral("'不在源文件列表中,请检查源文件类型!"));
+        return;
+    }
+    File1->setCurrentItem(found.front());  // a pick, as a click in the list
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    OpenPath(event->mimeData()->urls().front().toLocalFile());
+    event->acceptProposedAction();
 }
 
 bool Form1::OpenFolder(const QString& path) {

@@ -13,6 +13,7 @@
 #include "BrowsingLists.h"
 #include "ClickableLabel.h"
 #include "ExactTextEdit.h"
+#include "Fonts.h"
 #include "Form1.h"
 #include "MascotView.h"
 #include "engine/EliminationOptions.h"
@@ -22,13 +23,6 @@ namespace {
 
 QRect Twips(int left, int top, int width, int height) {
     return {left / 15, top / 15, width / 15, height / 15};
-}
-
-/// 宋体 at a size; the application maps the family to an installed Song-style font.
-QFont SongFont(qreal points) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(points);
-    return font;
 }
 
 template <class Widget>

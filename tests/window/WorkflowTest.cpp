@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QProgressBar>
 
 #include "WorkflowFixture.h"
@@ -226,6 +228,25 @@ TEST_F(WorkflowTest, TypingInTheListsJumpsAndArrowKeysSelect) {
     EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("lib"));
     QTest::keyClicks(Find("File1"), "m");
     EXPECT_EQ(SourcePath(), folder.Path("MAIN.ASM"));
+}
+
+TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
+    QDir(folder.Root()).mkdir("sub");
+    folder.Write("sub/B.ASM", kGbkSource);
+    Start();
+    form->OpenPath(folder.Path("sub/B.ASM"));
+    EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), folder.Path("sub"));
+    EXPECT_EQ(SourcePath(), folder.Path("sub/B.ASM"));
+    EXPECT_EQ(SourceText(), kGbkText);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder.Root())});
+    QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Root());
 }
 
 TEST_F(WorkflowTest, AVolumeThatIsNotReadyMovesNothingAndAReadyOneOpens) {
