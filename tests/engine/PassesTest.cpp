@@ -127,6 +127,7 @@ TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
     }
     EXPECT_EQ(engine::TidyWhitespace(u" a \n\r\n b \r\n\r", {}, u"\n"), u" a\n b\r\n");
     EXPECT_EQ(engine::TidyWhitespace(u"a\rb", {}, u"\r"), u"a\rb\r");
+    EXPECT_EQ(engine::TidyWhitespace(u"a", {}, u""), u"a\r\n");  // no main break: CR LF
 }
 
 TEST(MainLineBreak, IsTheCommonestKind) {

@@ -92,7 +92,7 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedWhole) {
 
 TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
     TempFolder folder;
-    const QString header = folder.Write("HEAD.TXT", ";h1\n;h2\n");
+    const QString header = folder.Write("HEAD.TXT", ";h1\n;h2\r");
     const QString crlf = folder.Write("A.ASM", "nop ; x\r\n");
     const QString lf = folder.Write("B.ASM", "nop ; x\n");
     const Outcome run = Strip({"--header-file", header, crlf, lf});

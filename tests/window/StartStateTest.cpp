@@ -32,6 +32,33 @@ TEST_F(WindowTest, StartsWithTheDefaultOptionsAndTheStartMessageInBlue) {
     EXPECT_EQ(TipIndex(), 0);
 }
 
+TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
+    for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6", "Check7",
+                            "Check8", "Check9", "Check10", "Check11"}) {
+        Find<QCheckBox>(box)->setChecked(!Find<QCheckBox>(box)->isChecked());
+    }
+    const char* texts[][2] = {{"Text4", "L"},  {"Text6", "B"},   {"Text7", "E"},  {"Text12", "S"},
+                              {"Text13", "T"}, {"Text11", ".X"}, {"Text8", "*.P"}};
+    for (const auto& [name, text] : texts) {
+        Find<QLineEdit>(name)->setText(QString::fromLatin1(text));
+    }
+    Find<window::ExactTextEdit>("Text9")->SetExactText(u"H");
+    Find<window::ExactTextEdit>("Text10")->SetExactText(u"F");
+    engine::EliminationOptions expected;
+    expected.AddHeader = expected.AddFooter = expected.KeepWholeLineComments = true;
+    expected.KeepAllLineComments = expected.KeepAllBlockComments = expected.KeepSurplusBlanks =
+        true;
+    expected.KeepHeaderLineComments = expected.KeepHeaderBlockComment = false;
+    expected.AddTargetExtension = expected.KeepLeadingSpaces = false;
+    expected.IgnoreMarkersInStrings = false;
+    expected.HeaderText = u"H", expected.FooterText = u"F";
+    expected.LineCommentLeader = u"L", expected.BlockCommentLeader = u"B";
+    expected.BlockCommentTerminator = u"E", expected.StringLeader = u"S";
+    expected.StringTerminator = u"T", expected.TargetExtension = u".X";
+    expected.SourcePattern = u"*.P";
+    EXPECT_EQ(form->CurrentOptions(), expected);
+}
+
 TEST_F(WindowTest, TheListsStartOnTheCurrentFolderWithTheTypedPattern) {
     const QString here = QDir::currentPath();
     EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), here);

@@ -70,6 +70,7 @@ TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
     Press("Command1");
     EXPECT_EQ(TargetText(), engine::kFooterTemplate);
     Pick("N.ASM");
+    EXPECT_FALSE(Shown("Command2"));  // nothing to save for the newly picked file yet
     EXPECT_EQ(SourceText(), u"\r\n");
     EXPECT_EQ(TipColour(), window::kBlue);
 }
