@@ -9,6 +9,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qingyan"));
+    QApplication::setApplicationVersion(QStringLiteral(QINGYAN_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("青砚"));
     QGuiApplication::setDesktopFileName(QStringLiteral("qingyan"));
     workflow::LoadQtTranslations(app);

@@ -11,6 +11,7 @@ packages=(
 # The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.
 [ "${1:-}" = "--bench" ] && packages+=(hyperfine)
 [ "${1:-}" = "--fuzz" ] && packages+=(clang libclang-rt-14-dev)
+[ "${1:-}" = "--package" ] && packages+=(dpkg-dev file gzip)
 
 missing=()
 for package in "${packages[@]}"; do

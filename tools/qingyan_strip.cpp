@@ -107,7 +107,7 @@ int main(int argc, char* argv[]) {
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("12.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QINGYAN_VERSION));
     workflow::LoadQtTranslations(app);
 
     QCommandLineParser parser;

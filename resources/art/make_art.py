@@ -132,40 +132,71 @@ def line(img, a, b, colour):
             img[y][x] = colour
 
 
-def cube(img, ox, oy, s):
-    """An isometric cube whose top corner is at (ox, oy); s is half its width."""
+def cube_faces(ox, oy, s):
+    """An isometric cube whose top corner is at (ox, oy); s is half its width: its three faces,
+    its outline and its three inner edges."""
     h = s / 2
     top = [(ox, oy), (ox + s, oy + h), (ox, oy + 2 * h), (ox - s, oy + h)]
     left = [(ox - s, oy + h), (ox, oy + 2 * h), (ox, oy + 2 * h + s), (ox - s, oy + h + s)]
     right = [(ox + s, oy + h), (ox, oy + 2 * h), (ox, oy + 2 * h + s), (ox + s, oy + h + s)]
-    fill(img, top, TOP)
-    fill(img, left, LEFT)
-    fill(img, right, RIGHT)
     outline = [(ox, oy), (ox + s, oy + h), (ox + s, oy + h + s), (ox, oy + 2 * h + s),
                (ox - s, oy + h + s), (ox - s, oy + h)]
-    for a, b in zip(outline, outline[1:] + outline[:1]):
-        line(img, a, b, EDGE)
-    line(img, (ox - s, oy + h), (ox, oy + 2 * h), EDGE)
-    line(img, (ox + s, oy + h), (ox, oy + 2 * h), EDGE)
-    line(img, (ox, oy + 2 * h), (ox, oy + 2 * h + s), EDGE)
+    inner = [((ox - s, oy + h), (ox, oy + 2 * h)), ((ox + s, oy + h), (ox, oy + 2 * h)),
+             ((ox, oy + 2 * h), (ox, oy + 2 * h + s))]
+    return (top, TOP), (left, LEFT), (right, RIGHT), outline, inner
 
 
-def icon():
-    img = canvas(64, PAPER)
-    for i in range(64):
-        for w in range(4):
-            img[w][i] = img[63 - w][i] = img[i][w] = img[i][63 - w] = GREEN
-    # Back rows first, so that nearer cubes cover them.
-    heap = [(32, 14), (24, 22), (40, 22), (16, 30), (32, 30), (48, 30), (8, 38), (24, 38), (40, 38),
-            (56, 38)]
-    for x, y in heap:
-        cube(img, x, y, 8)
-    for x, y, s in ((50, 8, 5), (58, 16, 3), (42, 6, 3)):  # breaking away from the heap
-        cube(img, x, y, s)
+# Back rows first, so that nearer cubes cover them; then three breaking away from the heap. In
+# units of a 64-unit square.
+HEAP = [(32, 14, 8), (24, 22, 8), (40, 22, 8), (16, 30, 8), (32, 30, 8), (48, 30, 8), (8, 38, 8),
+        (24, 38, 8), (40, 38, 8), (56, 38, 8), (50, 8, 5), (58, 16, 3), (42, 6, 3)]
+FRAME = 4  # the green frame's width, in the same units
+
+
+def icon(size=64):
+    k = size / 64
+    img = canvas(size, PAPER)
+    frame = max(1, round(FRAME * k))
+    for i in range(size):
+        for w in range(frame):
+            img[w][i] = img[size - 1 - w][i] = img[i][w] = img[i][size - 1 - w] = GREEN
+    for x, y, s in HEAP:
+        *faces, outline, inner = cube_faces(x * k, y * k, s * k)
+        for poly, colour in faces:
+            fill(img, poly, colour)
+        for a, b in list(zip(outline, outline[1:] + outline[:1])) + inner:
+            line(img, a, b, EDGE)
     return img
+
+
+def icon_svg():
+    """The same drawing as scalable vector graphics."""
+    def colour(c):
+        return "#%02x%02x%02x" % c[:3]
+
+    def points(poly):
+        return " ".join("%g,%g" % p for p in poly)
+
+    parts = ['<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">',
+             '<rect x="%g" y="%g" width="%g" height="%g" fill="%s" stroke="%s" stroke-width="%g"/>'
+             % (FRAME / 2, FRAME / 2, 64 - FRAME, 64 - FRAME, colour(PAPER), colour(GREEN), FRAME)]
+    for x, y, s in HEAP:
+        *faces, outline, inner = cube_faces(x, y, s)
+        for poly, fill_colour in faces:
+            parts.append('<polygon points="%s" fill="%s"/>' % (points(poly), colour(fill_colour)))
+        parts.append('<polygon points="%s" fill="none" stroke="%s" stroke-width="1"/>'
+                     % (points(outline), colour(EDGE)))
+        for a, b in inner:
+            parts.append('<line x1="%g" y1="%g" x2="%g" y2="%g" stroke="%s" stroke-width="1"/>'
+                         % (*a, *b, colour(EDGE)))
+    parts.append("</svg>\n")
+    return "\n".join(parts)
 
 
 if __name__ == "__main__":
     write_png(HERE / "icon64.png", icon())
+    for size in (16, 32, 48, 64, 128, 256):
+        write_png(HERE / ("qingyan-%d.png" % size), icon(size))
+    (HERE / "qingyan.svg").write_text(icon_svg())
     for name, eyes in (("duvo1.png", "open"), ("duvo2.png", "closed"), ("duvo3.png", "half")):
         write_png(HERE / name, rabbit(eyes))
