@@ -96,6 +96,12 @@ TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
     EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray(";h1\r\n;h2\r\nnop\r\n"));
     EXPECT_EQ(TempFolder::Read(lf + ".TX_"), QByteArray(";h1\n;h2\nnop\n"));
     EXPECT_EQ(Launch({.arguments = {"--header-file", folder.Path("NONE.TXT"), crlf}}).status, 2);
+    // --set takes the escapes \t \r \n \\ in texts.
+    EXPECT_EQ(
+        Launch({.arguments = {"--set", "AddFooter=1", "--set", "FooterText=;\\t\\\\\\r\\n", crlf}})
+            .status,
+        0);
+    EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray("nop\r\n;\t\\\r\n"));
 }
 
 TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {

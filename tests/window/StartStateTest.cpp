@@ -9,6 +9,13 @@
 
 namespace {
 
+TEST_F(WindowTest, TheEditorsUseTheSongFaceOrWhatStandsInForIt) {
+    const QStringList families = Find("RichTextBox1")->font().families();
+    EXPECT_TRUE(families.contains(QStringLiteral("AR PL UMing CN")))
+        << families.join(',').toStdString();
+    EXPECT_EQ(Find("RichTextBox2")->font().families(), families);
+}
+
 TEST_F(WindowTest, StartsFixedSizeWithOnlyTheUsefulControlsShown) {
     EXPECT_EQ(form->size(), QSize(847, 585));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
