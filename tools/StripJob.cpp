@@ -20,6 +20,17 @@ namespace {
 
 bool standardInputOpen = true;
 
+// All of standard input; false with errno set when it cannot be read (also when it was closed
+// before the program started, since Qt may have reused descriptor 0 since).
+bool ReadStandardInput(std::string& bytes) {
+    if (!standardInputOpen) {
+        errno = EBADF;
+        return false;
+    }
+    bytes.reserve(1 << 20);
+    return workflow::ReadToEnd(STDIN_FILENO, bytes);
+}
+
 std::string Line(const QString& text) {
     return (text + u'\n').toStdString();
 }
@@ -60,26 +71,6 @@ void NoteStandardInput() {
     standardInputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
 }
 
-bool ReadStandardInput(std::string& bytes) {
-    if (!standardInputOpen) {
-        errno = EBADF;
-        return false;
-    }
-    constexpr std::size_t kBlock = 1 << 20;
-    for (;;) {
-        const std::size_t filled = bytes.size();
-        bytes.resize(filled + kBlock);
-        const ssize_t got = ::read(STDIN_FILENO, bytes.data() + filled, kBlock);
-        bytes.resize(filled + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        if (got == 0) {
-            return true;
-        }
-        if (got < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-}
-
 JobResult RunJob(const QString& path, const Settings& settings) {
     const engine::EliminationOptions& o = settings.OptionsFor(path);
     JobResult result;
@@ -93,12 +84,8 @@ JobResult RunJob(const QString& path, const Settings& settings) {
             result.failed = true;
             return result;
         }
-        cleaned = workflow::CleanedText{workflow::SourceFromBytes(bytes), {}};
-        cleaned->target =
-            workflow::MakeTargetText(cleaned->source.text, o, cleaned->source.lineBreak);
         outcome.sourceName = outcome.targetName = path;
-        outcome.sourceLength = static_cast<qsizetype>(cleaned->source.text.size());
-        outcome.targetLength = static_cast<qsizetype>(cleaned->target.size());
+        cleaned = workflow::Clean(workflow::SourceFromBytes(bytes), o, outcome);
     } else if (settings.mode == Settings::Mode::Save) {
         outcome = workflow::CleanFile(path, o);
     } else {

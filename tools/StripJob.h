@@ -24,10 +24,6 @@ struct JobResult {
 /// check or diff. Safe to call from several threads at once.
 JobResult RunJob(const QString& path, const Settings& settings);
 
-/// Reads all of standard input; false with errno set when it cannot be read (also when it was
-/// closed before the program started).
-bool ReadStandardInput(std::string& bytes);
-
 /// Records whether standard input is open; call first thing, before anything opens a file.
 void NoteStandardInput();
 

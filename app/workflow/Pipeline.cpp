@@ -11,6 +11,16 @@ QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions
                          QString::fromStdU16String(options.TargetExtension));
 }
 
+CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
+                  FileOutcome& outcome, engine::ProgressSink* progress) {
+    CleanedText cleaned{std::move(source), {}};
+    cleaned.target =
+        MakeTargetText(cleaned.source.text, options, cleaned.source.lineBreak, progress);
+    outcome.sourceLength = static_cast<qsizetype>(cleaned.source.text.size());
+    outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
+    return cleaned;
+}
+
 std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
                                         const engine::EliminationOptions& options,
                                         FileOutcome& outcome, engine::ProgressSink* progress) {
@@ -21,12 +31,7 @@ std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
         outcome.failure = read.error;
         return std::nullopt;
     }
-    CleanedText cleaned{std::move(*read.file), {}};
-    cleaned.target =
-        MakeTargetText(cleaned.source.text, options, cleaned.source.lineBreak, progress);
-    outcome.sourceLength = static_cast<qsizetype>(cleaned.source.text.size());
-    outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
-    return cleaned;
+    return Clean(std::move(*read.file), options, outcome, progress);
 }
 
 FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options) {

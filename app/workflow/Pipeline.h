@@ -30,6 +30,10 @@ struct CleanedText {
     std::u16string target;
 };
 
+/// Makes the target text of a source already read, and records both lengths in `outcome`.
+CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
+                  FileOutcome& outcome, engine::ProgressSink* progress = nullptr);
+
 /// Reads the file at `sourcePath` and makes its target text; on failure, says why in
 /// `outcome.failure` and gives nothing. Fills the outcome's names and lengths as far as it gets.
 std::optional<CleanedText> ReadAndClean(const QString& sourcePath,

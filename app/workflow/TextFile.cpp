@@ -159,6 +159,24 @@ WriteOutcome WriteInPlace(const QByteArray& target, std::u16string_view text,
 
 }  // namespace
 
+bool ReadToEnd(int fd, std::string& bytes) {
+    constexpr std::size_t kBlock = 1 << 20;
+    for (;;) {
+        const std::size_t filled = bytes.size();
+        // Read into the room already reserved; grow only when it is full.
+        const std::size_t room = bytes.capacity() - filled;
+        bytes.resize(filled + (room > 0 ? room : kBlock));
+        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        bytes.resize(filled + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
+
 SourceFile SourceFromBytes(std::string_view bytes) {
     codec::DecodedText decoded = codec::Decode(bytes);
     SourceFile file;
@@ -188,25 +206,11 @@ ReadOutcome ReadSourceFile(const QString& path) {
     if (!file.valid()) {
         return {std::nullopt, ReasonOfError(errno)};
     }
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            bytes.resize(bytes.size() + (1 << 16));  // the file grew since it was measured
-        }
-        const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return {std::nullopt, ReasonOfError(errno)};
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);  // the end is seen without growing
+    if (!ReadToEnd(file.get(), bytes)) {
+        return {std::nullopt, ReasonOfError(errno)};
     }
-    bytes.resize(filled);
     return {SourceFromBytes(bytes), {}};
 }
 

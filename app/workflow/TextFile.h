@@ -29,6 +29,10 @@ struct ReadOutcome {
 /// Reads a whole regular file. An empty file is recognised by its size and not read.
 ReadOutcome ReadSourceFile(const QString& path);
 
+/// Appends everything that can still be read from the descriptor `fd` to `bytes`; false with
+/// errno set when a read fails.
+bool ReadToEnd(int fd, std::string& bytes);
+
 /// Decodes bytes that came from elsewhere (standard input) as a file's bytes would be.
 SourceFile SourceFromBytes(std::string_view bytes);
 

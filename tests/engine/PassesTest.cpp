@@ -10,6 +10,15 @@ namespace {
 
 using Adjust = void (*)(EliminationOptions&);
 
+// The default options, changed by `adjust` when there is one.
+EliminationOptions With(Adjust adjust) {
+    EliminationOptions o;
+    if (adjust) {
+        adjust(o);
+    }
+    return o;
+}
+
 std::string Show(std::u16string_view text) {
     std::string out;
     for (char16_t c : text) {
@@ -84,10 +93,7 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
          [](EliminationOptions& o) { o.KeepWholeLineComments = true; }},
     };
     for (const auto& c : cases) {
-        EliminationOptions o;
-        if (c.adjust) {
-            c.adjust(o);
-        }
+        const EliminationOptions o = With(c.adjust);
         EXPECT_EQ(engine::EliminateComments(c.text, o), c.expected) << Show(c.text);
     }
     // A comment that runs to the end of the text leaves the main line break.
@@ -116,10 +122,7 @@ TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
         {u" a \n b \r c ", u" a\n b\r c\r\n"},
     };
     for (const auto& c : cases) {
-        EliminationOptions o;
-        if (c.adjust) {
-            c.adjust(o);
-        }
+        const EliminationOptions o = With(c.adjust);
         EXPECT_EQ(engine::TidyWhitespace(c.text, o), c.expected) << Show(c.text);
         std::u16string inPlace(c.text);
         engine::TidyWhitespaceInPlace(inPlace, o);
