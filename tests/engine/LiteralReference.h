@@ -6,23 +6,15 @@
 
 #include "engine/EliminationOptions.h"
 
-/// A deliberately literal, slow rendering of the two passes: a remaining text cut from the front,
-/// every search over the whole rest. It exists only to check the engine against.
+/// A deliberately literal, slow rendering of the two passes: every search a plain search over the
+/// rest of the text. It exists only to check the engine against.
 namespace literal {
 
-struct ProgressLog {
-    std::size_t maximum = 0;
-    std::vector<std::size_t> values;
-    int finishes = 0;
-};
+/// The comment pass; `steps` receives the progress value after each top-level step.
+std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
+                                 const std::u16string& mainBreak, std::vector<std::size_t>* steps);
 
-/// The kind of line break that occurs most often, counted break by break.
-std::u16string MainLineBreak(const std::u16string& text);
-
-std::u16string EliminateComments(const std::u16string& input, const engine::EliminationOptions& o,
-                                 const std::u16string& mainBreak, ProgressLog* log);
-
-std::u16string TidyWhitespace(const std::u16string& input, const engine::EliminationOptions& o,
+std::u16string TidyWhitespace(const std::u16string& text, const engine::EliminationOptions& o,
                               const std::u16string& mainBreak);
 
 /// Runs the engine and this reading on `text`: the main line break, both passes, the in-place

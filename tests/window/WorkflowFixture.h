@@ -27,6 +27,18 @@ protected:
         files->setCurrentItem(found.front());
     }
 
+    /// Opens the listed folder at `path`, as a double click or Enter does.
+    void OpenFolder(const QString& path) {
+        auto* folders = Find<window::FolderList>("Dir1");
+        for (int row = 0; row < folders->count(); ++row) {
+            if (window::FolderList::PathOf(folders->item(row)) == path) {
+                emit folders->itemActivated(folders->item(row));
+                return;
+            }
+        }
+        ADD_FAILURE() << "not listed: " << path.toStdString();
+    }
+
     std::u16string SourceText() const {
         return Find<window::ExactTextEdit>("RichTextBox1")->ExactText();
     }

@@ -3,7 +3,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QProgressBar>
 
 #include "WorkflowFixture.h"
 
@@ -11,43 +10,22 @@ namespace {
 
 const QByteArray kGbkSource =
     "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
-const std::u16string kGbkText = u"; 标题\r\n\tMOVLW 0x20 ; 装入\r\n\r\n";
 const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n";
 
-TEST_F(WorkflowTest, PickingAFileLoadsItAndNamesItsTarget) {
+TEST_F(WorkflowTest, PickEliminateAndSaveWritesTheTargetInTheSourceEncoding) {
     folder.Write("A.ASM", kGbkSource);
     Start();
     Pick("A.ASM");
     EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
     EXPECT_EQ(TargetPath(), folder.Path("A.ASM.TX_"));
-    EXPECT_EQ(SourceText(), kGbkText);
-    EXPECT_EQ(TargetText(), u"");
-    EXPECT_TRUE(Shown("Command1") && Shown("Command4"));
-    EXPECT_FALSE(Shown("Command2"));
+    EXPECT_EQ(SourceText(), u"; 标题\r\n\tMOVLW 0x20 ; 装入\r\n\r\n");
+    EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮可消除注释")));
     EXPECT_EQ(TipColour(), window::kBlue);
-}
 
-TEST_F(WorkflowTest, TabbingIntoTheFileListLoadsNothing) {
-    folder.Write("A.ASM", kGbkSource);
-    Start();
-    QApplication::setActiveWindow(form.get());
-    Find("Dir1")->setFocus();
-    QTest::keyClick(Find("Dir1"), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), Find("File1"));
-    EXPECT_EQ(SourcePath(), QString());
-    QTest::keyClick(Find("File1"), Qt::Key_Down);  // an arrow key is a pick
-    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
-}
-
-TEST_F(WorkflowTest, EliminateThenSaveWritesTheTargetInTheSourceEncoding) {
-    folder.Write("A.ASM", kGbkSource);
-    Start();
-    Pick("A.ASM");
     Press("Command1");
     EXPECT_EQ(Beeps(), 1);
-    EXPECT_TRUE(Shown("Command2"));
-    EXPECT_FALSE(Shown("ProgressBar2"));
+    EXPECT_TRUE(Shown("Command2") && !Shown("ProgressBar2"));
     EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\r\n");
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:注释已消除,但目标文件尚未保存")));
     Press("Command2");
@@ -64,7 +42,6 @@ TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
     Pick("E.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:源文件为空!"));
     EXPECT_EQ(TipColour(), window::kRed);
-    EXPECT_EQ(SourceText(), u"");
     EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     Toggle("Check2");
     Press("Command1");
@@ -78,8 +55,7 @@ TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
 TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     folder.Write("A.ASM", kGbkSource);
     Start();
-    // Before any pick, the target is the bare extension.
-    Toggle("Check8");
+    Toggle("Check8");  // before any pick, the target is the bare extension
     EXPECT_EQ(TargetPath(), QString());
     Toggle("Check8");
     EXPECT_EQ(TargetPath(), QStringLiteral(".TX_"));
@@ -102,13 +78,10 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), source);
     EXPECT_EQ(Tip(), QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!"));
     EXPECT_EQ(Beeps(), beeps + 2);
-    QTest::keyClicks(extension, ".");
-    EXPECT_EQ(TargetPath(), source + ".");
-    EXPECT_EQ(Tip(), QString());
-    EXPECT_EQ(TipColour(), window::kBlue);
-    extension->clear();
     QTest::keyClicks(extension, "BAK");
     EXPECT_EQ(TargetPath(), source + "BAK");
+    EXPECT_EQ(Tip(), QString());
+    EXPECT_EQ(TipColour(), window::kBlue);
 }
 
 TEST_F(WorkflowTest, EliminatingAgainStartsFromTheSourceAndEditsReachTheSave) {
@@ -160,40 +133,28 @@ TEST_F(WorkflowTest, ASourceThatVanishedAfterListingLeavesNothingToSave) {
     QFile::remove(folder.Path("GONE.ASM"));
     Pick("GONE.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取源文件,没有那个文件或文件夹!"));
-    EXPECT_EQ(SourceText(), u"");
-    EXPECT_EQ(TargetText(), u"");
+    EXPECT_TRUE(SourceText().empty() && TargetText().empty());
     EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4"));
 }
 
-TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
+TEST_F(WorkflowTest, FoldersAndThePattern) {
     folder.Write("A.ASM", kGbkSource);
-    QDir(folder.Root()).mkdir("sub");
-    QDir(folder.Root()).mkdir("gone");
+    QDir(folder.Root()).mkpath("sub/gone");
     folder.Write("sub/B.asm", "nop\r\n");
     folder.Write("sub/C.TXT", "nop\r\n");
     Start();
     Pick("A.ASM");
-    auto* folders = Find<window::FolderList>("Dir1");
     auto* files = Find<window::FileList>("File1");
-    const auto entry = [&](const char* name) {
-        for (int row = 0; row < folders->count(); ++row) {
-            const QString wanted = *name ? folder.Path(name) : folder.Root();
-            if (window::FolderList::PathOf(folders->item(row)) == wanted)
-                return folders->item(row);
-        }
-        return static_cast<QListWidgetItem*>(nullptr);
-    };
-
-    emit folders->itemClicked(entry("sub"));  // a single click selects, nothing moves
+    auto* folders = Find<window::FolderList>("Dir1");
+    emit folders->itemClicked(folders->item(folders->count() - 1));  // a click selects only
     EXPECT_TRUE(Shown("Command5"));
     EXPECT_EQ(files->path(), folder.Root());
 
-    emit folders->itemActivated(entry("sub"));  // double click or Enter opens it
+    OpenFolder(folder.Path("sub"));
     EXPECT_EQ(files->path(), folder.Path("sub"));
     EXPECT_EQ(files->count(), 2);  // B.asm and C.TXT, matched without regard to case
-    EXPECT_EQ(
-        Tip(),
-        QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,请按[批量]按钮"));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:请选择源文件.如果您要处理整个当前目录中的所有源文件,"
+                                    "请按[批量]按钮"));
     EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));  // the loaded file stays loaded
 
     auto* pattern = Find<QLineEdit>("Text8");
@@ -203,32 +164,41 @@ TEST_F(WorkflowTest, FoldersDrivesAndThePattern) {
     EXPECT_EQ(files->count(), 2);
     QTest::keyClick(pattern, Qt::Key_Return);
     EXPECT_EQ(files->count(), 1);
+    pattern->setText("*.TXT");
+    Press("Command3");
+    EXPECT_EQ(files->count(), 1);
+    EXPECT_EQ(files->item(0)->text(), "C.TXT");
 
-    // Back up the chain, then try a folder that vanished after it was listed.
-    emit folders->itemActivated(entry(""));
-    EXPECT_EQ(files->path(), folder.Root());
-    QDir(folder.Root()).rmdir("gone");
-    emit folders->itemActivated(entry("gone"));
-    EXPECT_TRUE(Tip().startsWith(QStringLiteral("注意:无法打开文件夹'"))) << Tip().toStdString();
-    EXPECT_TRUE(Tip().endsWith(QStringLiteral("',文件夹不存在!")));
-    EXPECT_EQ(folders->path(), folder.Root());
-    EXPECT_EQ(files->path(), folder.Root());
+    QDir(folder.Root()).rmdir("sub/gone");  // vanished after it was listed
+    OpenFolder(folder.Path("sub/gone"));
+    EXPECT_EQ(Tip(), QStringLiteral("注意:无法打开文件夹'") + folder.Path("sub/gone") +
+                         QStringLiteral("',文件夹不存在!"));
+    EXPECT_EQ(folders->path(), folder.Path("sub"));
+    EXPECT_EQ(files->path(), folder.Path("sub"));
 }
 
-TEST_F(WorkflowTest, TypingInTheListsJumpsAndArrowKeysSelect) {
+TEST_F(WorkflowTest, TheKeyboardTabsTypesAndSelectsInTheLists) {
     folder.Write("A.ASM", kGbkSource);
     folder.Write("MAIN.ASM", kGbkSource);
     QDir(folder.Root()).mkdir("lib");
     QDir(folder.Root()).mkdir("src");
     Start();
+    QApplication::setActiveWindow(form.get());
     auto* folders = Find<window::FolderList>("Dir1");
+    folders->setFocus();
+    QTest::keyClick(folders, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Find("File1"));
+    EXPECT_EQ(SourcePath(), QString());            // tabbing into the file list loads nothing
+    QTest::keyClick(Find("File1"), Qt::Key_Down);  // an arrow key is a pick
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
+    QTest::keyClicks(Find("File1"), "m");
+    EXPECT_EQ(SourcePath(), folder.Path("MAIN.ASM"));
+
     QTest::keyClicks(folders, "s");
     EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("src"));
     EXPECT_TRUE(Shown("Command5"));  // a selection made with the keyboard counts
     QTest::keyClick(folders, Qt::Key_Up);
     EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("lib"));
-    QTest::keyClicks(Find("File1"), "m");
-    EXPECT_EQ(SourcePath(), folder.Path("MAIN.ASM"));
 }
 
 TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
@@ -238,7 +208,7 @@ TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     form->OpenPath(folder.Path("sub/B.ASM"));
     EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), folder.Path("sub"));
     EXPECT_EQ(SourcePath(), folder.Path("sub/B.ASM"));
-    EXPECT_EQ(SourceText(), kGbkText);
+    EXPECT_FALSE(SourceText().empty());
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder.Root())});

@@ -5,19 +5,7 @@
 #include "TempFolder.h"
 #include "workflow/Browsing.h"
 
-using workflow::Volume;
-
 namespace {
-
-TEST(JoinPath, PutsOneSeparatorBetweenFolderAndName) {
-    EXPECT_EQ(workflow::JoinPath("/", "A.ASM"), "/A.ASM");
-    EXPECT_EQ(workflow::JoinPath("/src", "A.ASM"), "/src/A.ASM");
-}
-
-TEST(FolderChain, RunsFromTheRootDown) {
-    EXPECT_EQ(workflow::FolderChain("/"), QStringList{"/"});
-    EXPECT_EQ(workflow::FolderChain("/src/asm/"), (QStringList{"/", "/src", "/src/asm"}));
-}
 
 TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
     const struct {
@@ -26,7 +14,6 @@ TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
         bool listed;
     } cases[] = {{"ext4", "/", true},
                  {"vfat", "/run/media/ann/KEY", true},
-                 {"ext4", "/run/media/ann/USB", true},
                  {"tmpfs", "/tmp", true},
                  {"xfs", "/run/data", true},
                  {"tmpfs", "/run/user/1000", false},
@@ -38,21 +25,11 @@ TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
         EXPECT_EQ(workflow::IsUserVolume(volume.type, volume.mountPath), volume.listed)
             << volume.type << " " << volume.mountPath;
     }
-}
-
-TEST(Volumes, EntryTextAndTheVolumeHoldingAPath) {
-    const QList<Volume> volumes = {{"/", ""}, {"/media/usb", "DATA"}, {"/media/usb2", ""}};
+    const QList<workflow::Volume> volumes = {
+        {"/", ""}, {"/media/usb", "DATA"}, {"/media/usb2", ""}};
     EXPECT_EQ(workflow::VolumeEntryText(volumes[1]), "/media/usb [DATA]");
-    EXPECT_EQ(workflow::VolumeEntryText(volumes[0]), "/");
     EXPECT_EQ(workflow::VolumeHolding(volumes, "/media/usb2/src"), 2);
-    EXPECT_EQ(workflow::VolumeHolding(volumes, "/media/usb"), 1);
     EXPECT_EQ(workflow::VolumeHolding(volumes, "/home"), 0);
-    bool rootListed = false;
-    for (const Volume& volume : workflow::ListVolumes()) {
-        EXPECT_FALSE(volume.mountPath.startsWith("/proc") || volume.mountPath.startsWith("/sys"));
-        rootListed = rootListed || volume.mountPath == "/";
-    }
-    EXPECT_TRUE(rootListed);
 }
 
 TEST(MatchingFiles, FollowThePatternWithoutRegardToCaseAndSkipHiddenFiles) {
@@ -63,7 +40,6 @@ TEST(MatchingFiles, FollowThePatternWithoutRegardToCaseAndSkipHiddenFiles) {
     QDir(folder.Root()).mkdir("F.ASM");
     EXPECT_EQ(workflow::MatchingFiles(folder.Root(), "*.ASM;*.INC"),
               (QStringList{"A.ASM", "C.Inc", "b.asm"}));
-    EXPECT_EQ(workflow::MatchingFiles(folder.Root(), "*.TX_"), QStringList{"D.TX_"});
     EXPECT_EQ(workflow::Subfolders(folder.Root()), QStringList{"F.ASM"});
     EXPECT_EQ(workflow::FolderProblem(folder.Path("F.ASM")), QString());
     EXPECT_EQ(workflow::FolderProblem(folder.Path("none")), QStringLiteral("文件夹不存在"));

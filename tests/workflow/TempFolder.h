@@ -6,8 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <sys/wait.h>
@@ -20,10 +20,9 @@ public:
     // Removed by the names' bytes: Qt cannot remove names that are not UTF-8.
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::permissions(QFile::encodeName(Root()).constData(),
-                                     std::filesystem::perms::owner_all,
+        std::filesystem::permissions(Native(""), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(QFile::encodeName(Root()).constData(), ignored);
+        std::filesystem::remove_all(Native(""), ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -40,19 +39,12 @@ public:
 
     /// The same for a name given as the bytes the system holds, which need not be UTF-8.
     void WriteNamed(const QByteArray& name, const QByteArray& bytes) const {
-        QFile file;
-        std::FILE* stream = std::fopen((QFile::encodeName(Root()) + '/' + name).constData(), "wb");
-        file.open(stream, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-        file.write(bytes);
+        std::ofstream(Native(name), std::ios::binary).write(bytes.constData(), bytes.size());
     }
     QByteArray ReadNamed(const QByteArray& name) const {
-        QFile file;
-        std::FILE* stream = std::fopen((QFile::encodeName(Root()) + '/' + name).constData(), "rb");
-        if (stream == nullptr) {
-            return "<unreadable>";
-        }
-        file.open(stream, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-        return file.readAll();
+        std::ifstream in(Native(name), std::ios::binary);
+        return in ? QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}})
+                  : QByteArray("<unreadable>");
     }
 
     static QByteArray Read(const QString& path) {
@@ -62,7 +54,7 @@ public:
 
     /// How many entries the folder holds, whatever their names.
     std::size_t Count() const {
-        const std::filesystem::directory_iterator entries(QFile::encodeName(Root()).constData());
+        const std::filesystem::directory_iterator entries(Native(""));
         return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
     }
 
@@ -71,19 +63,23 @@ public:
     }
 
 private:
+    std::string Native(const QByteArray& name) const {
+        return (QFile::encodeName(Root()) + '/' + name).toStdString();
+    }
     QTemporaryDir dir_;
 };
 
-/// Runs `check` in a child process as the unprivileged user "nobody" (when this process is root;
-/// as anybody else, in a child as that user) and returns its exit status, so that permission
-/// failures can be tested even when the tests run as root.
+/// Becomes the unprivileged user "nobody" when this process is root (root reads and writes every
+/// file, so permission failures need another user); as anybody else, stays who it is.
+inline bool BecomeUnprivileged() {
+    return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+}
+
+/// Runs `check` in a child process that has become unprivileged, and returns its exit status.
 inline int RunUnprivileged(const std::function<int()>& check) {
     const pid_t child = fork();
     if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(99);
-        }
-        _exit(check());
+        _exit(BecomeUnprivileged() ? check() : 99);
     }
     int status = 0;
     waitpid(child, &status, 0);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/EliminationOptions.h"
+
+/// Option sets and texts built from the pieces that make comment markers meet: the markers
+/// themselves, a line leader inside a block comment, mixes of the three kinds of line break,
+/// often after leading blanks. Every choice comes from `below(n)`, a number under n, so that a
+/// seeded generator and a fuzzer's bytes can both drive it.
+class RandomCases {
+public:
+    explicit RandomCases(std::function<std::size_t(std::size_t)> below)
+        : below_(std::move(below)) {}
+
+    engine::EliminationOptions Options() {
+        engine::EliminationOptions o;
+        o.LineCommentLeader =
+            Pick({u";", u";", u"", u"//", u"/", u"#", u";;", u"/*", u"REM ", u"\n", u";\r"});
+        o.BlockCommentLeader = Pick({u"/*", u"/*", u"", u"/", u"(*", u"/**/", u";", u"\"", u"\r"});
+        o.BlockCommentTerminator =
+            Pick({u"*/", u"*/", u"", u"*", u"/", u"*)", u"/*", u"\r\n", u"\n", u"*/\r"});
+        o.StringLeader = Pick({u"\"", u"\"", u"", u"'", u"<", u"\"\"", u"/", u"\n", u"\r"});
+        o.StringTerminator = Pick({u"\"", u"\"", u"", u">", u"'", u"*/", u";", u"\r", u"\n"});
+        o.IgnoreMarkersInStrings = Percent(80);
+        o.KeepHeaderLineComments = Percent(60);
+        o.KeepHeaderBlockComment = Percent(60);
+        o.KeepWholeLineComments = Percent(30);
+        o.KeepAllLineComments = Percent(15);
+        o.KeepAllBlockComments = Percent(15);
+        o.KeepLeadingSpaces = Percent(60);
+        o.KeepSurplusBlanks = Percent(15);
+        return o;
+    }
+
+    std::u16string Text(const engine::EliminationOptions& o) {
+        const std::u16string usual = Pick({u"\r\n", u"\n", u"\r"});
+        const std::u16string lineInBlock =
+            o.BlockCommentLeader + u" " + o.LineCommentLeader + u" x " + o.BlockCommentTerminator;
+        // clang-format off
+        const std::u16string pieces[] = {
+            o.LineCommentLeader, o.BlockCommentLeader, o.BlockCommentTerminator, o.StringLeader,
+            o.StringTerminator, lineInBlock, usual, usual, usual, u"\r\n", u"\r", u"\n", u"\"", u";",
+            u"/*", u"*/", u"/", u"*", u"<", u">", u"'", u" ", u" ", u"\t", u"a", u"b", u"mov",
+            u"注释", u"中"};
+        // clang-format on
+        std::u16string text;
+        if (Percent(30)) {
+            text += Pick({u"\r\n", u"\n\n", u"\r\r", u" \t\r\n", u"\r\n\r\n", u" "});
+        }
+        for (std::size_t i = below_(41); i > 0; --i) {
+            text += pieces[below_(std::size(pieces))];
+        }
+        return text;
+    }
+
+private:
+    bool Percent(std::size_t p) { return below_(100) < p; }
+    std::u16string Pick(std::initializer_list<std::u16string_view> choices) {
+        return std::u16string(choices.begin()[below_(choices.size())]);
+    }
+    std::function<std::size_t(std::size_t)> below_;
+};
