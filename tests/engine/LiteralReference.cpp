@@ -136,16 +136,13 @@ struct RecordingSink final : engine::ProgressSink {
     void Finish() override { ++finishes; }
 };
 
+// Printable ASCII as it is, anything else as its number.
 std::string Show(std::u16string_view text) {
-    std::ostringstream out;
+    std::string out = "\"";
     for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7f && c != u'"') {
-            out << static_cast<char>(c);
-        } else {
-            out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
-        }
+        out += c >= 0x20 && c < 0x7f ? std::string(1, char(c)) : "\\" + std::to_string(c);
     }
-    return '"' + out.str() + '"';
+    return out + '"';
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
 TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
     const Outcome diff = Strip({"--diff", "--lang", "auto", "-r", "src"});
     ASSERT_EQ(diff.status, 0) << diff.err.toStdString();
-    EXPECT_EQ(folder.Count(), 3u);  // nothing written
+    EXPECT_EQ(folder.Entries().size(), 3);  // nothing written
     ASSERT_EQ(Strip({"--lang", "auto", "-r", "src"}).status, 0);
     QProcess patch;
     patch.setWorkingDirectory(folder.Root());

@@ -171,24 +171,18 @@ TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
 }
 
 TEST_F(BatchTest, TheSummaryOfADeepFolderFitsTheTipLineWithItsPathShortened) {
-    QString deep = folder.Root();
+    QString deep;
     for (int level = 0; level < 6; ++level) {
-        deep += QStringLiteral("/单片机汇编源程序第%1层").arg(level);
-        QDir().mkdir(deep);
+        deep += QStringLiteral("单片机汇编源程序第%1层/").arg(level);
     }
-    QFile source(deep + QStringLiteral("/A.ASM"));
-    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
-    source.write(kSource);
-    source.close();
+    QDir(folder.Root()).mkpath(deep);
     Start();
-    Find<window::FolderList>("Dir1")->SetPath(deep);
-    Find<window::FileList>("File1")->SetPath(deep);
+    form->OpenPath(folder.Write(deep + "A.ASM", kSource));
     RunBatch();
     const QString tip = Tip();
-    EXPECT_TRUE(tip.startsWith(QStringLiteral("提示:'") + folder.Root().left(4)))
-        << tip.toStdString();
-    EXPECT_TRUE(tip.contains(u'…'));
-    EXPECT_TRUE(tip.endsWith(QStringLiteral("第5层/'目录下的1个源文件全部处理完毕")))
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("提示:'") + folder.Root().left(4)) &&
+                tip.contains(u'…') &&
+                tip.endsWith(QStringLiteral("第5层/'目录下的1个源文件全部处理完毕")))
         << tip.toStdString();
     const QRect box = TipLine()->contentsRect();
     const QRect needed = QFontMetrics(TipLine()->font())

@@ -72,11 +72,8 @@ TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
 
 TEST_F(WindowTest, UnderscoresStayWholeAfterScrollingUpInTheEditors) {
     auto* editor = Find<window::ExactTextEdit>("RichTextBox1");
-    std::u16string text;
-    for (int i = 0; i < 300; ++i) {
-        text += u"________________________ Timer0_Reload\r\n";
-    }
-    editor->SetExactText(text);
+    editor->SetExactText(
+        u"________________________ Timer0_Reload\r\n"_qs.repeated(300).toStdU16String());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     editor->setFocus();
     for (int i = 0; i < 4; ++i) {
@@ -98,8 +95,7 @@ TEST_F(WindowTest, UnderscoresStayWholeAfterScrollingUpInTheEditors) {
         }
         inkedRows += dark > 60 ? 1 : 0;
     }
-    const int lines = view.height() / QFontMetrics(editor->font()).lineSpacing();
-    EXPECT_GE(inkedRows, lines - 1);
+    EXPECT_GE(inkedRows, view.height() / QFontMetrics(editor->font()).lineSpacing() - 1);
 }
 
 TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSlices) {
@@ -131,8 +127,7 @@ TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSli
     EXPECT_TRUE(edit.FullyShown());
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("short"));
 
-    // Suspended, texts are kept but not shown; resuming shows the last one, and a resume with
-    // nothing new leaves the user's edits alone.
+    // Suspended, texts are kept but not shown; resuming shows the last one.
     edit.SuspendDisplay(true);
     edit.SetExactText(u"first");
     edit.SetExactText(u"second\r\n");
@@ -140,10 +135,6 @@ TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSli
     EXPECT_EQ(edit.ExactText(), u"second\r\n");
     edit.SuspendDisplay(false);
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("second\n"));
-    QTest::keyClicks(&edit, "x");
-    edit.SuspendDisplay(true);
-    edit.SuspendDisplay(false);
-    EXPECT_EQ(edit.ExactText(), u"xsecond\r\n");
 }
 
 }  // namespace

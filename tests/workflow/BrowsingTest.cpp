@@ -44,6 +44,8 @@ TEST(MatchingFiles, FollowThePatternWithoutRegardToCaseAndSkipHiddenFiles) {
     EXPECT_EQ(workflow::FolderProblem(folder.Path("F.ASM")), QString());
     EXPECT_EQ(workflow::FolderProblem(folder.Path("none")), QStringLiteral("文件夹不存在"));
     EXPECT_EQ(workflow::FolderProblem(folder.Path("A.ASM")), QStringLiteral("这不是文件夹"));
+    EXPECT_TRUE(workflow::IsVolumeReady("/"));
+    EXPECT_FALSE(workflow::IsVolumeReady(folder.Root()));  // a folder, not where a volume is
 }
 
 }  // namespace

@@ -57,7 +57,6 @@ public:
         const std::filesystem::directory_iterator entries(Native(""));
         return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
     }
-
     QStringList Entries() const {
         return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
@@ -75,13 +74,21 @@ inline bool BecomeUnprivileged() {
     return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
 }
 
-/// Runs `check` in a child process that has become unprivileged, and returns its exit status.
-inline int RunUnprivileged(const std::function<int()>& check) {
+/// Runs `run` in a child process that has become unprivileged, and returns what it returned.
+inline QString AsUnprivileged(const std::function<QString()>& run) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return QStringLiteral("<no pipe>");
+    }
     const pid_t child = fork();
     if (child == 0) {
-        _exit(BecomeUnprivileged() ? check() : 99);
+        const QByteArray said = BecomeUnprivileged() ? run().toUtf8() : "<still privileged>";
+        _exit(write(channel[1], said.constData(), said.size()) == said.size() ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+    close(channel[1]);
+    QFile from;
+    from.open(channel[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QString said = QString::fromUtf8(from.readAll());
+    waitpid(child, nullptr, 0);
+    return said;
 }
