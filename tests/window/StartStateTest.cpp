@@ -23,7 +23,8 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(BlinkCount(), 0);
     EXPECT_EQ(TipIndex(), 0);
     const QStringList families = Find("RichTextBox1")->font().families();
-    EXPECT_TRUE(families.contains(QStringLiteral("AR PL UMing CN")));  // the Song face
+    EXPECT_EQ(families.first(), QStringLiteral("宋体"));
+    EXPECT_TRUE(families.contains(QStringLiteral("AR PL UMing CN")));  // what stands in for it
     EXPECT_EQ(Find("RichTextBox2")->font().families(), families);
 }
 

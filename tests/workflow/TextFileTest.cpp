@@ -124,6 +124,8 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
     EXPECT_EQ(WriteTargetFile(folder.Root(), u"x", Gbk).error,
               QStringLiteral("目标路径是一个文件夹"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder.Path("pipe")).constData(), 0600), 0);
+    EXPECT_EQ(WriteTargetFile(folder.Path("pipe"), u"x", Gbk).error, "目标不是普通文件");
 
     const QString target = folder.Write("T.TX_", "old target");
     // A folder the user may not write to, with a read-only target.
