@@ -1,9 +1,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QProgressBar>
 
-#include "WorkflowFixture.h"
+#include "WindowFixture.h"
 #include "workflow/Batch.h"
 
 namespace {
@@ -64,24 +63,6 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
                     ->toPlainText()
                     .startsWith(QStringLiteral("    ====批量处理报告====\n")));
     EXPECT_TRUE(Find<window::ExactTextEdit>("RichTextBox1")->toPlainText().isEmpty());
-
-    // A second run skips the targets and writes them again from the changed sources.
-    folder.Write("BOOT.S", "; new\r\n");
-    RunBatch();
-    EXPECT_EQ(TempFolder::Read(folder.Path("BOOT.S.TX_")), QByteArray("; new\r\n"));
-    EXPECT_TRUE(ReportText().contains(QStringLiteral("处理文件数 = 4\r\n")));
-    EXPECT_FALSE(QFileInfo::exists(folder.Path("BOOT.S.TX_.TX_")));
-}
-
-TEST_F(BatchTest, WithoutTheExtensionEachSourceIsReplacedByItsTarget) {
-    folder.Write("MAIN.ASM", kSource);
-    Start();
-    Toggle("Check8");
-    RunBatch();
-    EXPECT_EQ(ReportText(),
-              Report(folder.Root(), {"1:  MAIN.ASM(字符数=18)  ==>  MAIN.ASM(字符数=14)"}));
-    EXPECT_EQ(TempFolder::Read(folder.Path("MAIN.ASM")), kTarget);
-    EXPECT_EQ(folder.Entries(), QStringList{"MAIN.ASM"});
 }
 
 TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {

@@ -42,18 +42,4 @@ TEST_F(WindowTest, EachReactingBoxShowsHidesAndExplainsBothStates) {
     }
 }
 
-TEST_F(WindowTest, HiddenControlsKeepTheirValuesAndStillCount) {
-    Toggle("Check6");  // hides Check3 (checked) and Check5
-    EXPECT_TRUE(form->CurrentOptions().KeepHeaderLineComments);
-    EXPECT_TRUE(form->CurrentOptions().KeepAllLineComments);
-    Toggle("Check6");
-    EXPECT_TRUE(Find<QCheckBox>("Check3")->isChecked());
-
-    Toggle("Check1");
-    QTest::keyClicks(Find<window::ExactTextEdit>("Text9"), "X");
-    Toggle("Check1");
-    EXPECT_FALSE(Shown("Text9"));
-    EXPECT_EQ(form->CurrentOptions().HeaderText, u"X" + std::u16string(engine::kHeaderTemplate));
-}
-
 }  // namespace

@@ -1,8 +1,6 @@
 #include <QComboBox>
-#include <QDir>
 
 #include "WindowFixture.h"
-#include "window/BrowsingLists.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 
-#include "WorkflowFixture.h"
+#include "WindowFixture.h"
 
 namespace {
 
