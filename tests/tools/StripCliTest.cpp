@@ -155,6 +155,7 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
 TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
     TempFolder folder;
     const QString source = folder.Write("A.ASM", kGbkSource);
+    QString errors;
     for (const QStringList& args :
          {QStringList{"--set", "Nope=1", source}, QStringList{"--set", "AddHeader=yes", source},
           QStringList{"--set", "StringLeader=\\q", source}, QStringList{"--bogus", source},
@@ -163,9 +164,9 @@ TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
         const Outcome run = Launch({.arguments = args});
         EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
+        errors += run.err;
     }
-    EXPECT_TRUE(Launch({.arguments = {"--bogus", source}})
-                    .err.contains("未知选项"));  // Qt's own texts in Chinese
+    EXPECT_TRUE(errors.contains("未知选项"));  // Qt's own texts in Chinese
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
 }
 

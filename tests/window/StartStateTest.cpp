@@ -1,5 +1,3 @@
-#include <QComboBox>
-
 #include "WindowFixture.h"
 
 namespace {
@@ -42,14 +40,6 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
                                               true, true, false, u".X", false, true,  false,
                                               u"L", u"B", u"E",  u"S",  u"T",  u"*.P"};
     EXPECT_EQ(form->CurrentOptions(), expected);
-}
-
-TEST_F(WindowTest, TheListsStartOnTheCurrentFolderWithTheTypedPattern) {
-    EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), QDir::currentPath());
-    auto* files = Find<window::FileList>("File1");
-    EXPECT_EQ(files->path(), QDir::currentPath());
-    EXPECT_EQ(files->pattern(), QStringLiteral("*.TXT;*.ASM;*.DT;*.C;*.INC;*.H"));
-    EXPECT_GE(Find<QComboBox>("Drive1")->currentIndex(), 0);
 }
 
 }  // namespace

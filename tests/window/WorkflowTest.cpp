@@ -12,7 +12,7 @@ const QByteArray kGbkSource =
     "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
 const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n";
 
-TEST_F(WorkflowTest, PickEliminateAndSaveWritesTheTargetInTheSourceEncoding) {
+TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding) {
     folder.Write("A.ASM", kGbkSource);
     Start();
     Pick("A.ASM");
@@ -33,6 +33,18 @@ TEST_F(WorkflowTest, PickEliminateAndSaveWritesTheTargetInTheSourceEncoding) {
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkSource);
     EXPECT_EQ(Tip(), QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
+
+    // Eliminating again starts from the source; edits to the target reach the save.
+    Toggle("Check1");
+    Press("Command1");
+    const std::u16string first = TargetText();
+    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "X");
+    Press("Command1");
+    EXPECT_EQ(TargetText(), first);  // the header is not added twice, the edit is gone
+    EXPECT_TRUE(first.starts_with(engine::kHeaderTemplate));
+    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "Y");
+    Press("Command2");
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
 }
 
 TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
@@ -82,22 +94,6 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), source + "BAK");
     EXPECT_EQ(Tip(), QString());
     EXPECT_EQ(TipColour(), window::kBlue);
-}
-
-TEST_F(WorkflowTest, EliminatingAgainStartsFromTheSourceAndEditsReachTheSave) {
-    folder.Write("A.ASM", kGbkSource);
-    Start();
-    Pick("A.ASM");
-    Toggle("Check1");
-    Press("Command1");
-    const std::u16string first = TargetText();
-    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "X");
-    Press("Command1");
-    EXPECT_EQ(TargetText(), first);  // the header is not added twice, the edit is gone
-    EXPECT_TRUE(first.starts_with(engine::kHeaderTemplate));
-    QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "Y");
-    Press("Command2");
-    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
 }
 
 TEST_F(WorkflowTest, AHandTypedTargetPathIsUsedAsTypedAndAMissingFolderIsNotCreated) {

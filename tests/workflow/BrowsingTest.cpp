@@ -8,22 +8,15 @@
 namespace {
 
 TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
-    const struct {
-        const char* type;
-        const char* mountPath;
-        bool listed;
-    } cases[] = {{"ext4", "/", true},
-                 {"vfat", "/run/media/ann/KEY", true},
-                 {"tmpfs", "/tmp", true},
-                 {"xfs", "/run/data", true},
-                 {"tmpfs", "/run/user/1000", false},
-                 {"tmpfs", "/run", false},
-                 {"tmpfs", "/dev/shm", false},
-                 {"proc", "/proc", false},
-                 {"squashfs", "/snap/core/1", false}};
-    for (const auto& volume : cases) {
-        EXPECT_EQ(workflow::IsUserVolume(volume.type, volume.mountPath), volume.listed)
-            << volume.type << " " << volume.mountPath;
+    using Mount = std::pair<const char*, const char*>;  // type, mount path
+    for (const auto& [type, path] : {Mount{"ext4", "/"}, Mount{"vfat", "/run/media/ann/KEY"},
+                                     Mount{"tmpfs", "/tmp"}, Mount{"xfs", "/run/data"}}) {
+        EXPECT_TRUE(workflow::IsUserVolume(type, path)) << type << " " << path;
+    }
+    for (const auto& [type, path] :
+         {Mount{"tmpfs", "/run/user/1000"}, Mount{"tmpfs", "/run"}, Mount{"tmpfs", "/dev/shm"},
+          Mount{"proc", "/proc"}, Mount{"squashfs", "/snap/core/1"}}) {
+        EXPECT_FALSE(workflow::IsUserVolume(type, path)) << type << " " << path;
     }
     const QList<workflow::Volume> volumes = {
         {"/", ""}, {"/media/usb", "DATA"}, {"/media/usb2", ""}};
