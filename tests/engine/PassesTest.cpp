@@ -27,12 +27,15 @@ O Markers(std::initializer_list<std::pair<std::u16string O::*, std::u16string_vi
     return o;
 }
 
+// A text, what a pass makes of it, and the options it runs with.
+struct Case {
+    std::u16string_view text, expected;
+    O options{};
+};
+
 // The comment pass on its own: what stays of each text, CR LF its main line break.
 TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
-    const struct {
-        std::u16string_view text, expected;
-        O options{};
-    } cases[] = {
+    const Case cases[] = {
         // The head: leading comments, strings and blank lines; code or a blank after a comment
         // ends it.
         {u"; title\r\n; date\r\n\r\n; later\r\nnop\r\n", u"; title\r\n; date\r\n\r\n\r\nnop\r\n"},
@@ -81,10 +84,7 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
 }
 
 TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
-    const struct {
-        std::u16string_view text, expected;
-        O options{};
-    } cases[] = {
+    const Case cases[] = {
         {u"a\r\n\r\n\r\nb", u"a\r\nb\r\n"},
         {u"mov a,b \t \r\n", u"mov a,b\r\n"},
         {u"\t  \tmov  a \r\n", u"\t  \tmov  a\r\n"},

@@ -7,8 +7,9 @@
 
 namespace {
 
-const QByteArray kSource = "; head\r\n\tNOP ; x\r\n";  // 18 characters
-const QByteArray kTarget = "; head\r\n\tNOP\r\n";      // 14 characters
+// Each line keeps its own break; the blank CR line goes.
+const QByteArray kSource = "; head\n\tNOP ; x\r\n\r";  // 18 characters
+const QByteArray kTarget = "; head\n\tNOP\r\n";        // 13 characters
 
 QString Report(const QString& folder, const QStringList& lines) {
     return workflow::BatchReportHead(folder, lines.size()) + lines.join("\r\n") +
@@ -45,7 +46,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     }
     Start();
     RunBatch();
-    const QString line = QStringLiteral("%1:  %2(字符数=18)  ==>  %2.TX_(字符数=14)");
+    const QString line = QStringLiteral("%1:  %2(字符数=18)  ==>  %2.TX_(字符数=13)");
     EXPECT_EQ(ReportText(),
               Report(folder.Root(), {line.arg(1).arg("BOOT.S"), line.arg(2).arg("LOADER.A"),
                                      line.arg(3).arg("MAIN.Asm"), line.arg(4).arg("main.asm")}));
@@ -71,7 +72,7 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     EXPECT_EQ(
         ReportText(),
         Report(folder.Root(),
-               {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(14 + footer) + ")",
+               {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(13 + footer) + ")",
                 "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
                 "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
@@ -92,7 +93,7 @@ TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
     Find<window::ExactTextEdit>("Text9")->SetExactText(u"; \u0151\r\n");  // not in GBK
     RunBatch();
     EXPECT_TRUE(
-        ReportText().contains(QStringLiteral("1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=19)  "
+        ReportText().contains(QStringLiteral("1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=18)  "
                                              "注意:1个字符无法用源文件的编码表示,已写为?")))
         << ReportText().toStdString();
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
@@ -112,7 +113,7 @@ TEST_F(BatchTest, NamesThatAreNotUtf8AreListedPickedAndCleanedUnderTheirOwnBytes
     EXPECT_EQ(folder.ReadNamed(gbkName + ".TX_"), kTarget);
     RunBatch();
     EXPECT_TRUE(ReportText().contains(
-        QStringLiteral("1:  \\xff.ASM(字符数=18)  ==>  \\xff.ASM.TX_(字符数=14)")))
+        QStringLiteral("1:  \\xff.ASM(字符数=18)  ==>  \\xff.ASM.TX_(字符数=13)")))
         << ReportText().toStdString();
     EXPECT_EQ(folder.ReadNamed("\xFF.ASM.TX_"), kTarget);
     EXPECT_EQ(folder.Count(), 4u);

@@ -9,8 +9,8 @@
 namespace {
 
 const QByteArray kGbkSource =
-    "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n";  // 标题, 装入
-const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\r\n";
+    "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\n\r\n";  // 标题, 装入
+const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\n";
 
 TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding) {
     folder.Write("A.ASM", kGbkSource);
@@ -18,7 +18,7 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     Pick("A.ASM");
     EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
     EXPECT_EQ(TargetPath(), folder.Path("A.ASM.TX_"));
-    EXPECT_EQ(SourceText(), u"; 标题\r\n\tMOVLW 0x20 ; 装入\r\n\r\n");
+    EXPECT_EQ(SourceText(), u"; 标题\r\n\tMOVLW 0x20 ; 装入\n\r\n");
     EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮可消除注释")));
     EXPECT_EQ(TipColour(), window::kBlue);
@@ -26,7 +26,7 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     Press("Command1");
     EXPECT_EQ(Beeps(), 1);
     EXPECT_TRUE(Shown("Command2") && !Shown("ProgressBar2"));
-    EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\r\n");
+    EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\n");
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:注释已消除,但目标文件尚未保存")));
     Press("Command2");
     EXPECT_EQ(Beeps(), 2);
