@@ -42,7 +42,7 @@ TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {
     EXPECT_EQ(ticks(6), "hvhvvv");
     ClickTipLine();
     EXPECT_EQ(ticks(3), "hvh");
-    Toggle("Check9");  // a new message while the mascot is hidden starts the blink afresh
+    Toggle("Check8");  // a new message while the mascot is hidden starts the blink afresh
     EXPECT_EQ(ticks(6), "vhvhvv");
     Toggle("Check1");
     EXPECT_EQ(ticks(2), "hv");
