@@ -18,6 +18,7 @@ TEST(Decoding, FindsTheEncodingAndGivesEachUndecodableByteOneReservedCharacter) 
     EXPECT_EQ(codec::DetectEncoding("plain ascii"), TextEncoding::Gbk);
     EXPECT_EQ(codec::DetectEncoding("\xC0\x80"), TextEncoding::Gbk);  // overlong: not UTF-8
     EXPECT_EQ(codec::Decode("\xEF\xBB\xBF\xE4\xB8\xAD").text, u"中");
+    EXPECT_EQ(codec::Decode("; \xF0\x9F\x98\x80").text, u"; \U0001F600");  // four bytes
     // 0xAA 0xA1 is in GBK's user-defined area, which the converter does not map.
     EXPECT_EQ(codec::DecodeGbk("a\xAA\xA1z"), u"a\uF7AA\uF7A1z");
     EXPECT_EQ(codec::DecodeGbk("\xFF"), u"\uF7FF");
