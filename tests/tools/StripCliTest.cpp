@@ -249,9 +249,9 @@ TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
         const QString source = folder.Path(QStringLiteral("src/") + name);
         EXPECT_EQ(TempFolder::Read(source), TempFolder::Read(source + ".TX_")) << name;
     }
-    folder.Write("D.ASM", "a\nb\nc\nd\ne ; x\nf\n");  // three lines of context, as diff has
+    folder.Write("D.ASM", "a\nb\nc\nd ; x\ne\nf\ng\n");  // three lines of context, as diff has
     EXPECT_EQ(Strip({"--diff", "D.ASM"}).out,
-              "--- a/D.ASM\n+++ b/D.ASM\n@@ -2,5 +2,5 @@\n b\n c\n d\n-e ; x\n+e\n f\n");
+              "--- a/D.ASM\n+++ b/D.ASM\n@@ -1,7 +1,7 @@\n a\n b\n c\n-d ; x\n+d\n e\n f\n g\n");
 }
 
 TEST_F(StripTree, ReportIsTheBatchReport) {

@@ -171,6 +171,8 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
                          QStringLiteral("',文件夹不存在!"));
     EXPECT_EQ(folders->path(), folder.Path("sub"));
     EXPECT_EQ(files->path(), folder.Path("sub"));
+    OpenFolder(folder.Root());  // back up the chain of folders above
+    EXPECT_EQ(files->path(), folder.Root());
 }
 
 TEST_F(WorkflowTest, TheKeyboardTabsTypesAndSelectsInTheLists) {
