@@ -5,21 +5,21 @@
 #include "engine/Passes.h"
 
 namespace literal {
+
+std::size_t NextBreak(std::u16string_view text, std::size_t from) {
+    std::size_t at = text.find_first_of(u"\r\n", from);
+    if (at != text.npos && at > 0 && text[at] == u'\n' && text[at - 1] == u'\r') {
+        at = text.find_first_of(u"\r\n", at + 1);
+    }
+    return at;
+}
+
 namespace {
 
 constexpr std::size_t npos = std::u16string::npos;
 
 bool StartsAt(const std::u16string& text, std::size_t at, const std::u16string& marker) {
     return !marker.empty() && text.compare(at, marker.size(), marker) == 0;
-}
-
-// The first line break starting at or after `from`: an LF that ends a CR LF starts none.
-std::size_t NextBreak(const std::u16string& text, std::size_t from) {
-    std::size_t at = text.find_first_of(u"\r\n", from);
-    if (at != npos && at > 0 && text[at] == u'\n' && text[at - 1] == u'\r') {
-        at = text.find_first_of(u"\r\n", at + 1);
-    }
-    return at;
 }
 
 std::size_t BreakLength(const std::u16string& text, std::size_t at) {

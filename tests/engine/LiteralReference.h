@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/EliminationOptions.h"
@@ -9,6 +10,10 @@
 /// A deliberately literal, slow rendering of the two passes: every search a plain search over the
 /// rest of the text. It exists only to check the engine against.
 namespace literal {
+
+/// The first line break starting at or after `from` (an LF that ends a CR LF starts none), or
+/// npos.
+std::size_t NextBreak(std::u16string_view text, std::size_t from);
 
 /// The comment pass; `steps` receives the progress value after each top-level step.
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,

@@ -113,6 +113,16 @@ TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
     EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray("nop\r\n;\t\\\r\n"));
 }
 
+TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {
+    TempFolder folder;
+    folder.WriteNamed("\xD6\xD0.ASM", "nop ; x\r\n");
+    // Given the name's own bytes as its argument, as a shell gives them.
+    Launch({.folder = folder.Root(), .inChild = [] {
+                execl(QINGYAN_STRIP_PATH, "qingyan-strip", "\xD6\xD0.ASM", nullptr);
+            }});
+    EXPECT_EQ(folder.ReadNamed("\xD6\xD0.ASM.TX_"), "nop\r\n");
+}
+
 TEST(StripCli, StandardInputToStandardOutputAndItsReadErrors) {
     const Outcome run =
         Launch({.arguments = {"--lang", "c", "-"}, .input = "int x; // c\nint y;\n"});

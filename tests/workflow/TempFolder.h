@@ -52,11 +52,6 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
 
-    /// How many entries the folder holds, whatever their names.
-    std::size_t Count() const {
-        const std::filesystem::directory_iterator entries(Native(""));
-        return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
-    }
     QStringList Entries() const {
         return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
