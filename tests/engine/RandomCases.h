@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "engine/EliminationOptions.h"
 
