@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "LineBreaks.h"
+#include "LiteralSearch.h"
 #include "MarkerFinder.h"
 #include "Passes.h"
 #include "VectorState.h"
@@ -9,6 +10,35 @@ namespace engine {
 namespace {
 
 constexpr std::size_t npos = std::u16string_view::npos;
+
+bool IsWordCharacter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'_' || c == u'$' || c >= 0x80;
+}
+
+bool IsSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v';
+}
+
+// Whether `left` and `right`, brought together, could read as one C token where they were two:
+// two word characters or two punctuation characters, and the few mixed pairs that continue a
+// number (1./**/5, 1e/**/+5), prefix a literal (L/**/"x") or spell a character name (\u).
+bool WouldJoin(char16_t left, char16_t right) {
+    if (IsSpace(left) || IsSpace(right)) {
+        return false;
+    }
+    const bool wordLeft = IsWordCharacter(left);
+    if (wordLeft == IsWordCharacter(right)) {
+        return true;
+    }
+    const char16_t mark = wordLeft ? right : left;
+    if (mark == u'.' || mark == u'\\') {
+        return true;
+    }
+    return wordLeft && (mark == u'"' || mark == u'\'' ||
+                        ((mark == u'+' || mark == u'-') &&
+                         (left == u'e' || left == u'E' || left == u'p' || left == u'P')));
+}
 
 // One run of the comment pass: a position moving forward through the input and the output built
 // so far. Each marker, and the line breaks, have their own finder, so no search reads the same
@@ -20,13 +50,21 @@ public:
         : text_(text),
           removed_(removed),
           opt_(options),
+          rules_(options.Rules),
           mainLineBreak_(mainLineBreak),
+          quote_(&rules_.CharacterQuote, rules_.CharacterQuote != 0 ? 1 : 0),
           stringsOn_(options.IgnoreMarkersInStrings && !options.StringLeader.empty() &&
                      !options.StringTerminator.empty()),
+          quotesOn_(options.IgnoreMarkersInStrings && !quote_.empty()),
           blocksOn_(!options.BlockCommentLeader.empty() && !options.BlockCommentTerminator.empty()),
           lineBreaks_({text}),
+          lineEnds_({text}),
           stringLeaders_({text, options.StringLeader}),
           stringTerminators_({text, options.StringTerminator}),
+          stringStops_(
+              {text, options.StringTerminator, rules_.BackslashEscapes, rules_.LineSplicing}),
+          quotes_({text, quote_}),
+          quoteStops_({text, quote_, rules_.BackslashEscapes, rules_.LineSplicing}),
           lineLeaders_({text, options.LineCommentLeader}),
           blockLeaders_({text, options.BlockCommentLeader}),
           blockTerminators_({text, options.BlockCommentTerminator}) {
@@ -40,7 +78,8 @@ public:
         }
         ClearUpperVectorState();
         while (pos_ < text_.size()) {
-            if (!TakeString() && !TakeLineComment() && !TakeBlockComment()) {
+            if (!TakeString() && !TakeCharacterLiteral() && !TakeLineComment() &&
+                !TakeBlockComment()) {
                 TakeOrdinaryRun();
             }
             if (progress) {
@@ -68,9 +107,35 @@ private:
             return false;
         }
         const std::size_t tail = pos_ + opt_.StringLeader.size();
+        const std::size_t end = ReadsEscapes()
+                                    ? EndOfLiteral(tail, stringStops_, opt_.StringTerminator)
+                                    : EndOfString(tail);
+        return end != npos && TakeLiteral(end);
+    }
+
+    // A character literal is read as a string is, under the language's rules.
+    bool TakeCharacterLiteral() {
+        if (!quotesOn_ || !StartsAt(pos_, quote_)) {
+            return false;
+        }
+        const std::size_t end = EndOfLiteral(pos_ + 1, quoteStops_, quote_);
+        return end != npos && TakeLiteral(end);
+    }
+
+    bool TakeLiteral(std::size_t end) {
+        Emit(pos_, end);
+        taken_ = true;
+        pos_ = end;
+        return true;
+    }
+
+    bool ReadsEscapes() const { return rules_.BackslashEscapes || rules_.LineSplicing; }
+
+    // The marker rule: the first terminator after the leader, before the tail's first line break.
+    std::size_t EndOfString(std::size_t tail) {
         const std::size_t terminator = stringTerminators_.FindFrom(tail);
         if (terminator == npos) {
-            return false;
+            return npos;
         }
         const std::size_t lineBreak = lineBreaks_.FindFrom(pos_);
         if (lineBreak != npos) {
@@ -79,14 +144,23 @@ private:
             const std::size_t tailLineBreak =
                 lineBreak >= tail ? lineBreak : lineBreaks_.FindFrom(tail);
             if (tailLineBreak == npos || terminator >= tailLineBreak) {
-                return false;
+                return npos;
             }
         }
-        const std::size_t end = terminator + opt_.StringTerminator.size();
-        Emit(pos_, end);
-        taken_ = true;
-        pos_ = end;
-        return true;
+        return terminator + opt_.StringTerminator.size();
+    }
+
+    // The language's rule: the literal ends at its first terminator that no backslash escapes,
+    // unless a line break that no backslash splices comes first (or at the same place). Without
+    // escapes and splices, that is the first terminator before the first line break.
+    std::size_t EndOfLiteral(std::size_t tail, LiteralStopFinder& stops,
+                             std::u16string_view terminator) {
+        const std::size_t stop = stops.FindFrom(tail);
+        if (stop == npos ||
+            (LineBreakStartsAt(text_, stop) && !(rules_.LineSplicing && SplicedAt(text_, stop)))) {
+            return npos;
+        }
+        return stop + terminator.size();
     }
 
     // A line comment runs up to and including the first line break. Removed, it leaves that
@@ -95,7 +169,8 @@ private:
         if (!StartsAt(pos_, opt_.LineCommentLeader)) {
             return false;
         }
-        const std::size_t lineBreak = lineBreaks_.FindFrom(pos_);
+        const std::size_t lineBreak =
+            rules_.LineSplicing ? lineEnds_.FindFrom(pos_) : lineBreaks_.FindFrom(pos_);
         const std::size_t end =
             lineBreak == npos ? text_.size() : lineBreak + LineBreakLength(text_, lineBreak);
         const bool atLineStart =
@@ -126,6 +201,9 @@ private:
             Emit(pos_, end);
         } else if (removed_ != nullptr) {
             removed_->push_back({pos_, end - pos_});
+        } else if (rules_.SeparateTokens && !output_.empty() && end < text_.size() &&
+                   WouldJoin(output_.back(), text_[end])) {
+            output_ += u' ';  // as C itself reads a comment: as one space
         }
         taken_ = true;
         pos_ = end;
@@ -155,13 +233,14 @@ private:
         return at;
     }
 
-    // A run ends at the earliest stop marker, or at the end of the text. The string leader stops
-    // it even when strings are not recognised. Blank lines before the first comment or string do
-    // not end the head, so that a banner after them is still the file's head.
+    // A run ends at the earliest stop marker, or at the end of the text. The string leader and
+    // the character quote stop it even when literals are not recognised. Blank lines before the
+    // first comment or string do not end the head, so that a banner after them is still the file's
+    // head.
     void TakeOrdinaryRun() {
-        const std::size_t end =
-            std::min({stringLeaders_.FindFrom(pos_ + 1), lineLeaders_.FindFrom(pos_ + 1),
-                      blockLeaders_.FindFrom(pos_ + 1), text_.size()});
+        const std::size_t end = std::min(
+            {stringLeaders_.FindFrom(pos_ + 1), quote_.empty() ? npos : quotes_.FindFrom(pos_ + 1),
+             lineLeaders_.FindFrom(pos_ + 1), blockLeaders_.FindFrom(pos_ + 1), text_.size()});
         if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
             inHead_ = false;
         }
@@ -176,12 +255,19 @@ private:
     std::u16string_view text_;
     std::vector<TextSpan>* removed_;  // when given, removed comments are listed here
     const EliminationOptions& opt_;
+    const LexicalRules& rules_;
     std::u16string_view mainLineBreak_;
+    const std::u16string_view quote_;  // the character literal's quote, or empty
     const bool stringsOn_;
+    const bool quotesOn_;
     const bool blocksOn_;
     LineBreakFinder lineBreaks_;
+    UnsplicedLineBreakFinder lineEnds_;
     MarkerFinder stringLeaders_;
     MarkerFinder stringTerminators_;
+    LiteralStopFinder stringStops_;
+    MarkerFinder quotes_;
+    LiteralStopFinder quoteStops_;
     MarkerFinder lineLeaders_;
     MarkerFinder blockLeaders_;
     MarkerFinder blockTerminators_;

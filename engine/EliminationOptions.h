@@ -11,6 +11,27 @@ extern const std::u16string_view kHeaderTemplate;
 /// The footer block that can be put after a target text: seven ";" comment lines, CR LF ended.
 extern const std::u16string_view kFooterTemplate;
 
+/// Lexical rules of a language beyond its five markers, as C has them. All off (the default), the
+/// markers alone decide, as for assembler.
+struct LexicalRules {
+    /// A second kind of literal, opened and closed by this character and read as strings are (C's
+    /// character constants '…'); 0 for none.
+    char16_t CharacterQuote = 0;
+    /// In a literal, a terminator after an odd number of backslashes does not end it (\" and \\).
+    bool BackslashEscapes = false;
+    /// A line break right after a backslash joins its two lines: a line comment or a literal goes
+    /// on onto the next one.
+    bool LineSplicing = false;
+    /// A removed block comment leaves one space where the characters on its two sides would
+    /// otherwise read as one token (int a/**/b becomes int a b).
+    bool SeparateTokens = false;
+
+    bool operator==(const LexicalRules&) const = default;
+};
+
+/// C's lexical rules.
+inline constexpr LexicalRules kCRules{u'\'', true, true, true};
+
 /// Every user-adjustable value that decides how a source text becomes a target text and where the
 /// target goes. Texts hold UTF-16 units, one unit per character as the editors count them; they are
 /// used exactly as typed (no trimming, no case folding, and an empty text is a valid value).
@@ -35,6 +56,8 @@ struct EliminationOptions {
     std::u16string StringLeader = u"\"";
     std::u16string StringTerminator = u"\"";
     std::u16string SourcePattern = u"*.TXT;*.ASM;*.DT;*.C;*.INC;*.H";
+    /// The rules of the source's language; not a control of the window, but chosen by file type.
+    LexicalRules Rules;
 
     bool operator==(const EliminationOptions&) const = default;
 };

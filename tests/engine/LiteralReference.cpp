@@ -36,6 +36,43 @@ std::size_t Nearest(const std::u16string& text, std::size_t from,
     return nearest;
 }
 
+// Where a literal whose leader ends at `from` ends under the language's rules, or npos: at the
+// first terminator that no odd run of backslashes escapes, unless a line break that no backslash
+// splices comes first.
+std::size_t EndOfLiteral(const std::u16string& text, std::size_t from, const std::u16string& close,
+                         const engine::LexicalRules& r) {
+    for (std::size_t at = from; at < text.size(); ++at) {
+        const bool spliced = at > 0 && text[at - 1] == u'\\';
+        if (at == NextBreak(text, at) && !(r.LineSplicing && spliced)) {
+            return npos;
+        }
+        std::size_t backslashes = 0;
+        while (backslashes < at && text[at - 1 - backslashes] == u'\\') {
+            ++backslashes;
+        }
+        if (StartsAt(text, at, close) && !(r.BackslashEscapes && backslashes % 2 == 1)) {
+            return at + close.size();
+        }
+    }
+    return npos;
+}
+
+// Whether C would read the two characters as parts of one token once nothing stands between them.
+bool WouldJoin(char16_t left, char16_t right) {
+    const auto kind = [](char16_t c) {
+        if (c >= 0x80 || c == u'_' || c == u'$' || (c >= u'0' && c <= u'9') ||
+            ((c | 0x20) >= u'a' && (c | 0x20) <= u'z')) {
+            return 'w';
+        }
+        return std::u16string_view(u" \t\r\n\f\v").find(c) != npos ? 's' : 'p';
+    };
+    const std::u16string_view exponents = u"eEpP", signs = u"+-", quotes = u"\"'";
+    return kind(left) != 's' && kind(right) != 's' &&
+           (kind(left) == kind(right) || left == u'.' || right == u'.' || left == u'\\' ||
+            right == u'\\' || (kind(left) == 'w' && quotes.find(right) != npos) ||
+            (exponents.find(left) != npos && signs.find(right) != npos));
+}
+
 }  // namespace
 
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
@@ -44,13 +81,22 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
     const std::u16string &ll = o.LineCommentLeader, &bl = o.BlockCommentLeader,
                          &bt = o.BlockCommentTerminator;
     const bool strings = o.IgnoreMarkersInStrings && !sl.empty() && !st.empty();
+    const engine::LexicalRules& r = o.Rules;
+    const bool escapes = r.BackslashEscapes || r.LineSplicing;
+    const std::u16string quote = r.CharacterQuote ? std::u16string(1, r.CharacterQuote) : u"";
     std::u16string output;
     bool headLine = true, headBlock = true, taken = false;
     std::size_t at = 0;
     while (at < text.size()) {
-        const std::size_t lineEnd = NextBreak(text, at);
+        std::size_t lineEnd = NextBreak(text, at);
         std::size_t next = at;
-        if (strings && StartsAt(text, at, sl)) {
+        if (strings && escapes && StartsAt(text, at, sl)) {
+            const std::size_t end = EndOfLiteral(text, at + sl.size(), st, r);
+            if (end != npos) {
+                next = end;
+                output += text.substr(at, next - at);
+            }
+        } else if (strings && StartsAt(text, at, sl)) {
             // A string counts only when it closes before the first line break after its leader,
             // and never when the line breaks inside the leader itself.
             const std::size_t close = text.find(st, at + sl.size());
@@ -60,7 +106,17 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 output += text.substr(at, next - at);
             }
         }
+        if (next == at && o.IgnoreMarkersInStrings && StartsAt(text, at, quote)) {
+            const std::size_t end = EndOfLiteral(text, at + 1, quote, r);
+            if (end != npos) {
+                next = end;
+                output += text.substr(at, next - at);
+            }
+        }
         if (next == at && StartsAt(text, at, ll)) {
+            while (r.LineSplicing && lineEnd != npos && lineEnd > 0 && text[lineEnd - 1] == u'\\') {
+                lineEnd = NextBreak(text, lineEnd + 1);
+            }
             next = lineEnd == npos ? text.size() : lineEnd + BreakLength(text, lineEnd);
             const bool lineStart =
                 output.empty() || output.back() == u'\r' || output.back() == u'\n';
@@ -84,10 +140,16 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             next = std::min(text.size(), next + bt.size());
             if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
                 output += text.substr(at, next - at);
+            } else if (r.SeparateTokens && !output.empty() && next < text.size() &&
+                       WouldJoin(output.back(), text[next])) {
+                output += u' ';
             }
         }
         if (next == at) {
             next = Nearest(text, at + 1, {&sl, &ll, &bl});
+            if (!quote.empty()) {
+                next = std::min(next, Nearest(text, at + 1, {&quote}));
+            }
             const std::u16string run = text.substr(at, next - at);
             if (taken || run.find_first_not_of(u" \t\r\n") != npos) {
                 headLine = headBlock = false;
@@ -174,8 +236,10 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
         << " options=" << o.IgnoreMarkersInStrings << o.KeepHeaderLineComments
         << o.KeepHeaderBlockComment << o.KeepWholeLineComments << o.KeepAllLineComments
         << o.KeepAllBlockComments << o.KeepLeadingSpaces << o.KeepSurplusBlanks
-        << "\n engine:    " << Show(stripped) << " -> " << Show(tidied)
-        << "\n reference: " << Show(expected) << " -> " << Show(expectedTidied);
+        << " rules=" << Show(std::u16string(1, o.Rules.CharacterQuote)) << o.Rules.BackslashEscapes
+        << o.Rules.LineSplicing << o.Rules.SeparateTokens << "\n engine:    " << Show(stripped)
+        << " -> " << Show(tidied) << "\n reference: " << Show(expected) << " -> "
+        << Show(expectedTidied);
     return out.str();
 }
 

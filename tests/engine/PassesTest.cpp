@@ -83,6 +83,42 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
     EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u"\n"), u"x\nnop \n");
 }
 
+// C's markers and rules.
+O C() {
+    O o = Markers({{&O::LineCommentLeader, u"//"}});
+    o.Rules = engine::kCRules;
+    return o;
+}
+
+// C's rules keep every literal whole and every token apart, as a C compiler reads them.
+TEST(EliminateComments, ReadsCSourcesAsACompilerDoes) {
+    const Case cases[] = {
+        // Escaped quotes and backslashes, and quotes in character literals, stay inside literals.
+        {u"printf(\"\\\"http://example\\\"\\r\\n\"); // c\n",
+         u"printf(\"\\\"http://example\\\"\\r\\n\"); \n"},
+        {u"s(\"say \\\"/*\\\" then \\\"*/\\\"\");", u"s(\"say \\\"/*\\\" then \\\"*/\\\"\");"},
+        {u"if (c == '\"') s = \"a // b\";", u"if (c == '\"') s = \"a // b\";"},
+        {u"q = '\\'' /* c */; p = \"\\\\\" // \"x\"\n", u"q = '\\'' ; p = \"\\\\\" \n"},
+        // A literal that does not close on its line is not one.
+        {u"#error don't // say\nx = '/*' */\n", u"#error don't \nx = '/*' */\n"},
+        // A backslash before the line break carries a line comment and a literal on.
+        {u"a; // one \\\r\ntwo\r\nb;\r\n", u"a; \r\nb;\r\n"},
+        {u"s = \"ab\\\ncd\"; // e\n", u"s = \"ab\\\ncd\"; \n"},
+        // A removed block comment keeps apart what C would read as two tokens.
+        {u"int a/**/b; x-/**/-y; b/* c */; a /* */ b", u"int a b; x- -y; b; a  b"},
+        {u"1/**/.5 L/**/\"x\" 1e/**/+5 2P/**/-1 x/**/+1 (/**/a",
+         u"1 .5 L \"x\" 1e +5 2P -1 x+1 (a"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine::EliminateComments(c.text, C()), c.expected)
+            << testing::PrintToString(std::u16string(c.text));
+    }
+    // Without the rules, the markers alone decide, as for assembler.
+    EXPECT_EQ(engine::EliminateComments(u"s = \"\\\"//\"; t = '//';",
+                                        Markers({{&O::LineCommentLeader, u"//"}})),
+              u"s = \"\\\"\r\n");
+}
+
 TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
     const Case cases[] = {
         {u"a\r\n\r\n\r\nb", u"a\r\nb\r\n"},
@@ -122,21 +158,35 @@ TEST(MainLineBreak, IsTheCommonestKind) {
 // Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.
 TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     const std::size_t n = 1 << 20;
-    std::u16string leaders, terminators, openString = u"\"";
+    std::u16string leaders, terminators, openString = u"\"", escapedQuotes, quotes, splices;
     for (std::size_t i = 0; i < n / 2; ++i) {
         leaders += u"/*";
         terminators += u"*/";
         openString += u"a";
+        escapedQuotes += u"\"\\";
+        quotes += u"'\\";
+        splices += u"\\\n";
     }
     const std::u16string texts[] = {
         std::u16string(n, u'"'), std::u16string(n, u';'), leaders, terminators, openString,
         std::u16string(n, u'\r')};
-    for (const std::u16string& text : texts) {
+    const std::u16string cTexts[] = {escapedQuotes, quotes, u"//" + splices,
+                                     std::u16string(n, u'\\'), std::u16string(n, u'\'')};
+    O withBackslashQuote = C();
+    withBackslashQuote.Rules.CharacterQuote = u'\\';
+    const auto run = [](const std::u16string& text, const O& o) {
         for (std::u16string_view lineBreak : {u"\r\n", u"\n"}) {
-            std::u16string out = engine::EliminateComments(text, {}, lineBreak);
-            engine::TidyWhitespaceInPlace(out, {}, lineBreak);
+            std::u16string out = engine::EliminateComments(text, o, lineBreak);
+            engine::TidyWhitespaceInPlace(out, o, lineBreak);
             EXPECT_LE(out.size(), text.size() + 2);
         }
+    };
+    for (const std::u16string& text : texts) {
+        run(text, {});
+    }
+    for (const std::u16string& text : cTexts) {
+        run(text, C());
+        run(text, withBackslashQuote);
     }
 }
 

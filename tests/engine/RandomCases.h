@@ -35,6 +35,23 @@ public:
         return o;
     }
 
+    /// An option set of Options() read with C's rules, each rule on most of the time, often with
+    /// C's markers.
+    engine::EliminationOptions COptions() {
+        engine::EliminationOptions o = Options();
+        if (Percent(60)) {
+            o.LineCommentLeader = u"//";
+            o.BlockCommentLeader = u"/*";
+            o.BlockCommentTerminator = u"*/";
+            o.StringLeader = o.StringTerminator = u"\"";
+        }
+        o.Rules.CharacterQuote = Percent(85) ? u'\'' : Percent(50) ? u'\\' : u'\0';
+        o.Rules.BackslashEscapes = Percent(85);
+        o.Rules.LineSplicing = Percent(85);
+        o.Rules.SeparateTokens = Percent(85);
+        return o;
+    }
+
     std::u16string Text(const engine::EliminationOptions& o) {
         const std::u16string usual = Pick({u"\r\n", u"\n", u"\r"});
         const std::u16string lineInBlock =
@@ -45,13 +62,22 @@ public:
             o.StringTerminator, lineInBlock, usual, usual, usual, u"\r\n", u"\r", u"\n", u"\"", u";",
             u"/*", u"*/", u"/", u"*", u"<", u">", u"'", u" ", u" ", u"\t", u"a", u"b", u"mov",
             u"注释", u"中"};
+        // What C's rules read: escapes, splices, quotes, and the characters tokens are made of.
+        const std::u16string cPieces[] = {
+            u"\\", u"\\", u"\\\"", u"\\'", u"\\\\", u"\\\r\n", u"\\\n", u"\\\r", u"'", u"'",
+            u"'x'", u"\"//\"", u"e", u".", u"+", u"-", u"1", u"_", u"L", u"$", u"(", u"\f"};
         // clang-format on
+        const bool c = o.Rules != engine::LexicalRules{};
+        const auto piece = [&] {
+            const std::size_t n = below_(std::size(pieces) + (c ? std::size(cPieces) : 0));
+            return n < std::size(pieces) ? pieces[n] : cPieces[n - std::size(pieces)];
+        };
         std::u16string text;
         if (Percent(30)) {
             text += Pick({u"\r\n", u"\n\n", u"\r\r", u" \t\r\n", u"\r\n\r\n", u" "});
         }
         for (std::size_t i = below_(41); i > 0; --i) {
-            text += pieces[below_(std::size(pieces))];
+            text += piece();
         }
         return text;
     }
