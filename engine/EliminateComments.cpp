@@ -63,10 +63,13 @@ public:
           stringTerminators_({text, options.StringTerminator}),
           stringStops_(
               {text, options.StringTerminator, rules_.BackslashEscapes, rules_.LineSplicing}),
-          quotes_({text, quote_}),
           quoteStops_({text, quote_, rules_.BackslashEscapes, rules_.LineSplicing}),
-          lineLeaders_({text, options.LineCommentLeader}),
-          blockLeaders_({text, options.BlockCommentLeader}),
+          runStops_(
+              quote_.empty()
+                  ? AnyMarkerSearch(text, {options.StringLeader, options.LineCommentLeader,
+                                           options.BlockCommentLeader})
+                  : AnyMarkerSearch(text, {options.StringLeader, quote_, options.LineCommentLeader,
+                                           options.BlockCommentLeader})),
           blockTerminators_({text, options.BlockCommentTerminator}) {
         output_.reserve(text.size());
     }
@@ -238,9 +241,7 @@ private:
     // first comment or string do not end the head, so that a banner after them is still the file's
     // head.
     void TakeOrdinaryRun() {
-        const std::size_t end = std::min(
-            {stringLeaders_.FindFrom(pos_ + 1), quote_.empty() ? npos : quotes_.FindFrom(pos_ + 1),
-             lineLeaders_.FindFrom(pos_ + 1), blockLeaders_.FindFrom(pos_ + 1), text_.size()});
+        const std::size_t end = std::min(runStops_.FindFrom(pos_ + 1), text_.size());
         if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
             inHead_ = false;
         }
@@ -266,10 +267,8 @@ private:
     MarkerFinder stringLeaders_;
     MarkerFinder stringTerminators_;
     LiteralStopFinder stringStops_;
-    MarkerFinder quotes_;
     LiteralStopFinder quoteStops_;
-    MarkerFinder lineLeaders_;
-    MarkerFinder blockLeaders_;
+    AnyMarkerFinder runStops_;  // where an ordinary run stops
     MarkerFinder blockTerminators_;
     std::u16string output_;
     std::size_t pos_ = 0;

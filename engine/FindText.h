@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -49,6 +50,35 @@ inline std::size_t FindEitherUnit(const char16_t* data, std::size_t from, std::s
 #endif
     for (; at < end; ++at) {
         if (data[at] == a || data[at] == b) {
+            return at;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
+/// The first position in [from, end) holding any of the four `units` (repeat one to look for
+/// fewer), or npos: one sweep for the first characters of several markers.
+inline std::size_t FindAnyUnit(const char16_t* data, std::size_t from, std::size_t end,
+                               const std::array<char16_t, 4>& units) {
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(static_cast<short>(units[0]));
+    const __m128i b = _mm_set1_epi16(static_cast<short>(units[1]));
+    const __m128i c = _mm_set1_epi16(static_cast<short>(units[2]));
+    const __m128i d = _mm_set1_epi16(static_cast<short>(units[3]));
+    for (; at + 8 <= end; at += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b)),
+                         _mm_or_si128(_mm_cmpeq_epi16(v, c), _mm_cmpeq_epi16(v, d)));
+        const int hits = _mm_movemask_epi8(hit);
+        if (hits != 0) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits))) / 2;
+        }
+    }
+#endif
+    for (; at < end; ++at) {
+        if (std::find(units.begin(), units.end(), data[at]) != units.end()) {
             return at;
         }
     }

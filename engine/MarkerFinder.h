@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 
 #include "FindText.h"
@@ -59,6 +61,50 @@ struct MarkerSearch {
     }
 };
 
+/// Occurrences of any of up to four markers, with one sweep for their first characters instead of
+/// one per marker: where an ordinary run stops. An empty marker is found at `from` itself.
+class AnyMarkerSearch {
+public:
+    AnyMarkerSearch(std::u16string_view text, std::initializer_list<std::u16string_view> markers)
+        : text_(text) {
+        for (std::u16string_view marker : markers) {
+            anyEmpty_ = anyEmpty_ || marker.empty();
+            if (!marker.empty() && count_ < markers_.size()) {
+                markers_[count_++] = marker;
+            }
+        }
+        for (std::size_t i = 0; i < firstUnits_.size(); ++i) {
+            firstUnits_[i] = count_ == 0 ? char16_t{0} : markers_[std::min(i, count_ - 1)].front();
+        }
+    }
+
+    std::size_t operator()(std::size_t from, std::size_t limit) const {
+        const std::size_t end = std::min(limit, text_.size());
+        if (anyEmpty_ || count_ == 0) {
+            return anyEmpty_ && from < end ? from : std::u16string_view::npos;
+        }
+        for (std::size_t at = from; at < end; ++at) {
+            at = FindAnyUnit(text_.data(), at, end, firstUnits_);
+            if (at == std::u16string_view::npos) {
+                break;
+            }
+            for (std::size_t i = 0; i < count_; ++i) {
+                if (text_.substr(at).starts_with(markers_[i])) {
+                    return at;
+                }
+            }
+        }
+        return std::u16string_view::npos;
+    }
+
+private:
+    std::u16string_view text_;
+    std::array<std::u16string_view, 4> markers_{};
+    std::array<char16_t, 4> firstUnits_{};
+    std::size_t count_ = 0;
+    bool anyEmpty_ = false;
+};
+
 /// Line breaks of every kind, as the whole text has them.
 struct LineBreakSearch {
     std::u16string_view text;
@@ -68,6 +114,7 @@ struct LineBreakSearch {
 };
 
 using MarkerFinder = MemoFinder<MarkerSearch>;
+using AnyMarkerFinder = MemoFinder<AnyMarkerSearch>;
 using LineBreakFinder = MemoFinder<LineBreakSearch>;
 
 }  // namespace engine

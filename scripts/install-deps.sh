@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format patch
+    build-essential cmake ninja-build pkg-config clang-format patch python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "OptionFields.h"
+#include "workflow/SourceLanguage.h"
 #include "workflow/TextFile.h"
 
 namespace tools {
@@ -120,8 +121,7 @@ bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) 
 }  // namespace
 
 const engine::EliminationOptions& Settings::OptionsFor(const QString& path) const {
-    const bool cFile = path.endsWith(QStringLiteral(".c"), Qt::CaseInsensitive) ||
-                       path.endsWith(QStringLiteral(".h"), Qt::CaseInsensitive);
+    const bool cFile = workflow::LanguageOfFile(path) == engine::Language::C;
     return language == Language::C || (language == Language::Auto && cFile) ? cOptions : asmOptions;
 }
 
@@ -134,8 +134,8 @@ void DescribeOptions(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("lang"),
-         QStringLiteral("语言预设:asm(默认,与窗口相同)、c(// /* */ \")、auto(.c/.h 用 c,其余用 "
-                        "asm)。"),
+         QStringLiteral("语言预设:auto(默认,.c/.h 文件用 c,其余用 asm)、asm(; /* */ \",全部"
+                        "文件)、c(// /* */ \" 和 C 的字符串、字符常量和续行规则,全部文件)。"),
          QStringLiteral("LANG")},
         {{QStringLiteral("r"), QStringLiteral("recursive")},
          QStringLiteral("处理文件夹及其子文件夹中的源文件(隐藏文件夹和指向文件夹的链接除外)。")},
@@ -178,19 +178,13 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
     const QString language = parser.value(QStringLiteral("lang"));
     if (language == u"c") {
         settings.language = Settings::Language::C;
-    } else if (language == u"auto") {
-        settings.language = Settings::Language::Auto;
-    } else if (!language.isEmpty() && language != u"asm") {
+    } else if (language == u"asm") {
+        settings.language = Settings::Language::Asm;
+    } else if (!language.isEmpty() && language != u"auto") {
         error = QStringLiteral("--lang 只能是 asm、c 或 auto: ") + language;
         return false;
     }
-    // The C preset. (Assigned from views: GCC 12 warns falsely on short literal assignments.)
-    Options& c = settings.cOptions;
-    c.LineCommentLeader = std::u16string_view(u"//");
-    c.BlockCommentLeader = std::u16string_view(u"/*");
-    c.BlockCommentTerminator = std::u16string_view(u"*/");
-    c.StringLeader = std::u16string_view(u"\"");
-    c.StringTerminator = std::u16string_view(u"\"");
+    settings.cOptions = engine::ForLanguage({}, engine::Language::C);
     if (!ApplyOptions(parser, settings.asmOptions, error) ||
         !ApplyOptions(parser, settings.cOptions, error)) {
         return false;

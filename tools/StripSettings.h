@@ -14,7 +14,7 @@ struct Settings {
 
     engine::EliminationOptions asmOptions;  ///< the options for assembler (and all other) files
     engine::EliminationOptions cOptions;    ///< the options for C files under --lang c or auto
-    Language language = Language::Asm;
+    Language language = Language::Auto;
     QStringList paths;  ///< as given; "-" is standard input
     Mode mode = Mode::Save;
     bool recursive = false;

@@ -15,6 +15,7 @@
 #include "ClickableLabel.h"
 #include "ExactTextEdit.h"
 #include "MascotView.h"
+#include "workflow/SourceLanguage.h"
 
 namespace window {
 
@@ -94,7 +95,28 @@ engine::EliminationOptions Form1::CurrentOptions() const {
     o.StringLeader = Text12->text().toStdU16String();
     o.StringTerminator = Text13->text().toStdU16String();
     o.SourcePattern = Text8->text().toStdU16String();
+    o.Rules = engine::PresetOf(workflow::LanguageOfFile(Text1->text())).rules;
     return o;
+}
+
+std::array<QLineEdit*, engine::kMarkerFields.size()> Form1::MarkerBoxes() const {
+    return {Text4, Text6, Text7, Text12, Text13};
+}
+
+bool Form1::ShowMarkersOfSource() {
+    const engine::LanguagePreset& preset =
+        engine::PresetOf(workflow::LanguageOfFile(Text1->text()));
+    bool changed = false;
+    for (std::size_t field = 0; field < engine::kMarkerFields.size(); ++field) {
+        QLineEdit* box = MarkerBoxes()[field];
+        const QString marker = QString::fromUtf16(
+            preset.markers[field].data(), static_cast<qsizetype>(preset.markers[field].size()));
+        if (!typedMarkers_[field] && box->text() != marker) {
+            box->setText(marker);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 void Form1::ConnectHandlers() {
@@ -118,6 +140,10 @@ void Form1::ConnectHandlers() {
     connect(Text8, &QLineEdit::textEdited, this, &Form1::Text8_Change);
     connect(Text8, &QLineEdit::returnPressed, this, [this] { Text8_KeyPress(13); });
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    for (std::size_t field = 0; field < engine::kMarkerFields.size(); ++field) {
+        connect(MarkerBoxes()[field], &QLineEdit::textEdited, this,
+                [this, field] { typedMarkers_.set(field); });
+    }
 
     connect(Check8, &QCheckBox::clicked, this, &Form1::Check8_Click);
     connect(Text11, &QLineEdit::textEdited, this, &Form1::Text11_Change);

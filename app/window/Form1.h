@@ -10,9 +10,11 @@
 #include <QColor>
 
 #include <QWidget>
+#include <array>
 #include <functional>
 
 #include "engine/EliminationOptions.h"
+#include "engine/Languages.h"
 #include "workflow/Pipeline.h"
 #include "workflow/TextCodec.h"
 
@@ -52,7 +54,8 @@ public:
     /// lists does: for a file given on the command line or dropped on the window.
     void OpenPath(const QString& path);
 
-    /// The options as the controls hold them now, visible or not.
+    /// The options as the controls hold them now, visible or not, with the lexical rules of the
+    /// language of the source in Text1.
     engine::EliminationOptions CurrentOptions() const;
 
 signals:
@@ -107,6 +110,11 @@ private:
     void ConnectHandlers();
     /// Sets every option control from `options`: the inverse of CurrentOptions().
     void ShowOptions(const engine::EliminationOptions& options);
+    /// The marker boxes, in the order of engine::kMarkerFields.
+    std::array<QLineEdit*, engine::kMarkerFields.size()> MarkerBoxes() const;
+    /// Shows the markers of the language of the source in Text1 in every marker box the user has
+    /// not typed in; returns whether any box changed.
+    bool ShowMarkersOfSource();
 
     void BuildSourcePath();
     /// Loads the file named in Text1; returns why it could not be read, or an empty string.
@@ -185,6 +193,8 @@ private:
     QTimer* Timer1;
 
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
+    engine::TypedMarkers typedMarkers_;  // marker boxes the user has typed in
+    bool cRulesExplained_ = false;       // the tip line has told that C files are read as C
     qsizetype BatchFileCount = 0;
     QString BatchReport;
     qint16 BlinkCount = 0;

@@ -11,6 +11,7 @@
 #include "Form1.h"
 #include "ProgressBarSink.h"
 #include "workflow/Browsing.h"
+#include "workflow/SourceLanguage.h"
 #include "workflow/TargetText.h"
 #include "workflow/TextFile.h"
 
@@ -30,6 +31,7 @@ void Form1::BuildSourcePath() {
 }
 
 QString Form1::LoadSourceFile() {
+    const bool markersChanged = ShowMarkersOfSource();
     workflow::ReadOutcome read = workflow::ReadSourceFile(Text1->text());
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
@@ -52,6 +54,13 @@ QString Form1::LoadSourceFile() {
         PostMessage(
             QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
                            "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"));
+    }
+    if (markersChanged && !cRulesExplained_ &&
+        workflow::LanguageOfFile(Text1->text()) == engine::Language::C) {
+        cRulesExplained_ = true;
+        PostMessage(
+            QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C的"
+                           "规则识别;选汇编文件时换回"));
     }
     Command2->hide();
     return {};

@@ -191,7 +191,9 @@ protected:
         for (const QString& name : QDir(samples.filePath("asm")).entryList(QDir::Files)) {
             folder.Write("src/" + name, TempFolder::Read(samples.filePath("asm/" + name)));
         }
-        folder.Write("src/sub/BLOCK.C", TempFolder::Read(samples.filePath("c/BLOCK.C")));
+        for (const QString& name : QDir(samples.filePath("c")).entryList(QDir::Files)) {
+            folder.Write("src/sub/" + name, TempFolder::Read(samples.filePath("c/" + name)));
+        }
         folder.Write("src/sub/DEF.H", "int x; // c\n#define A 1 ; kept in C\n");
         folder.Write(".hidden/H.ASM", "; hidden\n");
         folder.Write("elsewhere/E.ASM", "; linked\n");
@@ -206,14 +208,14 @@ protected:
 };
 
 TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumberOfCores) {
-    const Outcome run = Strip({"-r", "--lang", "auto", "--verbose", "-j", "4", "src", "none.ASM"});
+    // Each file in its own language, with no --lang.
+    const Outcome run = Strip({"-r", "--verbose", "-j", "4", "src", "none.ASM"});
     EXPECT_EQ(run.status, 1);  // for the missing file
-    const Outcome oneCore =
-        Strip({"-r", "--lang", "auto", "--verbose", "-j", "1", "src", "none.ASM"});
+    const Outcome oneCore = Strip({"-r", "--verbose", "-j", "1", "src", "none.ASM"});
     EXPECT_EQ(oneCore.out, run.out);
     EXPECT_EQ(oneCore.err, run.err);
     const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 6);
+    ASSERT_EQ(lines.size(), 7);
     EXPECT_TRUE(lines[0].startsWith("1:  BANNER.ASM") && lines[4].startsWith("5:  BLOCK.C"));
     // Every code line and each line's own break, byte for byte.
     for (const QString& name : QDir(samples.filePath("expected")).entryList(QDir::Files)) {
@@ -226,6 +228,12 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
               QByteArray("int x;\n#define A 1 ; kept in C\n"));
     EXPECT_FALSE(QFileInfo::exists(folder.Path(".hidden/H.ASM.TX_")));
     EXPECT_FALSE(QFileInfo::exists(folder.Path("elsewhere/E.ASM.TX_")));
+    // One language forced on every file.
+    ASSERT_EQ(Strip({"--lang", "asm", "src/sub/DEF.H"}).status, 0);
+    EXPECT_EQ(TempFolder::Read(folder.Path("src/sub/DEF.H.TX_")), "int x\n#define A 1\n");
+    folder.Write("src/P.ASM", "s = \"\\\";\\\"\" + x ; y\n");
+    ASSERT_EQ(Strip({"--lang", "c", "--set", "LineCommentLeader=;", "src/P.ASM"}).status, 0);
+    EXPECT_EQ(TempFolder::Read(folder.Path("src/P.ASM.TX_")), "s = \"\\\";\\\"\" + x\n");
 }
 
 TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {

@@ -60,6 +60,18 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     EXPECT_FALSE(QFileInfo::exists(folder.Path("MAKEFILE.TX_")));
 }
 
+TEST_F(BatchTest, EachFileOfAMixedFolderIsReadInItsOwnLanguage) {
+    folder.Write("A.ASM", kSource);
+    folder.Write("B.c", "int x; // c\n#define A 1 ; kept in C\nchar q = '\\''; /* */\n");
+    folder.Write("C.H", "s = \"\\\"//\\\"\"; // gone\n");
+    Start();
+    RunBatch();
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kTarget);
+    EXPECT_EQ(TempFolder::Read(folder.Path("B.c.TX_")),
+              "int x;\n#define A 1 ; kept in C\nchar q = '\\'';\n");
+    EXPECT_EQ(TempFolder::Read(folder.Path("C.H.TX_")), "s = \"\\\"//\\\"\";\n");
+}
+
 TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     folder.Write("A.ASM", kSource);
     folder.Write("B.ASM", kSource);

@@ -36,9 +36,9 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
     Find<window::ExactTextEdit>("Text9")->SetExactText(u"H");
     Find<window::ExactTextEdit>("Text10")->SetExactText(u"F");
     // Every flag the other way round from its default.
-    const engine::EliminationOptions expected{true, u"H", true,  u"F",  false, false, true,
-                                              true, true, false, u".X", false, true,  false,
-                                              u"L", u"B", u"E",  u"S",  u"T",  u"*.P"};
+    const engine::EliminationOptions expected{true, u"H", true,  u"F",  false, false,  true,
+                                              true, true, false, u".X", false, true,   false,
+                                              u"L", u"B", u"E",  u"S",  u"T",  u"*.P", {}};
     EXPECT_EQ(form->CurrentOptions(), expected);
 }
 

@@ -47,6 +47,45 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
 }
 
+// A C source at the defaults: C's markers in the boxes and C's rules, so that nothing a compiler
+// reads is lost; an assembler source brings the assembler's markers back, and a typed box stays.
+TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
+    const QString samples = QStringLiteral(QINGYAN_SAMPLES);
+    folder.Write("ESCAPES.C", TempFolder::Read(samples + "/c/ESCAPES.C"));
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    const auto box = [this](const char* name) { return Find<QLineEdit>(name)->text(); };
+    Pick("ESCAPES.C");
+    EXPECT_EQ(QStringList({box("Text4"), box("Text6"), box("Text7"), box("Text12"), box("Text13")}),
+              QStringList({"//", "/*", "*/", "\"", "\""}));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C"
+                                    "的规则识别;选汇编文件时换回"));
+    EXPECT_EQ(TipColour(), window::kBlue);
+    Press("Command1");
+    EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(),
+              TempFolder::Read(samples + "/expected/ESCAPES.C.TX_"));
+
+    Pick("A.ASM");
+    EXPECT_EQ(box("Text4"), ";");
+    Press("Command1");
+    EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\n");
+
+    QLineEdit* leader = Find<QLineEdit>("Text4");
+    QTest::keyClick(leader, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(leader, "#");
+    Pick("ESCAPES.C");
+    EXPECT_EQ(box("Text4"), "#");
+    EXPECT_EQ(box("Text6"), "/*");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮")));  // told once
+    Press("Command1");
+    const QString target = QString::fromStdU16String(TargetText());
+    EXPECT_TRUE(
+        target.contains("int pick(char c) { if (c == '\"') s = \"a // b\"; return c == '\\'' "
+                        "|| c == '\\\\'; }\nint a b;"))
+        << target.toStdString();
+    EXPECT_TRUE(target.contains(QStringLiteral("// done")));
+}
+
 TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
     folder.Write("E.ASM", "");
     folder.Write("N.ASM", "\r\n");
