@@ -12,5 +12,5 @@ int a/**/b; int x = y-/**/-z; int q = 1/**/; /* end */
 // a comment that goes on \
    onto this line
 const char *joined = "one \
-two"; // after
+// two"; // after
 int last; // done
