@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format patch python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
 )
 # The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.

@@ -1,5 +1,6 @@
 #include "StripJob.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -7,7 +8,7 @@
 
 #include "UnifiedDiff.h"
 #include "engine/Passes.h"
-#include "workflow/Batch.h"
+#include "workflow/Browsing.h"
 #include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
 #include "workflow/TargetText.h"
@@ -35,6 +36,48 @@ std::string Line(const QString& text) {
     return (text + u'\n').toStdString();
 }
 
+// `text` with every control character but the tab written as \xHH (or \u00HH for the C1 ones),
+// so that what a file holds can never steer the terminal that shows it.
+QString Printable(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
+            shown += QStringLiteral("\\x%1").arg(unit, 2, 16, QLatin1Char('0'));
+        } else if (unit >= 0x80 && unit < 0xA0) {
+            shown += QStringLiteral("\\u%1").arg(unit, 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+// The name of a file in a patch: its path under the current folder when it lies there, so that
+// patch -p1 run in this folder finds it; as given otherwise. In the bytes the system knows it by.
+std::string PatchName(const QString& path) {
+    const QByteArray given = workflow::NativePath(path);
+    const QByteArray absolute =
+        given.startsWith('/') ? given : workflow::NativePath(QDir::currentPath()) + '/' + given;
+    QList<QByteArray> parts;
+    for (const QByteArray& part : absolute.split('/')) {
+        if (part == "..") {
+            if (!parts.isEmpty()) {
+                parts.removeLast();
+            }
+        } else if (!part.isEmpty() && part != ".") {
+            parts.append(part);
+        }
+    }
+    QList<QByteArray> here = workflow::NativePath(QDir::currentPath()).split('/');
+    here.removeAll(QByteArray());
+    if (parts.size() > here.size() && std::equal(here.begin(), here.end(), parts.begin())) {
+        return parts.mid(here.size()).join('/').toStdString();
+    }
+    return given.toStdString();
+}
+
 // The comments that would go, one line each ("FILE:LINE: the comment's first line"), then how
 // many; or what else would change. Lines count every kind of line break.
 void Check(const QString& path, const workflow::CleanedText& cleaned,
@@ -54,14 +97,16 @@ void Check(const QString& path, const workflow::CleanedText& cleaned,
             comment.position,
             std::min(comment.length,
                      text.find_first_of(u"\r\n", comment.position) - comment.position));
-        result.out += Line(
-            QStringLiteral("%1:%2: %3")
-                .arg(path, QString::number(line), QString::fromStdU16String(std::u16string(body))));
+        result.out += Line(QStringLiteral("%1:%2: %3")
+                               .arg(Printable(path), QString::number(line),
+                                    Printable(QString::fromStdU16String(std::u16string(body)))));
     }
     if (!comments.empty()) {
-        result.out += Line(QStringLiteral("%1: %2处注释将被消除").arg(path).arg(comments.size()));
+        result.out +=
+            Line(QStringLiteral("%1: %2处注释将被消除").arg(Printable(path)).arg(comments.size()));
     } else if (result.changes) {
-        result.out += Line(path + QStringLiteral(": 将被整理(空行、空格、文件头或文件尾)"));
+        result.out +=
+            Line(Printable(path) + QStringLiteral(": 将被整理(空行、空格、文件头或文件尾)"));
     }
 }
 
@@ -85,7 +130,20 @@ JobResult RunJob(const QString& path, const Settings& settings) {
             return result;
         }
         outcome.sourceName = outcome.targetName = path;
-        cleaned = workflow::Clean(workflow::SourceFromBytes(bytes), o, outcome);
+        workflow::ReadOutcome read = workflow::SourceFromBytes(bytes);
+        if (read.file) {
+            cleaned = workflow::Clean(std::move(*read.file), o, outcome);
+        } else {
+            outcome.failure = read.error;
+            outcome.binary = read.binary;
+        }
+    } else if (!settings.recursive && workflow::FolderProblem(path).isEmpty()) {
+        result.err =
+            Line(QStringLiteral("qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
+                                "-r(--recursive)")
+                     .arg(path));
+        result.failed = true;
+        return result;
     } else if (settings.mode == Settings::Mode::Save) {
         outcome = workflow::CleanFile(path, o);
     } else {
@@ -97,12 +155,17 @@ JobResult RunJob(const QString& path, const Settings& settings) {
         if (settings.mode == Settings::Mode::Check) {
             Check(path, *cleaned, o, result);
         } else if (settings.mode == Settings::Mode::Diff) {
-            result.out = UnifiedDiff(workflow::NativePath(path).toStdString(),
-                                     codec::Encode(cleaned->source.text, encoding),
+            result.out = UnifiedDiff(PatchName(path), codec::Encode(cleaned->source.text, encoding),
                                      codec::Encode(cleaned->target, encoding));
+            result.changes = !result.out.empty();
         } else {
             result.out = codec::Encode(cleaned->target, encoding, &outcome.unrepresentable);
         }
+    }
+    if (outcome.binary) {
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, outcome.failure));
+        result.failed = true;
+        return result;
     }
     if (!outcome.failure.isEmpty()) {
         const bool readFailed = outcome.sourceLength < 0;

@@ -200,6 +200,10 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
                     : parser.isSet(QStringLiteral("diff"))  ? Settings::Mode::Diff
                                                             : Settings::Mode::Save;
     settings.recursive = parser.isSet(QStringLiteral("recursive"));
+    if (parser.isSet(QStringLiteral("pattern")) && !settings.recursive) {
+        error = QStringLiteral("--pattern 只用于 -r(--recursive)");
+        return false;
+    }
     settings.verbose = parser.isSet(QStringLiteral("verbose"));
     settings.report = parser.isSet(QStringLiteral("report"));
     settings.jobs = QThread::idealThreadCount();

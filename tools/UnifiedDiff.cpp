@@ -75,6 +75,41 @@ std::string Range(std::size_t start, std::size_t count) {
     return std::to_string(count == 0 ? start : start + 1) + ',' + std::to_string(count);
 }
 
+// A file line of the header: the name after a/ or b/, then a tab, as diff -u writes it, so that
+// patch reads a name with spaces to its end. A name holding a tab, a line break, a quote, a
+// backslash or another control character is written in C-style quotes instead, as git writes it.
+std::string FileLine(std::string_view marker, std::string_view side, std::string_view name) {
+    const std::string path = std::string(side) + std::string(name);
+    const bool plain = std::none_of(path.begin(), path.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F || c == '"' || c == '\\';
+    });
+    std::string line = std::string(marker) + ' ';
+    if (plain) {
+        return line + path + "\t\n";
+    }
+    line += '"';
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char* named = c == '\t'   ? "\\t"
+                            : c == '\n' ? "\\n"
+                            : c == '\r' ? "\\r"
+                            : c == '"'  ? "\\\""
+                            : c == '\\' ? "\\\\"
+                                        : nullptr;
+        if (named != nullptr) {
+            line += named;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                                  char('0' + (byte & 7)), '\0'};
+            line += octal;
+        } else {
+            line += c;
+        }
+    }
+    return line + "\"\n";
+}
+
 }  // namespace
 
 std::string UnifiedDiff(const std::string& name, std::string_view before, std::string_view after) {
@@ -83,7 +118,7 @@ std::string UnifiedDiff(const std::string& name, std::string_view before, std::s
     }
     constexpr std::size_t kContext = 3;
     const std::vector<Op> ops = Align(SplitLines(before), SplitLines(after));
-    std::string out = "--- a/" + name + "\n+++ b/" + name + "\n";
+    std::string out = FileLine("---", "a/", name) + FileLine("+++", "b/", name);
     std::size_t lineA = 0;  // lines of each text before ops[at]
     std::size_t lineB = 0;
     for (std::size_t at = 0; at < ops.size();) {

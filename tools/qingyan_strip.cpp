@@ -19,6 +19,7 @@
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
 #include "workflow/FileNames.h"
+#include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"
 #include "workflow/TargetText.h"
 
@@ -35,23 +36,35 @@ void Print(std::FILE* stream, const QString& line) {
     Write(stream, (line + u'\n').toStdString());
 }
 
+// A file to clean, and the name the reports give it: its path under the folder that -r walked,
+// or empty for a file given by itself.
+struct Source {
+    QString path;
+    QString shown;
+};
+
 // The files to clean: each argument, or with -r every source file under an argument that is a
 // folder.
-QStringList FilesOf(const tools::Settings& settings) {
-    QStringList files;
+std::vector<Source> FilesOf(const tools::Settings& settings) {
+    std::vector<Source> files;
     for (const QString& path : settings.paths) {
         const bool folder = path != u"-" && workflow::FolderProblem(path).isEmpty();
-        files += settings.recursive && folder
-                     ? workflow::BatchSourceFilesUnder(
-                           path, QString::fromStdU16String(settings.asmOptions.SourcePattern))
-                     : QStringList{path};
+        if (!settings.recursive || !folder) {
+            files.push_back({path, {}});
+            continue;
+        }
+        const QString under = workflow::BatchFolderText(path);
+        for (const QString& file : workflow::BatchSourceFilesUnder(
+                 path, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
+            files.push_back({file, file.mid(under.size())});
+        }
     }
     return files;
 }
 
 // Runs the files on `jobs` threads and hands each result to `report` in the order of the files,
 // as soon as it and all before it are done.
-void RunInOrder(const QStringList& files, const tools::Settings& settings,
+void RunInOrder(const std::vector<Source>& files, const tools::Settings& settings,
                 const std::function<void(tools::JobResult&)>& report) {
     std::vector<tools::JobResult> results(static_cast<std::size_t>(files.size()));
     std::vector<bool> done(results.size(), false);
@@ -68,7 +81,7 @@ void RunInOrder(const QStringList& files, const tools::Settings& settings,
                 }
                 index = next++;
             }
-            tools::JobResult result = tools::RunJob(files[static_cast<qsizetype>(index)], settings);
+            tools::JobResult result = tools::RunJob(files[index].path, settings);
             const std::lock_guard lock(mutex);
             results[index] = std::move(result);
             done[index] = true;
@@ -139,16 +152,30 @@ int main(int argc, char* argv[]) {
                                                                : workflow::kNoExtensionWarning));
     }
 
+    // A diff answers as diff does: 1 for differences, 2 for trouble.
+    const bool diff = settings.mode == tools::Settings::Mode::Diff;
     int status = 0;
     qsizetype processed = 0;
     QString report;
     const bool toStdout = settings.mode != tools::Settings::Mode::Save;
-    RunInOrder(FilesOf(settings), settings, [&](tools::JobResult& result) {
+    const std::vector<Source> files = FilesOf(settings);
+    std::size_t next = 0;
+    RunInOrder(files, settings, [&](tools::JobResult& result) {
+        const Source& source = files[next++];
         Write(stdout, result.out);
         Write(stderr, result.err);
-        status = result.failed || result.changes ? kFileFailed : status;
+        if (result.failed) {
+            status = diff ? kBadUsage : kFileFailed;
+        } else if (result.changes && status == 0) {
+            status = kFileFailed;
+        }
         if (!result.counted) {
             return;
+        }
+        if (!source.shown.isEmpty()) {
+            result.outcome.sourceName = source.shown;
+            result.outcome.targetName =
+                workflow::TargetPathOf(source.shown, settings.OptionsFor(source.path));
         }
         const QString line = workflow::ReportLine(++processed, result.outcome);
         if (settings.verbose) {

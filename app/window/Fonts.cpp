@@ -13,6 +13,10 @@ const QStringList kSongFamilies = {
     QStringLiteral("Noto Serif CJK SC"),   QStringLiteral("Source Han Serif SC"),
     QStringLiteral("Noto Sans CJK SC"),    QStringLiteral("WenQuanYi Zen Hei"),
     QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};
+// Code faces with a marked zero and distinct punctuation; the Song face supplies what they lack.
+const QStringList kCodeFamilies = {QStringLiteral("DejaVu Sans Mono"),
+                                   QStringLiteral("Noto Sans Mono"), QStringLiteral("Hack"),
+                                   QStringLiteral("JetBrains Mono")};
 const QStringList kInterfaceFamilies = {
     QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
     QStringLiteral("Source Han Sans SC"),  QStringLiteral("WenQuanYi Zen Hei"),
@@ -32,6 +36,12 @@ QFont SongFont(qreal points) {
     QFont font;
     font.setFamilies(QStringList{QStringLiteral("宋体")} + kSongFamilies);
     font.setPointSizeF(points);
+    return font;
+}
+
+QFont EditorFont(qreal points) {
+    QFont font = SongFont(points);
+    font.setFamilies(kCodeFamilies + font.families());
     return font;
 }
 

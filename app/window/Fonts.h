@@ -12,4 +12,8 @@ void InstallFonts();
 /// 宋体 at a size, with the families that stand in for it.
 QFont SongFont(qreal points);
 
+/// The editors' font: a monospaced Latin face whose ; and :, 0 and O, 1, l and I differ plainly,
+/// for the code, and 宋体 after it for the Chinese.
+QFont EditorFont(qreal points);
+
 }  // namespace window

@@ -30,7 +30,11 @@ void Form1::OpenPath(const QString& path) {
     const bool folder = workflow::FolderProblem(absolute).isEmpty();
     const QString parent = folder ? absolute : QFileInfo(absolute).absolutePath();
     Drive1->ShowVolumesFor(parent);
-    if (!OpenFolder(parent) || folder) {
+    if (!OpenFolder(parent)) {
+        return;
+    }
+    Command5->show();  // a folder is open, even when it was the one shown already
+    if (folder) {
         return;
     }
     const QList<QListWidgetItem*> found =

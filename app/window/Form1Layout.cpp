@@ -146,7 +146,7 @@ void Form1::CreatePathsAndEditors() {
     const auto editor = [this](const char* name, const char* initialText, const char* hint,
                                const QRect& geometry) {
         auto* edit = Place(new ExactTextEdit(this), name, geometry, hint);
-        edit->setFont(SongFont(9));
+        edit->setFont(EditorFont(9));
         edit->setTabStopDistance(8 * edit->fontMetrics().horizontalAdvance(u' '));  // as in code
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->SetExactText(ResourceText(initialText).toStdU16String());

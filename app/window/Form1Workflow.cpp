@@ -40,7 +40,9 @@ QString Form1::LoadSourceFile() {
         Command1->hide();
         Command2->hide();
         Command4->hide();
-        PostMessage(QStringLiteral("注意:无法读取源文件,") + read.error + u'!');
+        PostMessage(read.binary
+                        ? QStringLiteral("注意:") + read.error + QStringLiteral(",没有载入!")
+                        : QStringLiteral("注意:无法读取源文件,") + read.error + u'!');
         return read.error;
     }
     sourceEncoding_ = read.file->encoding;

@@ -29,6 +29,7 @@ std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
     ReadOutcome read = ReadSourceFile(sourcePath);
     if (!read.file) {
         outcome.failure = read.error;
+        outcome.binary = read.binary;
         return std::nullopt;
     }
     return Clean(std::move(*read.file), options, outcome, progress);

@@ -20,6 +20,7 @@ struct FileOutcome {
     qsizetype targetLength = 0;       ///< characters of the target text
     QString failure;                  ///< why the file was not cleaned or saved; empty when it was
     std::size_t unrepresentable = 0;  ///< characters the encoding could not hold, written as "?"
+    bool binary = false;              ///< a binary file, left alone
     /// Whether the file was cleaned and saved exactly.
     bool Clean() const { return failure.isEmpty() && unrepresentable == 0; }
 };

@@ -177,14 +177,17 @@ bool ReadToEnd(int fd, std::string& bytes) {
     }
 }
 
-SourceFile SourceFromBytes(std::string_view bytes) {
+ReadOutcome SourceFromBytes(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        return {std::nullopt, kBinaryFileReason, true};
+    }
     codec::DecodedText decoded = codec::Decode(bytes);
     SourceFile file;
     file.lineBreak = std::u16string(engine::MainLineBreakOfBytes(bytes));
     file.text = std::move(decoded.text);
     file.encoding = decoded.encoding;
     file.byteSize = static_cast<qint64>(bytes.size());
-    return file;
+    return {std::move(file), {}};
 }
 
 ReadOutcome ReadSourceFile(const QString& path) {
@@ -211,7 +214,7 @@ ReadOutcome ReadSourceFile(const QString& path) {
     if (!ReadToEnd(file.get(), bytes)) {
         return {std::nullopt, ReasonOfError(errno)};
     }
-    return {SourceFromBytes(bytes), {}};
+    return SourceFromBytes(bytes);
 }
 
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,

@@ -24,7 +24,11 @@ struct SourceFile {
 struct ReadOutcome {
     std::optional<SourceFile> file;
     QString error;
+    bool binary = false;  ///< read, but a binary file (it holds a NUL byte), so no source
 };
+
+/// Why a binary file is left alone.
+inline const QString kBinaryFileReason = QStringLiteral("这是二进制文件(含有NUL字节),不是源文件");
 
 /// Reads a whole regular file. An empty file is recognised by its size and not read.
 ReadOutcome ReadSourceFile(const QString& path);
@@ -33,8 +37,9 @@ ReadOutcome ReadSourceFile(const QString& path);
 /// errno set when a read fails.
 bool ReadToEnd(int fd, std::string& bytes);
 
-/// Decodes bytes that came from elsewhere (standard input) as a file's bytes would be.
-SourceFile SourceFromBytes(std::string_view bytes);
+/// Decodes a file's bytes, or bytes that came from elsewhere (standard input); bytes holding a
+/// NUL are a binary file and give no source.
+ReadOutcome SourceFromBytes(std::string_view bytes);
 
 /// What a write did: an empty error on success, and how many characters the encoding could not
 /// hold (each written as "?").

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 
@@ -21,9 +22,11 @@ struct Outcome {
 
 struct Call {
     QStringList arguments{};
+    QString program = QStringLiteral(QINGYAN_STRIP_PATH);
     QByteArray input{};
     QString folder{};                 // the working folder
     QStringList environment{};        // NAME=VALUE settings added to ours
+    QStringList unset{};              // names taken out of ours
     bool unprivileged = false;        // as "nobody" when we are root (root reads every file)
     std::function<void()> inChild{};  // runs in the child just before the program starts
 };
@@ -34,9 +37,12 @@ Outcome Launch(const Call& call) {
     for (const QString& setting : call.environment) {
         env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     }
+    for (const QString& name : call.unset) {
+        env.remove(name);
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(call.folder);
-    QString program = QStringLiteral(QINGYAN_STRIP_PATH);
+    QString program = call.program;
     TempFolder copy;
     if (call.unprivileged) {
         // A copy in a folder anyone may enter: the build folder may be closed to "nobody".
@@ -123,6 +129,65 @@ TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {
     EXPECT_EQ(folder.ReadNamed("\xD6\xD0.ASM.TX_"), "nop\r\n");
 }
 
+// A file holding a NUL byte is a program or an image, not a source: left alone on every road,
+// and --check shows no control character of what a file holds.
+TEST(StripCli, BinaryFilesAreLeftAloneAndChecksShowNoControlCharacters) {
+    TempFolder folder;
+    const QString program = folder.Write("prog.asm", QByteArray("\x7f"
+                                                                "ELF\0\1; x\n",
+                                                                10));
+    const Outcome run = Launch({.arguments = {program}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "qingyan-strip: " + program + ": 跳过: 这是二进制文件(含有NUL字节),不是源文件\n");
+    EXPECT_EQ(folder.Entries(), QStringList{"prog.asm"});
+    EXPECT_EQ(Launch({.arguments = {"-"}, .input = QByteArray("a\0;b", 4)}).status, 1);
+    const QString escapes = folder.Write("ESC.ASM", "nop ; \x1b[2J\x07 red\x7f \xc2\x9b\n");
+    const Outcome check = Launch({.arguments = {"--check", escapes}});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(QString::fromUtf8(check.out),
+              escapes + ":1: ; \\x1b[2J\\x07 red\\x7f \\u009b\n" + escapes + ": 1处注释将被消除\n");
+}
+
+// qingyan answers --help and --version on any machine, a display or none.
+TEST(WindowProgram, AnswersHelpAndVersionWithoutADisplay) {
+    const QStringList noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const Outcome help =
+        Launch({.arguments = {"--help"}, .program = QINGYAN_WINDOW_PATH, .unset = noDisplay});
+    EXPECT_EQ(help.status, 0) << help.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(help.out).startsWith("用法: qingyan [选项] [文件或文件夹]\n"));
+    const Outcome version =
+        Launch({.arguments = {"-v"}, .program = QINGYAN_WINDOW_PATH, .unset = noDisplay});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "qingyan " QINGYAN_VERSION "\n");
+    for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"a.asm", "b.asm"}}) {
+        const Outcome bad =
+            Launch({.arguments = wrong, .program = QINGYAN_WINDOW_PATH, .unset = noDisplay});
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_TRUE(bad.err.startsWith("qingyan: ")) << bad.err.toStdString();
+        EXPECT_TRUE(bad.out.isEmpty());
+    }
+}
+
+// The manual describes every option and every --set field that --help names.
+TEST(StripCli, TheManualNamesEverythingTheHelpNames) {
+    const QString help = QString::fromUtf8(Launch({.arguments = {"--help"}}).out);
+    QFile manual(QStringLiteral(QINGYAN_MANUAL));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(manual.readAll()).remove(QStringLiteral("\\"));
+    QStringList named;
+    for (const QRegularExpressionMatch& match :
+         QRegularExpression(QStringLiteral("(--[a-z-]+|^  [A-Za-z]+=(?:0\\|1|TEXT))"),
+                            QRegularExpression::MultilineOption)
+             .globalMatch(help)) {
+        named.append(match.captured(1).trimmed());
+    }
+    EXPECT_GE(named.size(), 50);
+    for (const QString& name : named) {
+        EXPECT_TRUE(page.contains(name)) << name.toStdString();
+    }
+}
+
 TEST(StripCli, StandardInputToStandardOutputAndItsReadErrors) {
     const Outcome run =
         Launch({.arguments = {"--lang", "c", "-"}, .input = "int x; // c\nint y;\n"});
@@ -178,6 +243,14 @@ TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
     }
     EXPECT_TRUE(errors.contains("未知选项"));  // Qt's own texts in Chinese
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+    const Outcome pattern = Launch({.arguments = {"--pattern", "*.ASM", source}});
+    EXPECT_EQ(pattern.status, 2);
+    EXPECT_TRUE(pattern.err.contains("-r")) << pattern.err.toStdString();
+    // A folder without -r is not read; the message says how to have it read.
+    const Outcome tree = Launch({.arguments = {folder.Root()}});
+    EXPECT_EQ(tree.status, 1);
+    EXPECT_TRUE(tree.err.contains("这是一个文件夹;要处理其中的源文件,请加 -r"))
+        << tree.err.toStdString();
 }
 
 // A tree as a project has it: the sample sources in folders, a hidden folder and a link to a
@@ -216,7 +289,8 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
     EXPECT_EQ(oneCore.err, run.err);
     const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 7);
-    EXPECT_TRUE(lines[0].startsWith("1:  BANNER.ASM") && lines[4].startsWith("5:  BLOCK.C"));
+    EXPECT_TRUE(lines[0].startsWith("1:  BANNER.ASM(") && lines[4].startsWith("5:  sub/BLOCK.C("));
+    EXPECT_TRUE(lines[4].contains("==>  sub/BLOCK.C.TX_(")) << lines[4].toStdString();
     // Every code line and each line's own break, byte for byte.
     for (const QString& name : QDir(samples.filePath("expected")).entryList(QDir::Files)) {
         const QString source = name.endsWith(".C.TX_") ? "src/sub/" + name : "src/" + name;
@@ -250,26 +324,60 @@ TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
     EXPECT_TRUE(clean.out.isEmpty());
 }
 
+// Applied in the current folder by patch -p1 (and git apply), the diff gives what a save writes,
+// whatever the names hold: spaces, a name that begins another, a tab, a quote, a backslash.
 TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
-    const Outcome diff = Strip({"--diff", "--lang", "auto", "-r", "src"});
-    ASSERT_EQ(diff.status, 0) << diff.err.toStdString();
+    const QStringList odd = {"src/SDCC Includes/reg.h", "src/main.c",       "src/main.c copy.c",
+                             "src/tab\there.c",         "src/say \"hi\".c", "src/back\\slash.c"};
+    QDir(folder.Root()).mkpath("src/SDCC Includes");
+    for (const QString& name : odd) {
+        folder.Write(name, "int x; // " + name.toUtf8() + "\n");
+    }
+    const auto apply = [&](const char* program, const QStringList& arguments,
+                           const QByteArray& diff) {
+        QProcess tool;
+        tool.setWorkingDirectory(folder.Root());
+        tool.start(QString::fromLatin1(program), arguments);
+        tool.write(diff);
+        tool.closeWriteChannel();
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 0) << program << tool.readAllStandardError().toStdString();
+    };
+    const Outcome diff = Strip({"--diff", "-r", "src"});
+    ASSERT_EQ(diff.status, 1) << diff.err.toStdString();  // as diff's: 1 for differences
+    EXPECT_TRUE(
+        diff.out.contains("--- a/src/SDCC Includes/reg.h\t\n+++ b/src/SDCC Includes/reg.h\t\n"));
+    EXPECT_TRUE(diff.out.contains("--- \"a/src/tab\\there.c\"\n"));
+    // The same names from absolute paths under the current folder.
+    EXPECT_EQ(Strip({"--diff", "-r", folder.Path("src")}).out, diff.out);
     EXPECT_EQ(folder.Entries().size(), 3);  // nothing written
-    ASSERT_EQ(Strip({"--lang", "auto", "-r", "src"}).status, 0);
-    QProcess patch;
-    patch.setWorkingDirectory(folder.Root());
-    patch.start(QStringLiteral("patch"), {"-p1", "-s"});
-    patch.write(diff.out);
-    patch.closeWriteChannel();
-    ASSERT_TRUE(patch.waitForFinished(60000));
-    ASSERT_EQ(patch.exitCode(), 0) << patch.readAllStandardError().toStdString();
-    for (const char* name :
-         {"BANNER.ASM", "CRONLY.ASM", "LFMIX.ASM", "STRAYLF.ASM", "sub/BLOCK.C", "sub/DEF.H"}) {
-        const QString source = folder.Path(QStringLiteral("src/") + name);
-        EXPECT_EQ(TempFolder::Read(source), TempFolder::Read(source + ".TX_")) << name;
+    ASSERT_EQ(Strip({"-r", "src"}).status, 0);
+    const QString sources[] = {"src/BANNER.ASM", "src/LFMIX.ASM", "src/sub/BLOCK.C",
+                               "src/sub/DEF.H"};
+    QStringList all = odd;
+    all.append(QStringList(std::begin(sources), std::end(sources)));
+    apply("patch", {"-p1", "-s"}, diff.out);
+    for (const QString& name : all) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(name)), TempFolder::Read(folder.Path(name) + ".TX_"))
+            << name.toStdString();
+    }
+    apply("patch", {"-p1", "-s", "-R"}, diff.out);
+    if (QFileInfo::exists(QStringLiteral("/usr/bin/git"))) {
+        apply("git", {"apply", "-p1", "--unsafe-paths", "-"}, diff.out);
+        for (const QString& name : all) {
+            EXPECT_EQ(TempFolder::Read(folder.Path(name)),
+                      TempFolder::Read(folder.Path(name) + ".TX_"))
+                << name.toStdString();
+        }
     }
     folder.Write("D.ASM", "a\nb\nc\nd ; x\ne\nf\ng\n");  // three lines of context, as diff has
-    EXPECT_EQ(Strip({"--diff", "D.ASM"}).out,
-              "--- a/D.ASM\n+++ b/D.ASM\n@@ -1,7 +1,7 @@\n a\n b\n c\n-d ; x\n+d\n e\n f\n g\n");
+    EXPECT_EQ(
+        Strip({"--diff", "D.ASM"}).out,
+        "--- a/D.ASM\t\n+++ b/D.ASM\t\n@@ -1,7 +1,7 @@\n a\n b\n c\n-d ; x\n+d\n e\n f\n g\n");
+    // No difference: 0; trouble: 2.
+    folder.Write("CLEAN.ASM", "nop\n");
+    EXPECT_EQ(Strip({"--diff", "CLEAN.ASM"}).status, 0);
+    EXPECT_EQ(Strip({"--diff", "D.ASM", "NONE.ASM"}).status, 2);
 }
 
 TEST_F(StripTree, ReportIsTheBatchReport) {

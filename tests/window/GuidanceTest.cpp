@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QScreen>
 #include <QTextDocument>
 
@@ -28,6 +29,23 @@ TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip
     EXPECT_EQ(Tip(), QStringLiteral("提示:点击左下角的duvo/提示区,可获取更多信息哦!"));
     ClickTipLine();
     EXPECT_EQ(Tip(), QString::fromUtf8(window::kTips[3]));
+}
+
+// The tip about the system names the one the program was built and is tested on, as that system
+// names itself.
+TEST(TipTexts, NameTheSystemTheProgramRunsOn) {
+    QFile release(QStringLiteral("/etc/os-release"));
+    QString system = QStringLiteral("Linux");
+    if (release.open(QIODevice::ReadOnly)) {
+        for (const QString& line : QString::fromUtf8(release.readAll()).split(u'\n')) {
+            if (line.startsWith(QStringLiteral("PRETTY_NAME="))) {
+                system = line.mid(12).remove(u'"');
+            }
+        }
+    }
+    EXPECT_EQ(
+        QString::fromUtf8(window::kTips[6]),
+        QStringLiteral("提示:本软件的开发系统是C++/Qt,在") + system + QStringLiteral("下运行通过"));
 }
 
 TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {

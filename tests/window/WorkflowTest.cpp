@@ -86,10 +86,17 @@ TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
     EXPECT_TRUE(target.contains(QStringLiteral("// done")));
 }
 
-TEST_F(WorkflowTest, AnEmptyFileAndAFileOfOneLineBreak) {
+TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     folder.Write("E.ASM", "");
     folder.Write("N.ASM", "\r\n");
+    folder.Write("P.ASM", QByteArray("\x7f"
+                                     "ELF\0\1; x\n",
+                                     10));
     Start();
+    Pick("P.ASM");
+    EXPECT_EQ(Tip(), QStringLiteral("注意:这是二进制文件(含有NUL字节),不是源文件,没有载入!"));
+    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_TRUE(SourceText().empty() && !Shown("Command1") && !Shown("Command4"));
     Pick("E.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:源文件为空!"));
     EXPECT_EQ(TipColour(), window::kRed);
@@ -241,7 +248,11 @@ TEST_F(WorkflowTest, TheKeyboardTabsTypesAndSelectsInTheLists) {
 TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     QDir(folder.Root()).mkdir("sub");
     folder.Write("sub/B.ASM", kGbkSource);
+    folder.Write("A.ASM", kGbkSource);
     Start();
+    form->OpenPath(folder.Path("A.ASM"));  // in the folder shown at start: opened all the same
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
+    EXPECT_TRUE(Shown("Command5"));
     form->OpenPath(folder.Path("sub/B.ASM"));
     EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), folder.Path("sub"));
     EXPECT_EQ(SourcePath(), folder.Path("sub/B.ASM"));
