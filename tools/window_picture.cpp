@@ -3,9 +3,8 @@
 // display (QT_QPA_PLATFORM=offscreen).
 //   qingyan-picture OUTPUT.png [SOURCE]
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -13,6 +12,7 @@
 
 #include "window/Fonts.h"
 #include "window/Form1.h"
+#include "window/StartUp.h"
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
@@ -22,20 +22,17 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString output = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const QFileInfo source(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString());
-    if (argc > 2) {
-        QDir::setCurrent(source.absolutePath());  // the window opens on the current folder
-    }
+    window::NameApplication();
     window::InstallFonts();
     window::Form1 form;
     form.show();
     if (argc > 2) {
-        auto* files = form.findChild<QListWidget*>(QStringLiteral("File1"));
-        const auto found = files->findItems(source.fileName(), Qt::MatchExactly);
-        if (found.isEmpty()) {
+        form.OpenPath(source.absoluteFilePath());  // as qingyan FILE opens it
+        if (form.findChild<QLineEdit*>(QStringLiteral("Text1"))->text() !=
+            source.absoluteFilePath()) {
             std::fputs("qingyan-picture: 文件列表中没有这个源文件\n", stderr);
             return 1;
         }
-        files->setCurrentItem(found.front());
         form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     }
     QTimer::singleShot(0, &form, [&] {
