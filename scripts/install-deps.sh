@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format patch python3
+    build-essential cmake ninja-build pkg-config clang-format patch python3 libacl1-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n

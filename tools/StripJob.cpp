@@ -54,10 +54,9 @@ QString Printable(const QString& text) {
     return shown;
 }
 
-// The name of a file in a patch: its path under the current folder when it lies there, so that
-// patch -p1 run in this folder finds it; as given otherwise. In the bytes the system knows it by.
-std::string PatchName(const QString& path) {
-    const QByteArray given = workflow::NativePath(path);
+// The name of a file in a patch, from the bytes of its path: its path under the current folder
+// when it lies there, so that patch -p1 run in this folder finds it; as given otherwise.
+std::string PatchName(const QByteArray& given) {
     const QByteArray absolute =
         given.startsWith('/') ? given : workflow::NativePath(QDir::currentPath()) + '/' + given;
     QList<QByteArray> parts;
@@ -116,28 +115,32 @@ void NoteStandardInput() {
     standardInputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
 }
 
-JobResult RunJob(const QString& path, const Settings& settings) {
+JobResult RunJob(const JobInput& input, const Settings& settings) {
+    const QString& path = input.path;
     const engine::EliminationOptions& o = settings.OptionsFor(path);
     JobResult result;
     workflow::FileOutcome& outcome = result.outcome;
     std::optional<workflow::CleanedText> cleaned;
     if (path == u"-") {
         std::string bytes;
-        if (!ReadStandardInput(bytes)) {
-            result.err = Line(QStringLiteral("qingyan-strip: 无法读取标准输入: ") +
-                              workflow::ReasonOfError(errno));
-            result.failed = true;
-            return result;
+        try {
+            if (!ReadStandardInput(bytes)) {
+                result.err = Line(QStringLiteral("qingyan-strip: 无法读取标准输入: ") +
+                                  workflow::ReasonOfError(errno));
+                result.failed = true;
+                return result;
+            }
+            workflow::ReadOutcome read = workflow::SourceFromBytes(bytes);
+            if (read.file) {
+                cleaned = workflow::Clean(std::move(*read.file), o, outcome);
+            } else {
+                outcome.failure = read.error;
+                outcome.binary = read.binary;
+            }
+        } catch (const std::bad_alloc&) {
+            outcome.failure = workflow::kOutOfMemoryReason;
         }
-        outcome.sourceName = outcome.targetName = path;
-        workflow::ReadOutcome read = workflow::SourceFromBytes(bytes);
-        if (read.file) {
-            cleaned = workflow::Clean(std::move(*read.file), o, outcome);
-        } else {
-            outcome.failure = read.error;
-            outcome.binary = read.binary;
-        }
-    } else if (!settings.recursive && workflow::FolderProblem(path).isEmpty()) {
+    } else if (!input.file && !settings.recursive && workflow::FolderProblem(path).isEmpty()) {
         result.err =
             Line(QStringLiteral("qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
                                 "-r(--recursive)")
@@ -145,22 +148,33 @@ JobResult RunJob(const QString& path, const Settings& settings) {
         result.failed = true;
         return result;
     } else if (settings.mode == Settings::Mode::Save) {
-        outcome = workflow::CleanFile(path, o);
+        outcome = input.file ? workflow::CleanFile(*input.file, o, input.save)
+                             : workflow::CleanFile(path, o, input.save);
     } else {
-        cleaned = workflow::ReadAndClean(path, o, outcome);
+        cleaned = input.file ? workflow::ReadAndClean(*input.file, o, outcome)
+                             : workflow::ReadAndClean(path, o, outcome);
     }
 
-    if (cleaned) {
-        const codec::TextEncoding encoding = cleaned->source.encoding;
-        if (settings.mode == Settings::Mode::Check) {
-            Check(path, *cleaned, o, result);
-        } else if (settings.mode == Settings::Mode::Diff) {
-            result.out = UnifiedDiff(PatchName(path), codec::Encode(cleaned->source.text, encoding),
-                                     codec::Encode(cleaned->target, encoding));
-            result.changes = !result.out.empty();
-        } else {
-            result.out = codec::Encode(cleaned->target, encoding, &outcome.unrepresentable);
+    try {
+        if (cleaned) {
+            const codec::TextEncoding encoding = cleaned->source.encoding;
+            if (settings.mode == Settings::Mode::Check) {
+                Check(path, *cleaned, o, result);
+            } else if (settings.mode == Settings::Mode::Diff) {
+                const QByteArray native = input.file
+                                              ? input.file->folder->path() + '/' + input.file->name
+                                              : workflow::NativePath(path);
+                result.out =
+                    UnifiedDiff(PatchName(native), codec::Encode(cleaned->source.text, encoding),
+                                codec::Encode(cleaned->target, encoding));
+                result.changes = !result.out.empty();
+            } else {
+                result.out = codec::Encode(cleaned->target, encoding, &outcome.unrepresentable);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        result.out.clear();
+        outcome.failure = workflow::kOutOfMemoryReason;
     }
     if (outcome.binary) {
         result.err = Line(QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, outcome.failure));
@@ -175,6 +189,7 @@ JobResult RunJob(const QString& path, const Settings& settings) {
                           readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
                           outcome.failure));
         result.failed = true;
+        result.outOfMemory = outcome.failure == workflow::kOutOfMemoryReason;
         return result;
     }
     if (outcome.unrepresentable > 0) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 #include "StripSettings.h"
@@ -14,15 +15,24 @@ namespace tools {
 struct JobResult {
     std::string out;
     std::string err;
-    bool failed = false;   ///< the file could not be read or written
-    bool changes = false;  ///< --check: cleaning would change the file
-    bool counted = false;  ///< cleaned, and so a line of the report
+    bool failed = false;       ///< the file could not be read or written
+    bool changes = false;      ///< --check: cleaning would change the file
+    bool counted = false;      ///< cleaned, and so a line of the report
+    bool outOfMemory = false;  ///< failed for want of memory: trouble, not a bad file
     workflow::FileOutcome outcome;
 };
 
-/// Runs one path ("-" for standard input) as the settings ask: save, write to standard output,
-/// check or diff. Safe to call from several threads at once.
-JobResult RunJob(const QString& path, const Settings& settings);
+/// A file to clean: its path as given or as the walk of -r found it ("-" for standard input),
+/// and for a file the walk found, the file in its open folder.
+struct JobInput {
+    QString path;
+    std::optional<workflow::FileRef> file;
+    workflow::SaveOptions save;
+};
+
+/// Runs one file as the settings ask: save, write to standard output, check or diff. Safe to call
+/// from several threads at once.
+JobResult RunJob(const JobInput& input, const Settings& settings);
 
 /// Records whether standard input is open; call first thing, before anything opens a file.
 void NoteStandardInput();

@@ -39,7 +39,7 @@ void Print(std::FILE* stream, const QString& line) {
 // A file to clean, and the name the reports give it: its path under the folder that -r walked,
 // or empty for a file given by itself.
 struct Source {
-    QString path;
+    tools::JobInput input;
     QString shown;
 };
 
@@ -49,14 +49,17 @@ std::vector<Source> FilesOf(const tools::Settings& settings) {
     std::vector<Source> files;
     for (const QString& path : settings.paths) {
         const bool folder = path != u"-" && workflow::FolderProblem(path).isEmpty();
-        if (!settings.recursive || !folder) {
-            files.push_back({path, {}});
+        const std::shared_ptr<const workflow::Folder> open =
+            settings.recursive && folder ? workflow::Folder::Open(workflow::NativePath(path))
+                                         : nullptr;
+        if (open == nullptr) {
+            files.push_back({{path, std::nullopt, {}}, {}});
             continue;
         }
-        const QString under = workflow::BatchFolderText(path);
-        for (const QString& file : workflow::BatchSourceFilesUnder(
-                 path, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
-            files.push_back({file, file.mid(under.size())});
+        for (workflow::BatchSource& source : workflow::BatchSourcesUnder(
+                 open, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
+            files.push_back({{workflow::JoinPath(path, source.shown), std::move(source.file), {}},
+                             source.shown});
         }
     }
     return files;
@@ -81,7 +84,7 @@ void RunInOrder(const std::vector<Source>& files, const tools::Settings& setting
                 }
                 index = next++;
             }
-            tools::JobResult result = tools::RunJob(files[index].path, settings);
+            tools::JobResult result = tools::RunJob(files[index].input, settings);
             const std::lock_guard lock(mutex);
             results[index] = std::move(result);
             done[index] = true;
@@ -108,15 +111,28 @@ void RunInOrder(const std::vector<Source>& files, const tools::Settings& setting
     }
 }
 
+// File names are taken as the bytes they are: a name that is not UTF-8 is read as GBK and its
+// bytes remembered, so that the file is found and its target named by the same bytes. Each file
+// argument is found again among the arguments by its text.
+QStringList PathsOf(const QStringList& given, int argc, char* argv[]) {
+    QStringList paths;
+    int next = 1;
+    for (const QString& text : given) {
+        while (next < argc && QString::fromUtf8(argv[next]) != text) {
+            ++next;
+        }
+        paths.append(next < argc ? workflow::PathFromBytes(QByteArray(argv[next++])) : text);
+    }
+    return paths;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     tools::NoteStandardInput();
-    // File names are taken as the bytes they are: a name that is not UTF-8 is read as GBK and its
-    // bytes remembered, so that the file is found and its target named by the same bytes.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments.append(workflow::PathFromBytes(QByteArray(argv[i])));
+        arguments.append(QString::fromUtf8(argv[i]));
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
@@ -137,7 +153,9 @@ int main(int argc, char* argv[]) {
     }
     tools::Settings settings;
     QString error;
-    if (!tools::ReadSettings(parser, settings, error)) {
+    const bool read = tools::ReadSettings(parser, settings, error);
+    settings.paths = PathsOf(settings.paths, argc, argv);
+    if (!read) {
         Print(stderr, QStringLiteral("qingyan-strip: ") + error);
         Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
         return kBadUsage;
@@ -164,8 +182,10 @@ int main(int argc, char* argv[]) {
         const Source& source = files[next++];
         Write(stdout, result.out);
         Write(stderr, result.err);
-        if (result.failed) {
-            status = diff ? kBadUsage : kFileFailed;
+        if (result.outOfMemory || (result.failed && diff)) {
+            status = kBadUsage;
+        } else if (result.failed) {
+            status = std::max(status, kFileFailed);
         } else if (result.changes && status == 0) {
             status = kFileFailed;
         }
@@ -175,7 +195,7 @@ int main(int argc, char* argv[]) {
         if (!source.shown.isEmpty()) {
             result.outcome.sourceName = source.shown;
             result.outcome.targetName =
-                workflow::TargetPathOf(source.shown, settings.OptionsFor(source.path));
+                workflow::TargetPathOf(source.shown, settings.OptionsFor(source.input.path));
         }
         const QString line = workflow::ReportLine(++processed, result.outcome);
         if (settings.verbose) {

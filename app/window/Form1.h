@@ -15,6 +15,7 @@
 
 #include "engine/EliminationOptions.h"
 #include "engine/Languages.h"
+#include "workflow/Batch.h"
 #include "workflow/Pipeline.h"
 #include "workflow/TextCodec.h"
 
@@ -123,7 +124,7 @@ private:
     /// The batch run's three stages: prepare the window, run one file through the single-file
     /// handlers, and show the report and the summary.
     void BeginBatch(qsizetype files);
-    workflow::FileOutcome RunBatchFile(const QString& folder, const QString& name);
+    workflow::FileOutcome RunBatchFile(const QString& folder, const workflow::BatchSource& source);
     void EndBatch(const QString& folder, qsizetype notClean);
     /// Opens `path` in the folder list, raising Dir1_Change when the path changes; a folder that
     /// cannot be opened is reported and nothing moves. Returns whether the list is on `path`.
@@ -193,6 +194,10 @@ private:
     QTimer* Timer1;
 
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
+    workflow::SourceFacts sourceFacts_;                              // of the loaded source
+    // During 批量: the folder, held open, and the file of the run now being cleaned.
+    std::shared_ptr<const workflow::Folder> batchFolder_;
+    workflow::FileRef batchSource_;
     engine::TypedMarkers typedMarkers_;  // marker boxes the user has typed in
     bool cRulesExplained_ = false;       // the tip line has told that C files are read as C
     qsizetype BatchFileCount = 0;

@@ -15,6 +15,8 @@
 #include "ProgressBarSink.h"
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
+#include "workflow/FileErrors.h"
+#include "workflow/FileNames.h"
 #include "workflow/Pipeline.h"
 #include "workflow/TargetText.h"
 
@@ -29,18 +31,29 @@ void Form1::Command5_Click() {
         });
         return;
     }
-    // Listed once, before any target is written, so that this run's targets are never its
-    // sources.
-    const QStringList names = workflow::BatchSourceNames(folder, Text8->text());
+    // The folder is opened once, so that a folder swapped for a link during the run is not
+    // entered; its files are listed once, before any target is written, so that this run's
+    // targets are never its sources.
+    batchFolder_ = workflow::Folder::Open(workflow::NativePath(folder));
+    if (batchFolder_ == nullptr) {
+        const QString problem = workflow::ReasonOfError(errno);
+        PostFittedMessage(folder, [&](const QString& shown) {
+            return QStringLiteral("注意:无法读取文件夹'") + shown + QStringLiteral("',") + problem +
+                   u'!';
+        });
+        return;
+    }
+    const std::vector<workflow::BatchSource> sources =
+        workflow::BatchSourcesIn(batchFolder_, Text8->text());
     const InputHold hold;
-    BeginBatch(names.size());
+    BeginBatch(static_cast<qsizetype>(sources.size()));
     BatchFileCount = 0;
     BatchReport.clear();
     qsizetype notClean = 0;
     QElapsedTimer sincePaint;
     sincePaint.start();
-    for (const QString& name : names) {
-        const workflow::FileOutcome outcome = RunBatchFile(folder, name);
+    for (const workflow::BatchSource& source : sources) {
+        const workflow::FileOutcome outcome = RunBatchFile(folder, source);
         ++BatchFileCount;
         if (sincePaint.elapsed() >= ProgressBarSink::kRepaintInterval) {
             // A new value repaints the bar at once, which waits for the display: not every file.
@@ -65,7 +78,10 @@ void Form1::BeginBatch(qsizetype files) {
     ProgressBar1->repaint();
 }
 
-workflow::FileOutcome Form1::RunBatchFile(const QString& folder, const QString& name) {
+workflow::FileOutcome Form1::RunBatchFile(const QString& folder,
+                                          const workflow::BatchSource& source) {
+    const QString& name = source.shown;
+    batchSource_ = source.file;
     Text1->setText(workflow::JoinPath(folder, name));
     BuildTargetPath();
     workflow::FileOutcome outcome;
@@ -85,6 +101,8 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder, const QString& 
 }
 
 void Form1::EndBatch(const QString& folder, qsizetype notClean) {
+    batchFolder_.reset();
+    batchSource_ = {};
     BatchReport.prepend(workflow::BatchReportHead(folder, BatchFileCount));
     RichTextBox2->SetExactText(BatchReport.toStdU16String(), u"\r\n");
     PostFittedMessage(folder, [&](const QString& shown) {

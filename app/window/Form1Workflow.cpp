@@ -32,7 +32,8 @@ void Form1::BuildSourcePath() {
 
 QString Form1::LoadSourceFile() {
     const bool markersChanged = ShowMarkersOfSource();
-    workflow::ReadOutcome read = workflow::ReadSourceFile(Text1->text());
+    workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
+                                              : workflow::ReadSourceFile(Text1->text());
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
         RichTextBox1->SetExactText({});
@@ -46,6 +47,7 @@ QString Form1::LoadSourceFile() {
         return read.error;
     }
     sourceEncoding_ = read.file->encoding;
+    sourceFacts_ = read.file->facts;
     if (read.file->byteSize == 0) {
         RichTextBox1->SetExactText({});
         RichTextBox2->SetExactText({});
@@ -112,8 +114,18 @@ workflow::WriteOutcome Form1::Command2_Click() {
     const QString path = Text5->text();
     workflow::WriteOutcome written;
     if (!path.isEmpty()) {
-        written = workflow::WriteTargetFile(path, RichTextBox2->ExactText(), sourceEncoding_,
-                                            Text1->text());
+        // The source itself only when the user named it: no extension, or its own path typed.
+        const workflow::SaveOptions save{path == Text1->text(), !batchFolder_};
+        const std::u16string& text = RichTextBox2->ExactText();
+        try {
+            written =
+                batchFolder_
+                    ? workflow::WriteTargetFile(workflow::TargetOf(batchSource_, CurrentOptions()),
+                                                text, sourceEncoding_, sourceFacts_, save)
+                    : workflow::WriteTargetFile(path, text, sourceEncoding_, sourceFacts_, save);
+        } catch (const std::bad_alloc&) {
+            written.error = workflow::kOutOfMemoryReason;
+        }
         if (!written.ok()) {
             PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
                         QStringLiteral("!请检查目标文件路径后再按[保存]"));

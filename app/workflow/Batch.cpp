@@ -1,21 +1,13 @@
 #include "Batch.h"
 
+#include <algorithm>
+
 #include "Browsing.h"
 #include "FileNames.h"
 #include "Pipeline.h"
 #include "TargetText.h"
 
 namespace workflow {
-
-QStringList BatchSourceNames(const QString& folder, const QString& pattern) {
-    QStringList names;
-    for (const FolderEntry& entry : ListFolder(folder)) {
-        if (!entry.isFolder && IsBatchSourceFile(entry.name, pattern)) {
-            names.append(entry.name);
-        }
-    }
-    return names;
-}
 
 bool IsBatchSourceFile(const QString& name, const QString& pattern) {
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -25,19 +17,55 @@ bool IsBatchSourceFile(const QString& name, const QString& pattern) {
     return pattern.toLower().contains(name.mid(dot + 1).toLower());
 }
 
-QStringList BatchSourceFilesUnder(const QString& folder, const QString& pattern) {
-    QStringList files;
-    QStringList subfolders;
-    for (const FolderEntry& entry : ListFolder(folder)) {
-        if (!entry.isFolder && IsBatchSourceFile(entry.name, pattern)) {
-            files.append(JoinPath(folder, entry.name));
-        } else if (entry.isFolder && !entry.isLink) {
-            subfolders.append(JoinPath(folder, entry.name));
+namespace {
+
+// The files of `folder` that the run takes, and its subfolders, both in name order as shown.
+void Sort(const std::shared_ptr<const Folder>& folder, const QString& pattern,
+          const QString& prefix, std::vector<BatchSource>& files,
+          std::vector<std::pair<QString, QByteArray>>* subfolders) {
+    const std::vector<FolderItem> items = ListOpenFolder(*folder);
+    const QStringList shown = ShownNames(items);
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return shown[static_cast<qsizetype>(a)] < shown[static_cast<qsizetype>(b)];
+    });
+    for (const std::size_t i : order) {
+        const QString& name = shown[static_cast<qsizetype>(i)];
+        if (!items[i].isFolder && IsBatchSourceFile(name, pattern)) {
+            files.push_back({{folder, items[i].name}, prefix + name});
+        } else if (subfolders != nullptr && items[i].isFolder && !items[i].isLink) {
+            subfolders->push_back({name, items[i].name});
         }
     }
-    for (const QString& subfolder : subfolders) {
-        files += BatchSourceFilesUnder(subfolder, pattern);
+}
+
+void Walk(const std::shared_ptr<const Folder>& folder, const QString& pattern,
+          const QString& prefix, std::vector<BatchSource>& files) {
+    std::vector<std::pair<QString, QByteArray>> subfolders;
+    Sort(folder, pattern, prefix, files, &subfolders);
+    for (const auto& [shown, name] : subfolders) {
+        if (const std::shared_ptr<const Folder> subfolder = folder->Subfolder(name)) {
+            Walk(subfolder, pattern, prefix + shown + u'/', files);
+        }
     }
+}
+
+}  // namespace
+
+std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
+                                        const QString& pattern, const QString& prefix) {
+    std::vector<BatchSource> files;
+    Sort(folder, pattern, prefix, files, nullptr);
+    return files;
+}
+
+std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
+                                           const QString& pattern) {
+    std::vector<BatchSource> files;
+    Walk(folder, pattern, {}, files);
     return files;
 }
 

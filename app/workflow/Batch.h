@@ -3,6 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
+#include "Folder.h"
+
 namespace workflow {
 
 struct FileOutcome;
@@ -13,14 +18,24 @@ struct FileOutcome;
 /// pattern takes nothing.
 bool IsBatchSourceFile(const QString& name, const QString& pattern);
 
-/// The names of the files directly in `folder` that the batch run takes under `pattern`, in name
-/// order.
-QStringList BatchSourceNames(const QString& folder, const QString& pattern);
+/// A file that a batch run takes: the file in its open folder, and its name as the reports show
+/// it.
+struct BatchSource {
+    FileRef file;
+    QString shown;
+};
 
-/// Every file under `folder` that the batch run would take under `pattern`, as paths: the files
-/// of each folder in name order, then its subfolders one by one in name order. Hidden folders
-/// and symbolic links to folders are passed over.
-QStringList BatchSourceFilesUnder(const QString& folder, const QString& pattern);
+/// The files directly in `folder` that the batch run takes under `pattern`, in name order, each
+/// shown as `prefix` and its name.
+std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
+                                        const QString& pattern, const QString& prefix = {});
+
+/// Every file under `folder` that the batch run would take under `pattern`: the files of each
+/// folder in name order, then its subfolders one by one in name order, each shown as its path
+/// under `folder`. Hidden folders and symbolic links to folders are passed over, and a folder
+/// swapped for a link while the walk goes on is not entered.
+std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
+                                           const QString& pattern);
 
 /// The folder as the report and the summary show it: its path with a "/" after it, unless it is
 /// "/" itself.

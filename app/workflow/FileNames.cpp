@@ -3,13 +3,13 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cctype>
 #include <mutex>
 
 #include "Browsing.h"
+#include "Folder.h"
 #include "TextCodec.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace workflow {
@@ -31,14 +31,16 @@ Remembered& Memory() {
 
 QString DisplayName(const QByteArray& bytes) {
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (codec::DetectEncoding(view) != codec::TextEncoding::Gbk) {
-        return QString::fromUtf8(bytes);
-    }
+    const std::u16string text = codec::DetectEncoding(view) != codec::TextEncoding::Gbk
+                                    ? QString::fromUtf8(bytes).toStdU16String()
+                                    : codec::DecodeGbk(view);
     QString name;
-    for (const char16_t c : codec::DecodeGbk(view)) {
+    for (const char16_t c : text) {
         if (c >= codec::kFirstRawByte && c <= codec::kLastRawByte) {
             name += QStringLiteral("\\x%1").arg(c - codec::kFirstRawByte + 0x80, 2, 16,
                                                 QLatin1Char('0'));
+        } else if (c == u'\\') {
+            name += QStringLiteral("\\\\");  // doubled, so that no name reads as another's \xHH
         } else {
             name += QChar(c);
         }
@@ -46,8 +48,53 @@ QString DisplayName(const QByteArray& bytes) {
     return name;
 }
 
+QString EscapedName(const QByteArray& bytes) {
+    QString name;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            name += QStringLiteral("\\\\");
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            name += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+        } else {
+            name += QLatin1Char(c);
+        }
+    }
+    return name;
+}
+
+namespace {
+
+// The bytes of a path as shown: \\ is one backslash and \xHH the byte HH; the rest in UTF-8.
+QByteArray Unescaped(const QString& shown) {
+    const QByteArray utf8 = shown.toUtf8();
+    if (!utf8.contains('\\')) {
+        return utf8;
+    }
+    QByteArray bytes;
+    bytes.reserve(utf8.size());
+    for (qsizetype at = 0; at < utf8.size(); ++at) {
+        const auto hexDigit = [&](qsizetype i) {
+            return i < utf8.size() && std::isxdigit(static_cast<unsigned char>(utf8[i])) != 0;
+        };
+        if (utf8[at] == '\\' && at + 1 < utf8.size() && utf8[at + 1] == '\\') {
+            bytes += '\\';
+            ++at;
+        } else if (utf8[at] == '\\' && at + 1 < utf8.size() && utf8[at + 1] == 'x' &&
+                   hexDigit(at + 2) && hexDigit(at + 3)) {
+            bytes += static_cast<char>(utf8.mid(at + 2, 2).toInt(nullptr, 16));
+            at += 3;
+        } else {
+            bytes += utf8[at];
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
 void RememberPath(const QString& display, const QByteArray& bytes) {
-    if (display.toUtf8() != bytes) {
+    if (Unescaped(display) != bytes) {
         const std::lock_guard lock(Memory().mutex);
         Memory().bytesOf.insert(display, bytes);
     }
@@ -56,48 +103,57 @@ void RememberPath(const QString& display, const QByteArray& bytes) {
 QByteArray NativePath(const QString& path) {
     Remembered& memory = Memory();
     const std::lock_guard lock(memory.mutex);
-    if (memory.bytesOf.isEmpty()) {
-        return path.toUtf8();
-    }
-    for (qsizetype length = path.size(); length > 0; --length) {
+    for (qsizetype length = memory.bytesOf.isEmpty() ? 0 : path.size(); length > 0; --length) {
         const auto found = memory.bytesOf.constFind(path.left(length));
         if (found != memory.bytesOf.constEnd()) {
-            return *found + path.mid(length).toUtf8();
+            return *found + Unescaped(path.mid(length));
         }
     }
-    return path.toUtf8();
+    return Unescaped(path);
 }
 
 QString PathFromBytes(const QByteArray& bytes) {
-    const QString display = DisplayName(bytes);
+    QString display = DisplayName(bytes);
+    struct stat other {};
+    if (Unescaped(display) != bytes && ::lstat(Unescaped(display).constData(), &other) == 0) {
+        display = EscapedName(bytes);  // another file goes by the name it would be shown as
+    }
     RememberPath(display, bytes);
     return display;
 }
 
+QStringList ShownNames(const std::vector<FolderItem>& items) {
+    QStringList shown;
+    for (const FolderItem& item : items) {
+        shown.append(DisplayName(item.name));
+    }
+    QStringList sorted = shown;
+    sorted.sort();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        QString& name = shown[static_cast<qsizetype>(i)];
+        const auto equal = std::equal_range(sorted.begin(), sorted.end(), name);
+        if (equal.second - equal.first > 1 && Unescaped(name) != items[i].name) {
+            name = EscapedName(items[i].name);
+        }
+    }
+    return shown;
+}
+
 QList<FolderEntry> ListFolder(const QString& folder) {
-    const QByteArray folderBytes = NativePath(folder);
+    const std::shared_ptr<const Folder> open = Folder::Open(NativePath(folder));
     QList<FolderEntry> entries;
-    DIR* dir = ::opendir(folderBytes.constData());
-    if (dir == nullptr) {
+    if (open == nullptr) {
         return entries;
     }
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name.startsWith('.')) {
-            continue;  // hidden, and "." and ".."
-        }
-        struct stat info {};
-        struct stat link {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &info, 0) != 0 ||
-            ::fstatat(::dirfd(dir), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
-            continue;  // a broken link
-        }
-        const QString display = DisplayName(name);
-        RememberPath(JoinPath(folder, display),
-                     folderBytes.endsWith('/') ? folderBytes + name : folderBytes + '/' + name);
-        entries.append({display, S_ISDIR(info.st_mode), S_ISLNK(link.st_mode)});
+    const std::vector<FolderItem> items = ListOpenFolder(*open);
+    const QStringList shown = ShownNames(items);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const QString& display = shown[static_cast<qsizetype>(i)];
+        RememberPath(JoinPath(folder, display), open->path().endsWith('/')
+                                                    ? open->path() + items[i].name
+                                                    : open->path() + '/' + items[i].name);
+        entries.append({display, items[i].isFolder, items[i].isLink});
     }
-    ::closedir(dir);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return entries;

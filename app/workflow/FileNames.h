@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 /// File names as the system holds them (bytes) and as the user reads them (text). Names that are
 /// not UTF-8, as in archives made on Windows, are read as GBK; the bytes of every such name that
@@ -11,19 +14,31 @@
 namespace workflow {
 
 /// The text of a name or path: UTF-8 when its bytes are valid UTF-8, otherwise their GBK reading,
-/// with bytes that GBK cannot read shown as \xHH.
+/// with bytes that GBK cannot read shown as \xHH and a backslash of the name as \\, so that no
+/// name is shown as another's.
 QString DisplayName(const QByteArray& bytes);
+
+/// A name shown byte by byte: printable ASCII as it is, a backslash as \\, every other byte as
+/// \xHH. For a name that is not UTF-8 whose reading another name of its folder has already.
+QString EscapedName(const QByteArray& bytes);
 
 /// Remembers that the path `display` stands for `bytes`, when they differ from its UTF-8 form.
 void RememberPath(const QString& display, const QByteArray& bytes);
 
 /// The bytes to give the system for a path as shown: those of its longest remembered beginning,
-/// the rest in UTF-8.
+/// the rest in UTF-8 with \\ as one backslash and \xHH as the byte HH.
 QByteArray NativePath(const QString& path);
 
 /// The text of a path given as bytes (a command-line argument), remembered so that NativePath
 /// gives the same bytes back.
 QString PathFromBytes(const QByteArray& bytes);
+
+struct FolderItem;
+
+/// The names of the entries of one folder as the user sees them: DisplayName, except that a name
+/// that is not UTF-8 and reads like another of the same folder is shown byte by byte
+/// (EscapedName), so that no two are shown alike.
+QStringList ShownNames(const std::vector<FolderItem>& items);
 
 /// One entry of a folder.
 struct FolderEntry {

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <new>
+
+#include "FileErrors.h"
 #include "TargetText.h"
 
 namespace workflow {
@@ -21,30 +25,73 @@ CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
     return cleaned;
 }
 
-std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
+std::optional<CleanedText> ReadAndClean(const FileRef& source,
                                         const engine::EliminationOptions& options,
                                         FileOutcome& outcome, engine::ProgressSink* progress) {
-    outcome.sourceName = QFileInfo(sourcePath).fileName();
-    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
-    ReadOutcome read = ReadSourceFile(sourcePath);
+    ReadOutcome read = ReadSourceFile(source);
     if (!read.file) {
         outcome.failure = read.error;
         outcome.binary = read.binary;
         return std::nullopt;
     }
-    return Clean(std::move(*read.file), options, outcome, progress);
+    try {
+        return Clean(std::move(*read.file), options, outcome, progress);
+    } catch (const std::bad_alloc&) {
+        outcome.failure = kOutOfMemoryReason;
+        return std::nullopt;
+    }
 }
 
-FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options) {
-    FileOutcome outcome;
-    const std::optional<CleanedText> cleaned = ReadAndClean(sourcePath, options, outcome);
-    if (cleaned) {
-        const WriteOutcome written =
-            WriteTargetFile(TargetPathOf(sourcePath, options), cleaned->target,
-                            cleaned->source.encoding, sourcePath);
-        outcome.failure = written.error;
-        outcome.unrepresentable = written.unrepresentable;
+std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
+                                        const engine::EliminationOptions& options,
+                                        FileOutcome& outcome, engine::ProgressSink* progress) {
+    outcome.sourceName = QFileInfo(sourcePath).fileName();
+    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
+    const std::optional<FileRef> source = FileAtPath(sourcePath);
+    if (!source) {
+        outcome.failure = ReasonOfError(errno);
+        return std::nullopt;
     }
+    return ReadAndClean(*source, options, outcome, progress);
+}
+
+FileRef TargetOf(const FileRef& source, const engine::EliminationOptions& options) {
+    return {source.folder,
+            options.AddTargetExtension
+                ? source.name + QString::fromStdU16String(options.TargetExtension).toUtf8()
+                : source.name};
+}
+
+FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& options,
+                      SaveOptions save) {
+    FileOutcome outcome;
+    const std::optional<CleanedText> cleaned = ReadAndClean(source, options, outcome);
+    if (cleaned) {
+        const FileRef target = TargetOf(source, options);
+        save.replacesSource = target.name == source.name;
+        try {
+            const WriteOutcome written = WriteTargetFile(
+                target, cleaned->target, cleaned->source.encoding, cleaned->source.facts, save);
+            outcome.failure = written.error;
+            outcome.unrepresentable = written.unrepresentable;
+        } catch (const std::bad_alloc&) {
+            outcome.failure = kOutOfMemoryReason;
+        }
+    }
+    return outcome;
+}
+
+FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options,
+                      SaveOptions save) {
+    const std::optional<FileRef> source = FileAtPath(sourcePath);
+    FileOutcome outcome;
+    if (source) {
+        outcome = CleanFile(*source, options, save);
+    } else {
+        outcome.failure = ReasonOfError(errno);
+    }
+    outcome.sourceName = QFileInfo(sourcePath).fileName();
+    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
     return outcome;
 }
 

@@ -35,18 +35,30 @@ struct CleanedText {
 CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
                   FileOutcome& outcome, engine::ProgressSink* progress = nullptr);
 
-/// Reads the file at `sourcePath` and makes its target text; on failure, says why in
-/// `outcome.failure` and gives nothing. Fills the outcome's names and lengths as far as it gets.
+/// Reads the file `source` and makes its target text; on failure, says why in `outcome.failure`
+/// and gives nothing. Fills the outcome's lengths as far as it gets; the names are the caller's.
+std::optional<CleanedText> ReadAndClean(const FileRef& source,
+                                        const engine::EliminationOptions& options,
+                                        FileOutcome& outcome,
+                                        engine::ProgressSink* progress = nullptr);
+/// The same for a path, the outcome's names filled in too.
 std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
                                         const engine::EliminationOptions& options,
                                         FileOutcome& outcome,
                                         engine::ProgressSink* progress = nullptr);
 
-/// The whole road of one file: read, clean, and save beside the source at the target path that
-/// the options give.
-FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options);
+/// The whole road of one file: read, clean, and save beside the source under the target name
+/// that the options give. The outcome's names are the caller's.
+FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& options,
+                      SaveOptions save = {});
+/// The same for a path, the outcome's names filled in too.
+FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options,
+                      SaveOptions save = {});
 
 /// Where the options put the target of `sourcePath`.
 QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions& options);
+
+/// The target of `source`: beside it, its name with the extension the options give.
+FileRef TargetOf(const FileRef& source, const engine::EliminationOptions& options);
 
 }  // namespace workflow

@@ -12,25 +12,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <memory>
+#include <new>
+
 namespace workflow {
 namespace {
-
-// Paths go to the system as bytes; every failure is told by the system's error number.
-QByteArray Native(const QString& path) {
-    return NativePath(path);
-}
-
-QByteArray FolderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
-}
 
 // A file descriptor that is closed when it goes out of scope.
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
     ~Descriptor() { Close(); }
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
@@ -86,93 +87,139 @@ bool WriteEncoded(int fd, std::u16string_view text, codec::TextEncoding encoding
             return false;
         }
     }
-    return ::fsync(fd) == 0;
+    return true;
 }
 
-struct ResolvedTarget {
-    QByteArray path;
-    QString error;
+// The new file that becomes the target: unnamed while it is written where the file system
+// allows (O_TMPFILE), so that a killed run leaves nothing behind; otherwise under a short hidden
+// name that no legal target name makes too long.
+struct NewFile {
+    Descriptor fd;
+    QByteArray name;  // empty while unnamed
 };
 
-// The file that a save to `path` must replace: the end of its chain of symbolic links. A link is
-// followed only when it belongs to the user saving or to the owner of its folder, as the kernel's
-// protected-symlinks rule has it: a link that someone else planted in a shared folder could
-// otherwise make the save overwrite any file.
-ResolvedTarget ResolveTarget(QByteArray path) {
-    constexpr int kMaxLinks = 40;
-    for (int links = 0; links <= kMaxLinks; ++links) {
-        struct stat link {};
-        if (::lstat(path.constData(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-            return {path, {}};
-        }
-        const QByteArray folder = FolderOf(path);
-        struct stat holder {};
-        if (::stat(folder.constData(), &holder) != 0 ||
-            (link.st_uid != ::geteuid() && link.st_uid != holder.st_uid)) {
-            return {{}, QStringLiteral("目标是别的用户建立的符号链接,为安全起见不经它写入")};
-        }
-        QByteArray to(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(path.constData(), to.data(), to.size());
-        if (length < 0) {
-            return {{}, ReasonOfError(errno)};
-        }
-        to.truncate(length);
-        path = to.startsWith('/') ? to : folder + '/' + to;
-    }
-    return {{}, ReasonOfError(ELOOP)};
+bool CanLinkUnnamedFiles() {
+    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
+    return proc;
 }
 
-// A fresh name for the temporary file beside `target`, created exclusively with `mode` (less the
-// umask). Returns the descriptor, or -1 with errno set.
-int CreateTemporaryBeside(const QByteArray& target, mode_t mode, QByteArray& temporary) {
+QByteArray TemporaryName() {
     static std::atomic<unsigned> counter{0};
-    const QByteArray folder = FolderOf(target);
-    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "/." + name + '.' + QByteArray::number(::getpid()) + '.' +
-                    QByteArray::number(counter++) + ".tmp";
-        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+    return ".qingyan-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(counter++);
+}
+
+// Creates the new file in `folder` with `mode` (less the umask); false with errno set.
+bool CreateNewFile(int folder, mode_t mode, NewFile& file) {
+    if (CanLinkUnnamedFiles()) {
+        file.fd = Descriptor(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        if (file.fd.valid() || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
+            return file.fd.valid();
         }
     }
-    return -1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        file.name = TemporaryName();
+        file.fd = Descriptor(::openat(folder, file.name.constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (file.fd.valid() || errno != EEXIST) {
+            return file.fd.valid();
+        }
+    }
+    return false;
 }
 
-bool SameFile(const struct stat& a, const QString& path) {
-    struct stat b {};
-    return !path.isEmpty() && ::stat(Native(path).constData(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+// Gives the new file the target's name in one step, replacing whatever stood there; false with
+// errno set. An unnamed file is linked under a temporary name first: a link cannot replace.
+bool Publish(int folder, NewFile& file, const QByteArray& target, bool targetExists) {
+    if (file.name.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd.get());
+        const QByteArray name = targetExists ? TemporaryName() : target;
+        if (::linkat(AT_FDCWD, self.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) !=
+            0) {
+            if (errno != EEXIST || targetExists) {
+                return false;
+            }
+            return Publish(folder, file, target, true);  // the name was taken meanwhile
+        }
+        if (!targetExists) {
+            return true;
+        }
+        file.name = name;
+    }
+    return ::renameat(folder, file.name.constData(), folder, target.constData()) == 0;
 }
 
-// Writes the existing target in place, for a folder in which no new file may be made.
-WriteOutcome WriteInPlace(const QByteArray& target, std::u16string_view text,
-                          codec::TextEncoding encoding) {
+void Discard(int folder, const NewFile& file) {
+    if (!file.name.isEmpty()) {
+        ::unlinkat(folder, file.name.constData(), 0);
+    }
+}
+
+// Writes an existing target in place, for a folder in which no new file may be made: only once
+// the space for the whole text is reserved, so that a full disk cannot leave it half written.
+WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_view text,
+                          codec::TextEncoding encoding, bool flush) {
     WriteOutcome outcome;
-    Descriptor file(::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid() || !WriteEncoded(file.get(), text, encoding, outcome.unrepresentable) ||
-        !file.Close()) {
+    const Descriptor file(::openat(folder, target.constData(),
+                                   O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid()) {
+        return {ReasonOfError(errno), 0};
+    }
+    std::string bytes = codec::Encode(text, encoding, &outcome.unrepresentable);
+    if (!bytes.empty() && ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes.size())) != 0) {
+        return {QStringLiteral("所在文件夹不允许新建文件,而就地写入前无法为目标文件预留空间(") +
+                    ReasonOfError(errno) + QStringLiteral("),为免写坏旧文件没有写入"),
+                0};
+    }
+    if (::lseek(file.get(), 0, SEEK_SET) != 0 ||
+        !WriteAll(file.get(), bytes.data(), bytes.size()) ||
+        ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
+        (flush && ::fsync(file.get()) != 0)) {
         return {ReasonOfError(errno), 0};
     }
     return outcome;
 }
 
+// Reads exactly `size` bytes, or up to the end if the file shrank, into fresh memory that is never
+// filled with zeros first.
+bool ReadKnownSize(int fd, std::size_t size, std::unique_ptr<char[]>& buffer, std::size_t& got) {
+    buffer.reset(new char[size]);
+    got = 0;
+    while (got < size) {
+        const ssize_t done = ::read(fd, buffer.get() + got, size - got);
+        if (done == 0) {
+            break;
+        }
+        if (done < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        got += static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
 }  // namespace
 
-bool ReadToEnd(int fd, std::string& bytes) {
-    constexpr std::size_t kBlock = 1 << 20;
+bool ReadToEnd(int fd, std::string& bytes, bool stopAtNul) {
+    // Read into a block and appended: the string grows geometrically, and nothing is zero-filled.
+    constexpr std::size_t kBlock = 1 << 16;
+    const std::unique_ptr<char[]> block(new char[kBlock]);
     for (;;) {
-        const std::size_t filled = bytes.size();
-        // Read into the room already reserved; grow only when it is full.
-        const std::size_t room = bytes.capacity() - filled;
-        bytes.resize(filled + (room > 0 ? room : kBlock));
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        bytes.resize(filled + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        const ssize_t got = ::read(fd, block.get(), kBlock);
         if (got == 0) {
             return true;
         }
-        if (got < 0 && errno != EINTR) {
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             return false;
+        }
+        bytes.append(block.get(), static_cast<std::size_t>(got));
+        if (stopAtNul && std::memchr(block.get(), 0, static_cast<std::size_t>(got)) != nullptr) {
+            return true;
         }
     }
 }
@@ -190,95 +237,162 @@ ReadOutcome SourceFromBytes(std::string_view bytes) {
     return {std::move(file), {}};
 }
 
-ReadOutcome ReadSourceFile(const QString& path) {
-    const QByteArray native = Native(path);
+ReadOutcome ReadSourceFile(const FileRef& source) {
+    // Not blocking: a FIFO or a device put in the file's place is seen, not waited on.
+    const Descriptor file(::openat(source.folder->fd(), source.name.constData(),
+                                   O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
-    if (::stat(native.constData(), &info) != 0) {
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
         return {std::nullopt, ReasonOfError(errno)};
     }
     if (S_ISDIR(info.st_mode)) {
         return {std::nullopt, QStringLiteral("这是一个文件夹,不是文件")};
     }
     if (!S_ISREG(info.st_mode)) {
-        return {std::nullopt, QStringLiteral("不是普通文件")};  // a pipe or device could block
+        return {std::nullopt, QStringLiteral("不是普通文件")};
     }
-    if (info.st_size == 0) {
-        return {SourceFile{}, {}};
-    }
-    Descriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid()) {
+    SourceFacts facts{true, info.st_dev, info.st_ino, {}};
+    if (!ReadersOf(file.get(), facts.readers)) {
         return {std::nullopt, ReasonOfError(errno)};
     }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);  // the end is seen without growing
-    if (!ReadToEnd(file.get(), bytes)) {
-        return {std::nullopt, ReasonOfError(errno)};
+    try {
+        ReadOutcome read;
+        if (info.st_size > 0) {
+            std::unique_ptr<char[]> bytes;
+            std::size_t got = 0;
+            if (!ReadKnownSize(file.get(), static_cast<std::size_t>(info.st_size), bytes, got)) {
+                return {std::nullopt, ReasonOfError(errno)};
+            }
+            read = SourceFromBytes({bytes.get(), got});
+        } else {
+            // No size given: a file of /proc, or an empty file.
+            std::string bytes;
+            if (!ReadToEnd(file.get(), bytes)) {
+                return {std::nullopt, ReasonOfError(errno)};
+            }
+            read = bytes.empty() ? ReadOutcome{SourceFile{}, {}} : SourceFromBytes(bytes);
+        }
+        if (read.file) {
+            read.file->facts = std::move(facts);
+        }
+        return read;
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, kOutOfMemoryReason};
     }
-    return SourceFromBytes(bytes);
 }
 
-WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
-                             codec::TextEncoding encoding, const QString& sourcePath) {
-    if (path.isEmpty()) {
-        return {QStringLiteral("没有目标文件路径"), 0};
+ReadOutcome ReadSourceFile(const QString& path) {
+    const std::optional<FileRef> file = FileAtPath(path);
+    return file ? ReadSourceFile(*file) : ReadOutcome{std::nullopt, ReasonOfError(errno)};
+}
+
+WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
+                             codec::TextEncoding encoding, const SourceFacts& source,
+                             SaveOptions options) {
+    const int folder = target.folder->fd();
+    const char* name = target.name.constData();
+    struct stat entry {};
+    if (::fstatat(folder, name, &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno != ENOENT) {
+        return {ReasonOfError(errno), 0};
     }
-    const ResolvedTarget resolved = ResolveTarget(Native(path));
-    if (!resolved.error.isEmpty()) {
-        return {resolved.error, 0};
-    }
-    const QByteArray& target = resolved.path;
-    struct stat existing {};
-    const bool exists = ::stat(target.constData(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
+    const bool exists = entry.st_ino != 0;
+    if (exists && S_ISDIR(entry.st_mode)) {
         return {QStringLiteral("目标路径是一个文件夹"), 0};
     }
-    if (exists && !S_ISREG(existing.st_mode)) {
+    if (exists && !S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
         return {QStringLiteral("目标不是普通文件"), 0};
     }
-    struct stat folder {};
-    if (::stat(FolderOf(target).constData(), &folder) != 0) {
-        return {errno == ENOENT ? QStringLiteral("目标文件夹不存在") : ReasonOfError(errno), 0};
+    struct stat reached {};
+    const bool isSource = source.known && ::fstatat(folder, name, &reached, 0) == 0 &&
+                          reached.st_dev == source.device && reached.st_ino == source.inode;
+    if (isSource && !options.replacesSource) {
+        return {QStringLiteral("目标就是源文件(经由链接或别的路径),为安全起见没有写入"), 0};
     }
-    if (exists && ::access(target.constData(), W_OK) != 0 && errno == EACCES) {
+    const bool regular = exists && S_ISREG(entry.st_mode);
+    if (regular && ::faccessat(folder, name, W_OK, 0) != 0 && errno == EACCES) {
         return {QStringLiteral("目标文件是只读的"), 0};
     }
+    // An existing target keeps what it has only where no one may read it who may not read the
+    // source; a link in the target's place is replaced by a file of the saver's.
+    Descriptor old(regular ? ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                           : -1);
+    FileReaders oldReaders;
+    const bool keep = old.valid() && ReadersOf(old.get(), oldReaders) &&
+                      (!source.known || NoWiderThan(oldReaders, source.readers, ::geteuid()));
+    const mode_t mode = source.known ? source.readers.mode & 0777 : 0666;
+    options.flush = options.flush || isSource;
 
-    // A new target is no more open than its source, as cp makes it; an existing one keeps its
-    // mode, and its owner where the system allows.
-    mode_t mode = 0666;
-    struct stat source {};
-    if (!exists && !sourcePath.isEmpty() && ::stat(Native(sourcePath).constData(), &source) == 0) {
-        mode = source.st_mode & 0777;
-    }
-    QByteArray temporary;
-    Descriptor file(CreateTemporaryBeside(target, exists ? 0600 : mode, temporary));
-    if (!file.valid()) {
-        if (errno != EACCES || !exists) {
+    NewFile file;
+    if (!CreateNewFile(folder, keep ? 0600 : mode, file)) {
+        if (errno != EACCES || !regular) {
             return {ReasonOfError(errno), 0};
         }
         // The folder takes no new file, but the target itself may be written. Never so for the
-        // source: a failure half-way would destroy it.
-        if (SameFile(existing, sourcePath)) {
+        // source, which a failure half-way would destroy, nor for a target wider than the source.
+        if (isSource) {
             return {QStringLiteral(
                         "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"),
                     0};
         }
-        return WriteInPlace(target, text, encoding);
+        if (!keep) {
+            return {QStringLiteral("所在文件夹不允许新建文件,而目标文件能被无权读源文件的人读到"),
+                    0};
+        }
+        return WriteInPlace(folder, target.name, text, encoding, options.flush);
     }
-    if (exists) {
-        ::fchmod(file.get(), existing.st_mode & 07777);
-        if (::fchown(file.get(), existing.st_uid, existing.st_gid) != 0) {
-            [[maybe_unused]] const int groupOnly = ::fchown(file.get(), -1, existing.st_gid);
+    const int fd = file.fd.get();
+    if (keep) {
+        if (::fchown(fd, oldReaders.owner, oldReaders.group) != 0) {
+            [[maybe_unused]] const int groupOnly = ::fchown(fd, -1, oldReaders.group);
+        }
+        ::fchmod(fd, oldReaders.mode);
+        CopyAcl(old.get(), fd);
+    } else if (source.known && (mode & S_IRGRP) != 0) {
+        // A setgid folder or the saver's own group may not be the source's.
+        struct stat made {};
+        if (::fstat(fd, &made) == 0 && made.st_gid != source.readers.group) {
+            [[maybe_unused]] const int sameGroup = ::fchown(fd, -1, source.readers.group);
+        }
+    }
+    old.Close();
+    // Whatever the system let us set, the new file is no more open than the source.
+    FileReaders now;
+    if (source.known && (!ReadersOf(fd, now) || !NoWiderThan(now, source.readers, ::geteuid()))) {
+        if (!RestrictToOwner(fd) || (::fstat(fd, &entry) == 0 && entry.st_uid != ::geteuid() &&
+                                     ::fchown(fd, ::geteuid(), -1) != 0)) {
+            const int error = errno;
+            Discard(folder, file);
+            return {ReasonOfError(error), 0};
         }
     }
     WriteOutcome outcome;
-    if (!WriteEncoded(file.get(), text, encoding, outcome.unrepresentable) || !file.Close() ||
-        ::rename(temporary.constData(), target.constData()) != 0) {
+    if (!WriteEncoded(fd, text, encoding, outcome.unrepresentable) ||
+        (options.flush && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
         const int error = errno;
-        ::unlink(temporary.constData());
+        Discard(folder, file);
         return {ReasonOfError(error), 0};
     }
+    if (!file.fd.Close()) {
+        return {ReasonOfError(errno), 0};
+    }
     return outcome;
+}
+
+WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
+                             codec::TextEncoding encoding, const SourceFacts& source,
+                             SaveOptions options) {
+    if (path.isEmpty()) {
+        return {QStringLiteral("没有目标文件路径"), 0};
+    }
+    const std::optional<FileRef> target = FileAtPath(path);
+    if (!target) {
+        const int error = errno;
+        return {error == ENOENT   ? QStringLiteral("目标文件夹不存在")
+                : error == EISDIR ? QStringLiteral("目标路径是一个文件夹")
+                                  : ReasonOfError(error),
+                0};
+    }
+    return WriteTargetFile(*target, text, encoding, source, options);
 }
 
 }  // namespace workflow

@@ -6,18 +6,32 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
+#include "FileAccess.h"
+#include "Folder.h"
 #include "TextCodec.h"
 
 namespace workflow {
 
+/// What a save must know of the source whose target it writes: which file it is, so that it is
+/// known again by any path, and who may read it, so that no one else may read its target.
+struct SourceFacts {
+    bool known = false;  ///< false: no file behind the text (standard input, a typed text)
+    dev_t device = 0;
+    ino_t inode = 0;
+    FileReaders readers;
+};
+
 /// A source file as loaded: its exact text, the encoding it was read in (its target is written
-/// in the same one), its main line break (the kind most of its lines end with), and its size on
-/// disk.
+/// in the same one), its main line break (the kind most of its lines end with), its size on disk
+/// and the facts a save of its target needs.
 struct SourceFile {
     std::u16string text;
     codec::TextEncoding encoding = codec::TextEncoding::Gbk;
     std::u16string lineBreak = u"\r\n";
     qint64 byteSize = 0;
+    SourceFacts facts;
 };
 
 /// A read that either gave a file or a short reason why not.
@@ -29,13 +43,19 @@ struct ReadOutcome {
 
 /// Why a binary file is left alone.
 inline const QString kBinaryFileReason = QStringLiteral("这是二进制文件(含有NUL字节),不是源文件");
+/// Why a text is not read when memory runs out.
+inline const QString kOutOfMemoryReason = QStringLiteral("内存不足");
 
-/// Reads a whole regular file. An empty file is recognised by its size and not read.
+/// Reads a whole regular file, up to the size it had when opened (to its end, when the system
+/// gives no size, as for /proc). A FIFO or device is refused without waiting on it.
+ReadOutcome ReadSourceFile(const FileRef& file);
+/// The same for a path.
 ReadOutcome ReadSourceFile(const QString& path);
 
-/// Appends everything that can still be read from the descriptor `fd` to `bytes`; false with
-/// errno set when a read fails.
-bool ReadToEnd(int fd, std::string& bytes);
+/// Appends everything that can still be read from the descriptor `fd` to `bytes`, in linear
+/// time; with `stopAtNul`, stops after a block that holds a NUL byte. False with errno set when a
+/// read fails.
+bool ReadToEnd(int fd, std::string& bytes, bool stopAtNul = false);
 
 /// Decodes a file's bytes, or bytes that came from elsewhere (standard input); bytes holding a
 /// NUL are a binary file and give no source.
@@ -49,14 +69,31 @@ struct WriteOutcome {
     bool ok() const { return error.isEmpty(); }
 };
 
-/// Writes `text` to `path` without ever leaving a damaged file: it goes to a temporary file in the
-/// same folder, is flushed to disk, then renamed over the target. On failure the old target is
-/// untouched. A symbolic link at `path` is followed only when it belongs to the user or to the
-/// owner of its folder, and keeps pointing at the file it names, which is replaced. A new target
-/// gets the permission bits of the file at `sourcePath` less the umask; an existing one keeps its
-/// mode, and its owner where the system allows. In a folder that takes no new file, an existing
-/// writable target other than the source is written in place. No folder is created.
+/// How a target is saved.
+struct SaveOptions {
+    /// The user named the source's own path as the target: the source itself may be replaced.
+    bool replacesSource = false;
+    /// Flush the file to disk before it takes its name. A run of many saves may leave this to one
+    /// flush of the whole file system at its end (FlushFileSystems); a save that replaces its
+    /// source always flushes.
+    bool flush = true;
+};
+
+/// Writes `text` to `target` without ever leaving a damaged file: it goes to a new file in the
+/// target's folder (unnamed where the file system allows, so that a killed run leaves nothing),
+/// which then takes the target's name in one step. Whatever stood at the name is replaced, a
+/// symbolic link included (what it pointed at is untouched). A target that is the source itself,
+/// by any path or link, is refused unless `options.replacesSource`. No one may read the target
+/// who may not read the source: an existing target keeps its mode, owner, group and ACL only where
+/// that holds, otherwise it becomes a file of the saver's with the source's mode. In a folder that
+/// takes no new file, an existing target is written in place, and only where its space can be
+/// reserved first. No folder is created.
+WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
+                             codec::TextEncoding encoding, const SourceFacts& source,
+                             SaveOptions options = {});
+/// The same for a path.
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
-                             codec::TextEncoding encoding, const QString& sourcePath = {});
+                             codec::TextEncoding encoding, const SourceFacts& source = {},
+                             SaveOptions options = {});
 
 }  // namespace workflow

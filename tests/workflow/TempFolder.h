@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,7 +67,8 @@ private:
 /// Becomes the unprivileged user "nobody" when this process is root (root reads and writes every
 /// file, so permission failures need another user); as anybody else, stays who it is.
 inline bool BecomeUnprivileged() {
-    return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+    return geteuid() != 0 ||
+           (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
 }
 
 /// Runs `run` in a child process that has become unprivileged, and returns what it returned.

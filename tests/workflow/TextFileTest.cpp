@@ -4,18 +4,56 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <acl/libacl.h>
+#include <sys/acl.h>
 #include <sys/stat.h>
 
 #include "TempFolder.h"
+#include "workflow/Batch.h"
+#include "workflow/Pipeline.h"
 #include "workflow/TextFile.h"
 
 using codec::TextEncoding;
 using workflow::ReadSourceFile;
+using workflow::SourceFacts;
 using workflow::WriteTargetFile;
 
 namespace {
 
 constexpr TextEncoding Gbk = TextEncoding::Gbk;
+
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+struct stat StatOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(lstat(Native(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+// What a save knows of the source at `path`, as a read of it learns.
+SourceFacts FactsOf(const QString& path) {
+    const workflow::ReadOutcome read = ReadSourceFile(path);
+    EXPECT_TRUE(read.file.has_value()) << path.toStdString() << read.error.toStdString();
+    return read.file ? read.file->facts : SourceFacts{};
+}
+
+void SetAcl(const QString& path, const char* text) {
+    const acl_t acl = acl_from_text(text);
+    ASSERT_NE(acl, nullptr);
+    ASSERT_EQ(acl_set_file(Native(path).constData(), ACL_TYPE_ACCESS, acl), 0);
+    acl_free(acl);
+}
+
+QString AclOf(const QString& path) {
+    const acl_t acl = acl_get_file(Native(path).constData(), ACL_TYPE_ACCESS);
+    char* text = acl_to_any_text(acl, nullptr, ',', TEXT_ABBREVIATE | TEXT_NUMERIC_IDS);
+    const QString result = QString::fromLatin1(text);
+    acl_free(text);
+    acl_free(acl);
+    return result;
+}
 
 TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     TempFolder folder;
@@ -25,8 +63,16 @@ TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     EXPECT_EQ(ReadSourceFile(folder.Write("F", "x") + "/A.ASM").error,
               QStringLiteral("路径中有一项不是文件夹"));
     EXPECT_EQ(ReadSourceFile(folder.Path(QString(300, u'n'))).error, QStringLiteral("文件名太长"));
-    ASSERT_EQ(mkfifo(QFile::encodeName(folder.Path("pipe")).constData(), 0600), 0);
+    // A FIFO with no writer is seen for what it is, not waited on.
+    ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).constData(), 0600), 0);
     EXPECT_EQ(ReadSourceFile(folder.Path("pipe")).error, QStringLiteral("不是普通文件"));
+    const workflow::ReadOutcome binary =
+        ReadSourceFile(folder.Write("P.ASM", QByteArray("a\0b", 3)));
+    EXPECT_TRUE(binary.binary && !binary.file);
+    // A file of /proc says its size is 0, and is read to its end.
+    const workflow::ReadOutcome status = ReadSourceFile(QStringLiteral("/proc/self/status"));
+    ASSERT_TRUE(status.file.has_value());
+    EXPECT_TRUE(QString::fromStdU16String(status.file->text).contains("Pid:"));
 
     const QString locked = folder.Write("LOCKED.ASM", "nop\r\n");
     QFile::setPermissions(locked, QFileDevice::Permissions());
@@ -41,80 +87,89 @@ TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
     EXPECT_EQ(TempFolder::Read(path), QByteArray("\xD6\xD0\n\r\n"));
     ASSERT_TRUE(WriteTargetFile(path, u"中", TextEncoding::Utf8WithBom).ok());
     EXPECT_EQ(TempFolder::Read(path), QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD"));
-    EXPECT_EQ(folder.Entries(), QStringList{"T.TX_"});  // no temporary file left behind
+    // A name as long as the system allows: the new file's own name never makes it too long.
+    const QString longest = folder.Path(QString(251, u'n') + ".TX_");
+    EXPECT_TRUE(WriteTargetFile(longest, u"x", Gbk).ok());
+    EXPECT_EQ(folder.Entries(), (QStringList{QString(251, u'n') + ".TX_", "T.TX_"}));
 }
 
-struct stat StatOf(const QString& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
-    return st;
-}
-
-TEST(WriteTargetFile, AnExistingTargetKeepsItsModeAndOwnerANewOneTakesTheSourceMode) {
+// No link can aim a save: a link at the target is replaced, and what it pointed at is untouched.
+// The source is never a target by any other path or link, unless the user named it.
+TEST(WriteTargetFile, ReplacesALinkAtTheTargetAndNeverTheSourceUnasked) {
     TempFolder folder;
-    const QString real = folder.Write("REAL.ASM", "old");
-    ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0640), 0);
-    ASSERT_TRUE(WriteTargetFile(real, u"new", Gbk).ok());
-    EXPECT_EQ(StatOf(real).st_mode & 07777, 0640u);
-    if (geteuid() == 0) {  // only root can give a file away; a save must not take it back
-        ASSERT_EQ(chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
-        ASSERT_TRUE(WriteTargetFile(real, u"newer", Gbk).ok());
-        EXPECT_EQ(StatOf(real).st_uid, 65534u);
+    const QString elsewhere = folder.Write("ELSEWHERE", "precious");
+    ASSERT_TRUE(QFile::link(elsewhere, folder.Path("A.TX_")));
+    ASSERT_TRUE(QFile::link(folder.Path("SELF"), folder.Path("SELF")));
+    for (const char* name : {"A.TX_", "SELF"}) {
+        ASSERT_TRUE(WriteTargetFile(folder.Path(name), u"new", Gbk).ok()) << name;
+        EXPECT_FALSE(QFileInfo(folder.Path(name)).isSymLink());
+        EXPECT_EQ(TempFolder::Read(folder.Path(name)), QByteArray("new"));
     }
+    EXPECT_EQ(TempFolder::Read(elsewhere), QByteArray("precious"));
 
-    // A private source, reached through a link, gives a private target, less the umask.
+    const QString source = folder.Write("S.ASM", "source");
+    ASSERT_TRUE(QFile::link(source, folder.Path("S.ASM.TX_")));
+    const SourceFacts facts = FactsOf(source);
+    for (const QString& target : {folder.Path("S.ASM.TX_"), folder.Root() + "/./S.ASM"}) {
+        EXPECT_TRUE(WriteTargetFile(target, u"x", Gbk, facts).error.startsWith("目标就是源文件"));
+    }
+    EXPECT_EQ(TempFolder::Read(source), QByteArray("source"));
+    EXPECT_TRUE(WriteTargetFile(source, u"asked", Gbk, facts, {.replacesSource = true}).ok());
+    EXPECT_EQ(TempFolder::Read(source), QByteArray("asked"));
+}
+
+TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
+    TempFolder folder;
     const mode_t savedMask = umask(027);
     const QString secret = folder.Write("SECRET.ASM", "x");
-    ASSERT_EQ(chmod(QFile::encodeName(secret).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link(secret, folder.Path("S.ASM")));
-    ASSERT_TRUE(WriteTargetFile(folder.Path("S.ASM.TX_"), u"x", Gbk, folder.Path("S.ASM")).ok());
-    EXPECT_EQ(StatOf(folder.Path("S.ASM.TX_")).st_mode & 07777, 0600u);
-    ASSERT_TRUE(WriteTargetFile(folder.Path("R.TX_"), u"x", Gbk, folder.Path("REAL.ASM")).ok());
-    EXPECT_EQ(StatOf(folder.Path("R.TX_")).st_mode & 07777, 0640u);
+    const QString shared = folder.Write("SHARED.ASM", "x");
+    ASSERT_EQ(chmod(Native(secret).constData(), 0600), 0);
+    ASSERT_EQ(chmod(Native(shared).constData(), 0644), 0);
+    // New targets take the source's mode less the umask, as cp makes them.
+    ASSERT_TRUE(WriteTargetFile(folder.Path("N.TX_"), u"x", Gbk, FactsOf(secret)).ok());
+    EXPECT_EQ(StatOf(folder.Path("N.TX_")).st_mode & 07777, 0600u);
+    ASSERT_TRUE(WriteTargetFile(folder.Path("M.TX_"), u"x", Gbk, FactsOf(shared)).ok());
+    EXPECT_EQ(StatOf(folder.Path("M.TX_")).st_mode & 07777, 0640u);
     umask(savedMask);
-}
-
-TEST(WriteTargetFile, FollowsOnlyLinksOfTheUserOrOfTheFolderOwner) {
-    TempFolder folder;
-    const QString real = folder.Write("REAL.ASM", "old");
-    const QString link = folder.Path("LINK.ASM");
-    ASSERT_TRUE(QFile::link(real, link));
-    ASSERT_TRUE(WriteTargetFile(link, u"through the link", Gbk).ok());
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(TempFolder::Read(real), QByteArray("through the link"));
-
-    // Loops are refused and left as they are.
-    ASSERT_TRUE(QFile::link(folder.Path("SELF"), folder.Path("SELF")));
-    ASSERT_TRUE(QFile::link(folder.Path("B"), folder.Path("A")));
-    ASSERT_TRUE(QFile::link(folder.Path("A"), folder.Path("B")));
-    for (const char* name : {"SELF", "A"}) {
-        EXPECT_EQ(WriteTargetFile(folder.Path(name), u"x", Gbk).error,
-                  QStringLiteral("符号链接太多或成环"));
-        EXPECT_TRUE(QFileInfo(folder.Path(name)).isSymLink());
-    }
+    // An existing target keeps a mode no wider than the source's, and loses a wider one.
+    const QString kept = folder.Write("K.TX_", "old");
+    ASSERT_EQ(chmod(Native(kept).constData(), 0604), 0);
+    ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(shared)).ok());
+    EXPECT_EQ(StatOf(kept).st_mode & 07777, 0604u);
+    ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
+    EXPECT_EQ(StatOf(kept).st_mode & 07777, 0600u);
+    // ACL entries: kept where the source has them too, dropped where they would let more read.
+    SetAcl(shared, "u::rw,u:65534:r,g::r,m::r,o::-");
+    SetAcl(kept, "u::rw,u:65534:r,g::-,m::r,o::-");
+    ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(shared)).ok());
+    EXPECT_EQ(AclOf(kept), "u::rw-,u:65534:r--,g::---,m::r--,o::---");
+    ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
+    EXPECT_EQ(AclOf(kept), "u::rw-,g::---,o::---");
 
     if (geteuid() != 0) {
-        GTEST_SKIP() << "planting another user's link needs root";
+        GTEST_SKIP() << "a target of another user, and another group's folder, need root";
     }
-    // A shared folder (mode 1777, owned by root) where "nobody" planted links.
-    const QString shared = folder.Path("shared");
-    ASSERT_TRUE(QDir().mkdir(shared));
-    ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), 01777), 0);
-    const QString victim = folder.Write("VICTIM", "precious");
-    for (const auto& [name, to] :
-         {std::pair{"/A.TX_", victim}, std::pair{"/B.TX_", real + ".new"}}) {
-        const QByteArray planted = QFile::encodeName(shared + name);
-        ASSERT_EQ(symlink(QFile::encodeName(to).constData(), planted.constData()), 0);
-        ASSERT_EQ(lchown(planted.constData(), 65534, 65534), 0);
-        EXPECT_EQ(WriteTargetFile(shared + name, u"x", Gbk).error,
-                  QStringLiteral("目标是别的用户建立的符号链接,为安全起见不经它写入"));
-    }
-    EXPECT_EQ(TempFolder::Read(victim), QByteArray("precious"));
-    EXPECT_FALSE(QFileInfo::exists(real + ".new"));
-    // In a folder of their own, the owner's links are followed.
-    ASSERT_EQ(chown(QFile::encodeName(shared).constData(), 65534, 65534), 0);
-    EXPECT_TRUE(WriteTargetFile(shared + "/A.TX_", u"mine", Gbk).ok());
-    EXPECT_EQ(TempFolder::Read(victim), QByteArray("mine"));
+    // Another user's target of a private source of root's: replaced by a file of root's.
+    const QString planted = folder.Write("P.TX_", "");
+    ASSERT_EQ(chown(Native(planted).constData(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(Native(planted).constData(), 0666), 0);
+    ASSERT_TRUE(WriteTargetFile(planted, u"secret", Gbk, FactsOf(secret)).ok());
+    EXPECT_EQ(StatOf(planted).st_uid, 0u);
+    EXPECT_EQ(StatOf(planted).st_mode & 07777, 0600u);
+    // That user's target of that user's source keeps its owner.
+    ASSERT_EQ(chown(Native(shared).constData(), 65534, 65534), 0);
+    ASSERT_EQ(chown(Native(planted).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(WriteTargetFile(planted, u"x", Gbk, FactsOf(shared)).ok());
+    EXPECT_EQ(StatOf(planted).st_uid, 65534u);
+    // In another group's setgid folder, a new target is not given that group's access.
+    const QString setgid = folder.Path("setgid");
+    ASSERT_TRUE(QDir().mkdir(setgid));
+    ASSERT_EQ(chown(Native(setgid).constData(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(Native(setgid).constData(), 02777), 0);
+    ASSERT_EQ(chmod(Native(secret).constData(), 0640), 0);
+    ASSERT_TRUE(WriteTargetFile(setgid + "/S.TX_", u"x", Gbk, FactsOf(secret)).ok());
+    const struct stat made = StatOf(setgid + "/S.TX_");
+    EXPECT_TRUE(made.st_gid == 0 || (made.st_mode & 070) == 0) << made.st_gid;
 }
 
 TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
@@ -124,7 +179,7 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
     EXPECT_EQ(WriteTargetFile(folder.Root(), u"x", Gbk).error,
               QStringLiteral("目标路径是一个文件夹"));
-    ASSERT_EQ(mkfifo(QFile::encodeName(folder.Path("pipe")).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).constData(), 0600), 0);
     EXPECT_EQ(WriteTargetFile(folder.Path("pipe"), u"x", Gbk).error, "目标不是普通文件");
 
     const QString target = folder.Write("T.TX_", "old target");
@@ -139,22 +194,52 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
 }
 
-TEST(WriteTargetFile, AWritableTargetInAClosedFolderIsWrittenInPlaceUnlessItIsTheSource) {
+// In a folder that takes no new file, a target is written in place: never the source, and never
+// a target that more may read than the source.
+TEST(WriteTargetFile, AWritableTargetInAClosedFolderIsWrittenInPlaceOnlyWhereItIsSafe) {
     TempFolder folder;
     const QString target = folder.Write("T.TX_", "old target");
     const QString source = folder.Write("S.ASM", "source");
-    QFile::setPermissions(target, QFileDevice::Permissions(0x6666));
-    QFile::setPermissions(source, QFileDevice::Permissions(0x6666));
+    const QString open = folder.Write("O.TX_", "old");
+    // The saver's own private source and target; a target that anyone may read and write.
+    for (const QString& file : {target, source}) {
+        ASSERT_EQ(chmod(Native(file).constData(), 0600), 0);
+        ASSERT_EQ(chown(Native(file).constData(), geteuid() == 0 ? 65534 : geteuid(), -1), 0);
+    }
+    ASSERT_EQ(chmod(Native(open).constData(), 0666), 0);
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
-    EXPECT_EQ(AsUnprivileged([&] { return WriteTargetFile(target, u"new", Gbk, source).error; }),
-              "");
-    EXPECT_TRUE(AsUnprivileged([&] {
-                    return WriteTargetFile(source, u"new", Gbk, source).error;
-                }).startsWith(QStringLiteral("目标就是源文件")));
+    const auto save = [&](const QString& to) {
+        return AsUnprivileged([&] {
+            const SourceFacts facts = FactsOf(source);
+            return WriteTargetFile(to, u"new", Gbk, facts).error;
+        });
+    };
+    EXPECT_EQ(save(target), "");
+    EXPECT_TRUE(save(folder.Root() + "/./S.ASM").startsWith(QStringLiteral("目标就是源文件")));
+    EXPECT_TRUE(save(open).contains(QStringLiteral("无权读源文件的人")));
     EXPECT_EQ(TempFolder::Read(target), QByteArray("new"));
     EXPECT_EQ(TempFolder::Read(source), QByteArray("source"));
-    EXPECT_EQ(folder.Entries(), (QStringList{"S.ASM", "T.TX_"}));
+    EXPECT_EQ(TempFolder::Read(open), QByteArray("old"));
+    EXPECT_EQ(folder.Entries(), (QStringList{"O.TX_", "S.ASM", "T.TX_"}));
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
+}
+
+// The files a walk found are saved in the folder it found them in, even when that folder has
+// since been swapped for a link to another.
+TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("tree/sub");
+    QDir(folder.Root()).mkpath("private");
+    folder.Write("tree/sub/A.ASM", "nop ; x\n");
+    const std::vector<workflow::BatchSource> found = workflow::BatchSourcesUnder(
+        workflow::Folder::Open(Native(folder.Path("tree"))), QStringLiteral("*.ASM"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].shown, "sub/A.ASM");
+    ASSERT_TRUE(QDir(folder.Root()).rename("tree/sub", "tree/moved"));
+    ASSERT_TRUE(QFile::link(folder.Path("private"), folder.Path("tree/sub")));
+    EXPECT_TRUE(workflow::CleanFile(found[0].file, {}).Clean());
+    EXPECT_EQ(TempFolder::Read(folder.Path("tree/moved/A.ASM.TX_")), QByteArray("nop\n"));
+    EXPECT_TRUE(QDir(folder.Path("private")).isEmpty());
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include "Folder.h"
+
+#include "FileNames.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace workflow {
+
+std::shared_ptr<const Folder> Folder::Open(const QByteArray& path) {
+    const int fd =
+        ::open(path.isEmpty() ? "." : path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd < 0 ? nullptr : std::make_shared<const Folder>(fd, path);
+}
+
+std::shared_ptr<const Folder> Folder::Subfolder(const QByteArray& name) const {
+    const int fd = ::openat(fd_, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    return std::make_shared<const Folder>(fd,
+                                          path_.endsWith('/') ? path_ + name : path_ + '/' + name);
+}
+
+Folder::~Folder() {
+    ::close(fd_);
+}
+
+std::optional<FileRef> FileAtPath(const QString& path) {
+    const QByteArray native = NativePath(path);
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray name = native.mid(slash + 1);
+    if (name.isEmpty() || name == "." || name == "..") {
+        errno = native.isEmpty() ? ENOENT : EISDIR;
+        return std::nullopt;
+    }
+    std::shared_ptr<const Folder> folder = Folder::Open(slash < 0    ? QByteArray(".")
+                                                        : slash == 0 ? QByteArray("/")
+                                                                     : native.left(slash));
+    if (folder == nullptr) {
+        return std::nullopt;
+    }
+    return FileRef{std::move(folder), name};
+}
+
+std::vector<FolderItem> ListOpenFolder(const Folder& folder) {
+    std::vector<FolderItem> items;
+    const int fd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (dir == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return items;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') {
+            continue;  // hidden, and "." and ".."
+        }
+        struct stat link {};
+        struct stat info {};
+        if (::fstatat(folder.fd(), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        const bool isLink = S_ISLNK(link.st_mode);
+        if (isLink && ::fstatat(folder.fd(), entry->d_name, &info, 0) != 0) {
+            continue;  // a broken link
+        }
+        items.push_back(
+            {QByteArray(entry->d_name), S_ISDIR(isLink ? info.st_mode : link.st_mode), isLink});
+    }
+    ::closedir(dir);
+    return items;
+}
+
+}  // namespace workflow

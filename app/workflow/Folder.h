@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace workflow {
+
+/// A folder held open: the files in it are read and saved by their names relative to it, so that
+/// a folder swapped for a symbolic link after it was opened is never entered.
+class Folder {
+public:
+    /// Opens the folder at `path` (bytes), following links as the path gives them; nullptr with
+    /// errno set.
+    static std::shared_ptr<const Folder> Open(const QByteArray& path);
+    /// Opens the subfolder `name` of this one, refusing a symbolic link; nullptr with errno set.
+    std::shared_ptr<const Folder> Subfolder(const QByteArray& name) const;
+
+    Folder(int fd, QByteArray path) : fd_(fd), path_(std::move(path)) {}
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder();
+
+    int fd() const { return fd_; }
+    /// The path it was opened by, for messages.
+    const QByteArray& path() const { return path_; }
+
+private:
+    int fd_;
+    QByteArray path_;
+};
+
+/// A file named by its open folder and its name there (bytes, no "/").
+struct FileRef {
+    std::shared_ptr<const Folder> folder;
+    QByteArray name;
+};
+
+/// The file at `path`: the folder that holds it opened, and its name in it; nullopt with errno
+/// set when the folder cannot be opened or the path names no file in one.
+std::optional<FileRef> FileAtPath(const QString& path);
+
+/// One entry of an open folder, by the bytes of its name.
+struct FolderItem {
+    QByteArray name;
+    bool isFolder = false;  ///< a folder, or a link to one
+    bool isLink = false;    ///< a symbolic link, to a file or a folder
+};
+
+/// The entries of `folder`, hidden ones (".name") and broken links left out, in no set order.
+std::vector<FolderItem> ListOpenFolder(const Folder& folder);
+
+}  // namespace workflow
