@@ -29,7 +29,7 @@ bool ReadStandardInput(std::string& bytes) {
         return false;
     }
     bytes.reserve(1 << 20);
-    return workflow::ReadToEnd(STDIN_FILENO, bytes);
+    return workflow::ReadToEnd(STDIN_FILENO, bytes, true);  // a NUL: binary, no need to go on
 }
 
 std::string Line(const QString& text) {
@@ -92,10 +92,11 @@ void Check(const QString& path, const workflow::CleanedText& cleaned,
                 text[counted] == u'\r' && counted + 1 < text.size() && text[counted + 1] == u'\n';
             line += (text[counted] == u'\r' || text[counted] == u'\n') && !crLf ? 1 : 0;
         }
-        const std::u16string_view body = std::u16string_view(text).substr(
-            comment.position,
-            std::min(comment.length,
-                     text.find_first_of(u"\r\n", comment.position) - comment.position));
+        // Its first line, looked for within the comment alone: a long line of short comments
+        // is read once.
+        const std::u16string_view span =
+            std::u16string_view(text).substr(comment.position, comment.length);
+        const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
         result.out += Line(QStringLiteral("%1:%2: %3")
                                .arg(Printable(path), QString::number(line),
                                     Printable(QString::fromStdU16String(std::u16string(body)))));

@@ -2,10 +2,12 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <optional>
 
 #include "OptionFields.h"
 #include "workflow/SourceLanguage.h"
+#include "workflow/TargetText.h"
 #include "workflow/TextFile.h"
 
 namespace tools {
@@ -189,6 +191,11 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
         !ApplyOptions(parser, settings.cOptions, error)) {
         return false;
     }
+    for (const Options* options : {&settings.asmOptions, &settings.cOptions}) {
+        if (error = workflow::MarkerProblem(*options); !error.isEmpty()) {
+            return false;
+        }
+    }
     const int modes = parser.isSet(QStringLiteral("stdout")) +
                       parser.isSet(QStringLiteral("check")) + parser.isSet(QStringLiteral("diff"));
     if (modes > 1) {
@@ -216,6 +223,9 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
             return false;
         }
     }
+    // More threads than this only wait on one another and on the disk.
+    constexpr int kMostJobs = 64;
+    settings.jobs = std::min(settings.jobs, kMostJobs);
     settings.paths = parser.positionalArguments();
     if (settings.paths.isEmpty()) {
         error = QStringLiteral("没有给出文件");

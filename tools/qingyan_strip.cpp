@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -18,22 +20,73 @@
 #include "StripSettings.h"
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
+#include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
 #include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"
 #include "workflow/TargetText.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kFileFailed = 1;
 constexpr int kBadUsage = 2;
 
+// How writing the standard streams went: a failure to write standard output is reported at the
+// end with exit status 2, as coreutils do; a failure to write standard error can only end so.
+struct StandardStreams {
+    bool outputClosedAtStart = false;
+    bool outputWritten = false;
+    int outputError = 0;
+    bool errorFailed = false;
+};
+StandardStreams streams;
+
 void Write(std::FILE* stream, const std::string& bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    if (bytes.empty()) {
+        return;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    if (stream == stdout) {
+        streams.outputWritten = true;
+        streams.outputError = written || streams.outputError != 0 ? streams.outputError : errno;
+    } else {
+        streams.errorFailed = streams.errorFailed || !written;
+    }
+}
+
+// Descriptors 0 to 2 that are closed at start are opened on /dev/null, so that no file this run
+// opens takes their place and receives its messages.
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ::open("/dev/null", O_RDWR | O_CLOEXEC);
+            streams.outputClosedAtStart = streams.outputClosedAtStart || fd == STDOUT_FILENO;
+        }
+    }
 }
 
 void Print(std::FILE* stream, const QString& line) {
     Write(stream, (line + u'\n').toStdString());
+}
+
+// The exit status, once standard output and error are flushed and their failures counted.
+int Finish(int status) {
+    if (std::fflush(stdout) != 0 && streams.outputError == 0) {
+        streams.outputError = errno;
+    }
+    if (streams.outputClosedAtStart && streams.outputWritten) {
+        streams.outputError = EBADF;
+    }
+    if (streams.outputError != 0) {
+        Print(stderr, QStringLiteral("qingyan-strip: 无法写入标准输出: ") +
+                          workflow::ReasonOfError(streams.outputError));
+    }
+    const bool errorFailed = std::fflush(stderr) != 0 || streams.errorFailed;
+    return streams.outputError != 0 || errorFailed ? kBadUsage : status;
 }
 
 // A file to clean, and the name the reports give it: its path under the folder that -r walked,
@@ -94,10 +147,16 @@ void RunInOrder(const std::vector<Source>& files, const tools::Settings& setting
     std::vector<std::thread> workers;
     const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(settings.jobs),
                                                       std::max<std::size_t>(results.size(), 1));
-    for (std::size_t i = 1; i < threads; ++i) {
-        workers.emplace_back(work);
+    for (std::size_t i = 0; i < threads; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: fewer do the work
+        }
     }
-    std::thread last(work);
+    if (workers.empty()) {
+        work();  // not even one: this thread does it all, then reports
+    }
     for (std::size_t index = 0; index < results.size(); ++index) {
         std::unique_lock lock(mutex);
         finished.wait(lock, [&] { return done[index]; });
@@ -105,7 +164,6 @@ void RunInOrder(const std::vector<Source>& files, const tools::Settings& setting
         lock.unlock();
         report(result);
     }
-    last.join();
     for (std::thread& worker : workers) {
         worker.join();
     }
@@ -130,6 +188,13 @@ QStringList PathsOf(const QStringList& given, int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     tools::NoteStandardInput();
+    OpenClosedStandardDescriptors();
+    // The walk of -r holds each folder open while its files wait: as many as the system allows.
+    if (rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments.append(QString::fromUtf8(argv[i]));
@@ -146,10 +211,12 @@ int main(int argc, char* argv[]) {
         return kBadUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        parser.showHelp(0);
+        Write(stdout, parser.helpText().toStdString());
+        return Finish(0);
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        parser.showVersion();
+        Print(stdout, QStringLiteral("qingyan-strip " QINGYAN_VERSION));
+        return Finish(0);
     }
     tools::Settings settings;
     QString error;
@@ -210,5 +277,5 @@ int main(int argc, char* argv[]) {
             QFileInfo(oneFolder ? settings.paths.front() : QDir::currentPath()).absoluteFilePath();
         Write(stdout, (workflow::BatchReportHead(folder, processed) + report).toStdString());
     }
-    return status;
+    return Finish(status);
 }

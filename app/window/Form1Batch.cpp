@@ -23,6 +23,10 @@
 namespace window {
 
 void Form1::Command5_Click() {
+    if (const QString problem = workflow::MarkerProblem(CurrentOptions()); !problem.isEmpty()) {
+        PostMessage(QStringLiteral("注意:") + problem + u'!');
+        return;
+    }
     const QString folder = File1->path();
     if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
         PostFittedMessage(folder, [&](const QString& shown) {

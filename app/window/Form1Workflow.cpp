@@ -34,6 +34,16 @@ QString Form1::LoadSourceFile() {
     const bool markersChanged = ShowMarkersOfSource();
     workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
                                               : workflow::ReadSourceFile(Text1->text());
+    // Shown, the text costs memory again; a failure there is told like a failed read.
+    try {
+        return ShowSourceFile(read, markersChanged);
+    } catch (const std::bad_alloc&) {
+        read = {std::nullopt, workflow::kOutOfMemoryReason};
+        return ShowSourceFile(read, markersChanged);
+    }
+}
+
+QString Form1::ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged) {
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
         RichTextBox1->SetExactText({});
@@ -97,16 +107,26 @@ void Form1::Text11_Change() {
 }
 
 void Form1::Command1_Click() {
+    const engine::EliminationOptions options = CurrentOptions();
+    if (const QString problem = workflow::MarkerProblem(options); !problem.isEmpty()) {
+        PostMessage(QStringLiteral("注意:") + problem + u'!');
+        return;
+    }
     Command2->show();
     BuildTargetPath();
     PostMessage(QStringLiteral(
         "提示:注释已消除,但目标文件尚未保存,您可按[保存]按钮将目标文件保存到磁盘上"));
-    const engine::EliminationOptions options = CurrentOptions();
     ProgressBarSink progress(ProgressBar2);
     const std::u16string& lineBreak = RichTextBox1->LineBreak();
-    std::u16string target =
-        workflow::MakeTargetText(RichTextBox1->ExactText(), options, lineBreak, &progress);
-    RichTextBox2->SetExactText(std::move(target), lineBreak);
+    try {
+        std::u16string target =
+            workflow::MakeTargetText(RichTextBox1->ExactText(), options, lineBreak, &progress);
+        RichTextBox2->SetExactText(std::move(target), lineBreak);
+    } catch (const std::bad_alloc&) {
+        RichTextBox2->SetExactText({}, lineBreak);
+        Command2->hide();
+        PostMessage(QStringLiteral("注意:内存不足,注释没有消除!"));
+    }
     Beep();
 }
 

@@ -1,5 +1,6 @@
 #include "TargetText.h"
 
+#include "engine/Languages.h"
 #include "engine/Passes.h"
 
 namespace workflow {
@@ -21,6 +22,20 @@ std::u16string WithLineBreak(std::u16string_view block, std::u16string_view line
 }
 
 }  // namespace
+
+QString MarkerProblem(const engine::EliminationOptions& options) {
+    // In the order of engine::kMarkerFields, named as the option panel names them.
+    static const char* const kNames[] = {"行注释引导符", "块注释引导符", "块注释结束符",
+                                         "字符串引导符", "字符串结束符"};
+    for (std::size_t field = 0; field < engine::kMarkerFields.size(); ++field) {
+        const std::u16string& marker = options.*engine::kMarkerFields[field];
+        if (!marker.empty() && marker.find_first_not_of(u"\r\n") == std::u16string::npos) {
+            return QString::fromUtf8(kNames[field]) +
+                   QStringLiteral("只由换行符组成,会把换行拆开,不能使用");
+        }
+    }
+    return {};
+}
 
 std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
                               std::u16string_view lineBreak, engine::ProgressSink* progress) {

@@ -17,6 +17,10 @@ inline const QString kNoExtensionWarning =
 inline const QString kEmptyExtensionWarning =
     QStringLiteral("警告:如果扩展名为空,源文件将被目标文件被覆盖!");
 
+/// Why the options cannot clean a text, or an empty string: a marker made only of line-break
+/// characters would cut line breaks in two.
+QString MarkerProblem(const engine::EliminationOptions& options);
+
 /// The target text of a source text: both passes with the text's line break, then the header and
 /// footer when the options ask for them, their line breaks made the text's own.
 std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,

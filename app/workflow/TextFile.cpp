@@ -180,9 +180,13 @@ WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_v
 }
 
 // Reads exactly `size` bytes, or up to the end if the file shrank, into fresh memory that is never
-// filled with zeros first.
+// filled with zeros first. False with errno set, ENOMEM when there is no memory for it.
 bool ReadKnownSize(int fd, std::size_t size, std::unique_ptr<char[]>& buffer, std::size_t& got) {
-    buffer.reset(new char[size]);
+    buffer.reset(new (std::nothrow) char[size]);
+    if (buffer == nullptr) {
+        errno = ENOMEM;
+        return false;
+    }
     got = 0;
     while (got < size) {
         const ssize_t done = ::read(fd, buffer.get() + got, size - got);
@@ -261,7 +265,7 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
             std::unique_ptr<char[]> bytes;
             std::size_t got = 0;
             if (!ReadKnownSize(file.get(), static_cast<std::size_t>(info.st_size), bytes, got)) {
-                return {std::nullopt, ReasonOfError(errno)};
+                return {std::nullopt, errno == ENOMEM ? kOutOfMemoryReason : ReasonOfError(errno)};
             }
             read = SourceFromBytes({bytes.get(), got});
         } else {

@@ -1,7 +1,9 @@
-// Loaded with LD_PRELOAD into a program under test: makes writing or syncing regular files fail
-// with the error number given in QINGYAN_FAIL_WRITE or QINGYAN_FAIL_FSYNC, as a full disk, an
-// exceeded quota or a failing device would. Standard streams and pipes are left alone.
+// Loaded with LD_PRELOAD into a program under test: makes writing, syncing or reserving space in
+// regular files fail with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC,
+// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, as a full disk, an exceeded quota or a failing
+// device would, or stall in fsync until killed. Standard streams and pipes are left alone.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,10 +12,10 @@
 
 namespace {
 
-int ErrorFor(const char* variable, int fd) {
+int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
     const char* value = std::getenv(variable);
     struct stat st {};
-    if (value == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (value == nullptr || fstat(fd, &st) != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
         return 0;
     }
     return std::atoi(value);
@@ -33,7 +35,31 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
 
 extern "C" int fsync(int fd) {
     static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    // QINGYAN_STALL_FSYNC=FILE: says so by creating FILE, then waits to be killed mid-save.
+    if (const char* stall = std::getenv("QINGYAN_STALL_FSYNC")) {
+        close(open(stall, O_WRONLY | O_CREAT, 0600));
+        pause();
+    }
     if (const int error = ErrorFor("QINGYAN_FAIL_FSYNC", fd)) {
+        errno = error;
+        return -1;
+    }
+    return real(fd);
+}
+
+extern "C" int fallocate(int fd, int mode, off_t offset, off_t length) {
+    static const auto real =
+        reinterpret_cast<int (*)(int, int, off_t, off_t)>(dlsym(RTLD_NEXT, "fallocate"));
+    if (const int error = ErrorFor("QINGYAN_FAIL_FALLOCATE", fd)) {
+        errno = error;
+        return -1;
+    }
+    return real(fd, mode, offset, length);
+}
+
+extern "C" int syncfs(int fd) {
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "syncfs"));
+    if (const int error = ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false)) {
         errno = error;
         return -1;
     }

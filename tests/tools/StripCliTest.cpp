@@ -10,60 +10,9 @@
 #include <cerrno>
 #include <tuple>
 
-#include "../workflow/TempFolder.h"
+#include "Launch.h"
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-struct Call {
-    QStringList arguments{};
-    QString program = QStringLiteral(QINGYAN_STRIP_PATH);
-    QByteArray input{};
-    QString folder{};                 // the working folder
-    QStringList environment{};        // NAME=VALUE settings added to ours
-    QStringList unset{};              // names taken out of ours
-    bool unprivileged = false;        // as "nobody" when we are root (root reads every file)
-    std::function<void()> inChild{};  // runs in the child just before the program starts
-};
-
-Outcome Launch(const Call& call) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& setting : call.environment) {
-        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
-    }
-    for (const QString& name : call.unset) {
-        env.remove(name);
-    }
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(call.folder);
-    QString program = call.program;
-    TempFolder copy;
-    if (call.unprivileged) {
-        // A copy in a folder anyone may enter: the build folder may be closed to "nobody".
-        QFile::setPermissions(copy.Root(), QFileDevice::Permissions(0x7755));
-        QFile::copy(program, copy.Path("qingyan-strip"));
-        program = copy.Path("qingyan-strip");
-        process.setChildProcessModifier([] {
-            if (!BecomeUnprivileged()) {
-                _exit(99);
-            }
-        });
-    } else if (call.inChild) {
-        process.setChildProcessModifier(call.inChild);
-    }
-    process.start(program, call.arguments);
-    process.write(call.input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
 
 constexpr char kGbkSource[] =
     "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20 ; \xD7\xB0\xC8\xEB\r\n\r\n"

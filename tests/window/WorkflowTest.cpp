@@ -45,6 +45,12 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "Y");
     Press("Command2");
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
+
+    // A marker of line breaks alone would cut CR LF in two: refused, and nothing changes.
+    Find<QLineEdit>("Text4")->setText("\n");
+    Press("Command1");
+    EXPECT_EQ(Tip(), QStringLiteral("注意:行注释引导符只由换行符组成,会把换行拆开,不能使用!"));
+    EXPECT_EQ(TargetText().front(), u'Y');
 }
 
 // A C source at the defaults: C's markers in the boxes and C's rules, so that nothing a compiler

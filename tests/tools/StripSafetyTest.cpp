@@ -1,0 +1,185 @@
+// What qingyan-strip promises when things go wrong around it: output failures told, no message in
+// a target, bounded work on odd input, no debris from a killed run, one file for each name.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "Launch.h"
+
+namespace {
+
+void Redirect(int fd, const char* path) {
+    const int opened = open(path, O_WRONLY);
+    dup2(opened, fd);
+}
+
+TEST(StripSafety, FailuresToWriteStandardOutputAreToldWithStatusTwo) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", "nop ; x\n");
+    for (const QStringList& arguments :
+         {QStringList{"--stdout", source}, QStringList{"--diff", source}, QStringList{"-"},
+          QStringList{"--check", source}, QStringList{"--help"}}) {
+        const Outcome full = Launch({.arguments = arguments, .input = "nop ; x\n", .inChild = [] {
+                                         Redirect(1, "/dev/full");
+                                     }});
+        EXPECT_EQ(full.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(full.err, "qingyan-strip: 无法写入标准输出: 磁盘已满\n");
+    }
+    EXPECT_EQ(Launch({.arguments = {"--stdout", source}, .inChild = [] { close(1); }}).status, 2);
+}
+
+// With standard output and error closed at start, a file opened later would take their
+// descriptors: messages must never land in a target.
+TEST(StripSafety, MessagesNeverLandInATargetWhenTheStandardStreamsAreClosed) {
+    TempFolder folder;
+    QStringList arguments;
+    for (int i = 0; i < 8; ++i) {
+        arguments << folder.Write(QStringLiteral("F%1.ASM").arg(i), "nop ; x\n")
+                  << folder.Path(QStringLiteral("GONE%1.ASM").arg(i));
+    }
+    const Outcome run = Launch({.arguments = arguments, .inChild = [] {
+                                    close(1);
+                                    close(2);
+                                }});
+    EXPECT_EQ(run.status, 1);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("F%1.ASM.TX_").arg(i))), "nop\n");
+    }
+}
+
+// Linear in the length of a line, bounded on endless or oversized input.
+TEST(StripSafety, OddInputsFinishInTimeAndMemory) {
+    TempFolder folder;
+    const QString line = folder.Write("LINE.C", QByteArray("a/**/").repeated(200000) + "\n");
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome check = Launch({.arguments = {"--check", line}, .timeoutMs = 30000});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_TRUE(check.out.endsWith(": 200000处注释将被消除\n"));
+    const Outcome zeros = Launch({.arguments = {"-"}, .inChild = [] {
+                                      const int zero = open("/dev/zero", O_RDONLY);
+                                      dup2(zero, 0);
+                                  }});
+    EXPECT_EQ(zeros.status, 1);
+    EXPECT_TRUE(zeros.err.contains("二进制文件")) << zeros.err.toStdString();
+    // Out of memory: told, with status 2, never an abort.
+    const QString big = folder.Write("BIG.ASM", QByteArray(48 << 20, 'x'));
+#if defined(__SANITIZE_ADDRESS__)
+    const Outcome starved = Launch(
+        {.arguments = {big},
+         .environment = {"ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=32"}});
+#else
+    const Outcome starved = Launch({.arguments = {big}, .inChild = [] {
+                                        const rlimit cap{64 << 20, 64 << 20};
+                                        setrlimit(RLIMIT_AS, &cap);
+                                    }});
+#endif
+    EXPECT_EQ(starved.status, 2);
+    EXPECT_TRUE(starved.err.contains("内存不足")) << starved.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(big + ".TX_"));
+}
+
+// As many threads as make sense, and fewer when the system gives no more: never an abort.
+TEST(StripSafety, JobsAreCappedAndAThreadThatCannotStartLowersTheCount) {
+    TempFolder folder;
+    QStringList files;
+    for (int i = 0; i < 3; ++i) {
+        files << folder.Write(QStringLiteral("F%1.ASM").arg(i), "nop ; x\n");
+    }
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7777));
+    EXPECT_EQ(Launch({.arguments = QStringList{"-j", "100000", "--check"} + files}).status, 1);
+    const Outcome limited = Launch({.arguments = QStringList{"-j", "4", "--verbose"} + files,
+                                    .environment = {"ASAN_OPTIONS=detect_leaks=0"},
+                                    .unprivileged = true,
+                                    .inChild = [] {
+                                        const rlimit none{0, 0};
+                                        setrlimit(RLIMIT_NPROC, &none);
+                                    }});
+    ASSERT_EQ(limited.status, 0) << limited.err.toStdString() << limited.out.toStdString();
+    EXPECT_EQ(limited.out.count('\n'), 3);
+}
+
+// A run killed in the middle of a save leaves the old target whole, and no temporary file.
+TEST(StripSafety, AKilledRunLeavesNoDebris) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", "nop ; x\n");
+    folder.Write("A.ASM.TX_", "old");
+    TempFolder signal;
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LD_PRELOAD", QINGYAN_FAIL_IO);
+    env.insert("QINGYAN_STALL_FSYNC", signal.Path("stalled"));
+    env.insert("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral(QINGYAN_STRIP_PATH), {source});
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(signal.Path("stalled")) && clock.elapsed() < 30000) {
+        QThread::msleep(10);
+    }
+    kill(static_cast<pid_t>(run.processId()), SIGKILL);
+    run.waitForFinished();
+    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
+    EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
+}
+
+// A file literally named \x82.ASM and one whose name holds the byte 0x82 are two files; so are a
+// GBK name and a UTF-8 name that read alike.
+TEST(StripSafety, NamesThatWouldShowAlikeAreTwoFiles) {
+    TempFolder folder;
+    QDir(folder.Root()).mkdir("src");
+    folder.WriteNamed("src/\\x82.ASM", "a ; literal\n");
+    folder.WriteNamed("src/\x82.ASM", "b ; byte\n");
+    folder.WriteNamed("src/\xD6\xD0.ASM", "c ; gbk\n");
+    folder.WriteNamed("src/\xE4\xB8\xAD.ASM", "d ; utf-8\n");
+    const Outcome check = Launch({.arguments = {"--check", "-r", "src"}, .folder = folder.Root()});
+    EXPECT_EQ(check.status, 1);
+    for (const char* comment : {"; literal", "; byte", "; gbk", "; utf-8"}) {
+        EXPECT_EQ(check.out.count(comment), 1) << comment << check.out.toStdString();
+    }
+    // Given as arguments, each by its own bytes.
+    const Outcome given = Launch({.folder = folder.Path("src"), .inChild = [] {
+                                      execl(QINGYAN_STRIP_PATH, "qingyan-strip", "--check",
+                                            "\\x82.ASM", "\x82.ASM", nullptr);
+                                  }});
+    EXPECT_EQ(given.out.count("; literal"), 1) << given.out.toStdString();
+    EXPECT_EQ(given.out.count("; byte"), 1);
+    ASSERT_EQ(Launch({.arguments = {"-r", "src"}, .folder = folder.Root()}).status, 0);
+    EXPECT_EQ(folder.ReadNamed("src/\\x82.ASM.TX_"), "a\n");
+    EXPECT_EQ(folder.ReadNamed("src/\x82.ASM.TX_"), "b\n");
+    EXPECT_EQ(folder.ReadNamed("src/\xD6\xD0.ASM.TX_"), "c\n");
+    EXPECT_EQ(folder.ReadNamed("src/\xE4\xB8\xAD.ASM.TX_"), "d\n");
+}
+
+// The in-place road, in a folder that takes no new file, writes only into space reserved first.
+TEST(StripSafety, InPlaceSavesReserveTheirSpaceOrLeaveTheOldTarget) {
+    TempFolder folder;
+    const QString source = folder.Write("S.ASM", "nop ; x\n");
+    const QString target = folder.Write("S.ASM.TX_", "old target");
+    for (const QString& file : {source, target}) {
+        chmod(QFile::encodeName(file).constData(), 0600);
+        chown(QFile::encodeName(file).constData(), geteuid() == 0 ? 65534 : geteuid(), -1);
+    }
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7755));
+    const Outcome refused =
+        Launch({.arguments = {source},
+                .environment = {"LD_PRELOAD=" QINGYAN_FAIL_IO, "QINGYAN_FAIL_FALLOCATE=28",
+                                "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"},
+                .unprivileged = true});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("无法为目标文件预留空间(磁盘已满)"))
+        << refused.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(target), "old target");
+    EXPECT_EQ(Launch({.arguments = {source}, .unprivileged = true}).status, 0);
+    EXPECT_EQ(TempFolder::Read(target), "nop\n");
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
+}
+
+}  // namespace
