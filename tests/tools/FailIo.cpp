@@ -1,7 +1,8 @@
 // Loaded with LD_PRELOAD into a program under test: makes writing, syncing or reserving space in
 // regular files fail with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC,
-// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, as a full disk, an exceeded quota or a failing
-// device would, or stall in fsync until killed. Standard streams and pipes are left alone.
+// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, and giving a new file its name fail with the one
+// in QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota or a failing device
+// would, or stall in fsync until killed. Standard streams and pipes are left alone.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,4 +65,24 @@ extern "C" int syncfs(int fd) {
         return -1;
     }
     return real(fd);
+}
+
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+    static const auto real = reinterpret_cast<int (*)(int, const char*, int, const char*, int)>(
+        dlsym(RTLD_NEXT, "linkat"));
+    if (const char* value = std::getenv("QINGYAN_FAIL_LINK")) {
+        errno = std::atoi(value);
+        return -1;
+    }
+    return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
+    static const auto real =
+        reinterpret_cast<int (*)(int, const char*, int, const char*)>(dlsym(RTLD_NEXT, "renameat"));
+    if (const char* value = std::getenv("QINGYAN_FAIL_LINK")) {
+        errno = std::atoi(value);
+        return -1;
+    }
+    return real(fromFolder, from, toFolder, to);
 }

@@ -161,7 +161,8 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
         {"QINGYAN_FAIL_WRITE", ENOSPC, "磁盘已满"},
         {"QINGYAN_FAIL_WRITE", EDQUOT, "超出磁盘配额"},
         {"QINGYAN_FAIL_WRITE", EROFS, "文件系统是只读的"},
-        {"QINGYAN_FAIL_FSYNC", EIO, "输入/输出错误"}};
+        {"QINGYAN_FAIL_FSYNC", EIO, "输入/输出错误"},
+        {"QINGYAN_FAIL_LINK", EMLINK, "链接太多"}};
     for (const auto& [variable, error, reason] : cases) {
         const Outcome run =
             Launch({.arguments = {source},

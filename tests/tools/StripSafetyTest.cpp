@@ -167,7 +167,7 @@ TEST(StripSafety, InPlaceSavesReserveTheirSpaceOrLeaveTheOldTarget) {
         chmod(QFile::encodeName(file).constData(), 0600);
         chown(QFile::encodeName(file).constData(), geteuid() == 0 ? 65534 : geteuid(), -1);
     }
-    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7755));
+    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
     const Outcome refused =
         Launch({.arguments = {source},
                 .environment = {"LD_PRELOAD=" QINGYAN_FAIL_IO, "QINGYAN_FAIL_FALLOCATE=28",
