@@ -149,8 +149,20 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
         result.failed = true;
         return result;
     } else if (settings.mode == Settings::Mode::Save) {
-        outcome = input.file ? workflow::CleanFile(*input.file, o, input.save)
-                             : workflow::CleanFile(path, o, input.save);
+        std::optional<workflow::FileRef> file = input.file;
+        if (!file) {
+            file = workflow::FileAtPath(path);
+        }
+        if (file) {
+            outcome = workflow::CleanFile(*file, o, input.save);
+            if (input.saved != nullptr && outcome.sourceLength >= 0) {
+                input.saved->Note(file->folder);
+            }
+        } else {
+            outcome.failure = workflow::ReasonOfError(errno);
+        }
+        outcome.sourceName = QFileInfo(path).fileName();
+        outcome.targetName = QFileInfo(workflow::TargetPathOf(path, o)).fileName();
     } else {
         cleaned = input.file ? workflow::ReadAndClean(*input.file, o, outcome)
                              : workflow::ReadAndClean(path, o, outcome);

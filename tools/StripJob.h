@@ -28,6 +28,8 @@ struct JobInput {
     QString path;
     std::optional<workflow::FileRef> file;
     workflow::SaveOptions save;
+    /// Where a save that does not flush notes its file system, for one flush at the end.
+    workflow::SavedFileSystems* saved = nullptr;
 };
 
 /// Runs one file as the settings ask: save, write to standard output, check or diff. Safe to call

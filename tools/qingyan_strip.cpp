@@ -243,7 +243,16 @@ int main(int argc, char* argv[]) {
     qsizetype processed = 0;
     QString report;
     const bool toStdout = settings.mode != tools::Settings::Mode::Save;
-    const std::vector<Source> files = FilesOf(settings);
+    std::vector<Source> files = FilesOf(settings);
+    // A run of many saves flushes each file system it wrote to once at its end, not every file;
+    // what it reports as saved waits for that flush.
+    workflow::SavedFileSystems saved;
+    const bool flushAtEnd = !toStdout && files.size() > 1;
+    for (Source& source : files) {
+        source.input.save.flush = !flushAtEnd;
+        source.input.saved = flushAtEnd ? &saved : nullptr;
+    }
+    QString savedLines;
     std::size_t next = 0;
     RunInOrder(files, settings, [&](tools::JobResult& result) {
         const Source& source = files[next++];
@@ -265,11 +274,21 @@ int main(int argc, char* argv[]) {
                 workflow::TargetPathOf(source.shown, settings.OptionsFor(source.input.path));
         }
         const QString line = workflow::ReportLine(++processed, result.outcome);
-        if (settings.verbose) {
+        if (settings.verbose && flushAtEnd) {
+            savedLines += line + u'\n';
+        } else if (settings.verbose) {
             Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
         }
         report += line + QStringLiteral("\r\n");
     });
+    if (flushAtEnd && !saved.Flush()) {
+        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
+                          workflow::ReasonOfError(errno));
+        status = std::max(status, kFileFailed);
+        savedLines.clear();
+        report.clear();
+    }
+    Write(stdout, savedLines.toStdString());
     if (settings.report) {
         const bool oneFolder =
             settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();

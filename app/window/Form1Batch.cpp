@@ -20,6 +20,8 @@
 #include "workflow/Pipeline.h"
 #include "workflow/TargetText.h"
 
+#include <unistd.h>
+
 namespace window {
 
 void Form1::Command5_Click() {
@@ -66,6 +68,16 @@ void Form1::Command5_Click() {
         }
         notClean += outcome.Clean() ? 0 : 1;
         BatchReport += workflow::ReportLine(BatchFileCount, outcome) + QStringLiteral("\r\n");
+    }
+    // The run's saves reach the disk together, before it reports them saved.
+    if (::syncfs(batchFolder_->fd()) != 0) {
+        const QString reason = workflow::ReasonOfError(errno);
+        EndBatch(folder, BatchFileCount);
+        PostFittedMessage(folder, [&](const QString& shown) {
+            return QStringLiteral("注意:'") + workflow::BatchFolderText(shown) +
+                   QStringLiteral("'目录下的目标文件没能全部写入磁盘,") + reason + u'!';
+        });
+        return;
     }
     EndBatch(folder, notClean);
 }

@@ -47,6 +47,28 @@ std::optional<FileRef> FileAtPath(const QString& path) {
     return FileRef{std::move(folder), name};
 }
 
+void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder) {
+    struct stat info {};
+    if (::fstat(folder->fd(), &info) == 0) {
+        const std::lock_guard lock(mutex_);
+        noted_.try_emplace(info.st_dev, folder);
+    }
+}
+
+bool SavedFileSystems::Flush() {
+    const std::lock_guard lock(mutex_);
+    bool flushed = true;
+    int error = 0;
+    for (const auto& [device, folder] : noted_) {
+        if (::syncfs(folder->fd()) != 0 && flushed) {
+            flushed = false;
+            error = errno;
+        }
+    }
+    errno = error;
+    return flushed;
+}
+
 std::vector<FolderItem> ListOpenFolder(const Folder& folder) {
     std::vector<FolderItem> items;
     const int fd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

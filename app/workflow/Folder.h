@@ -3,9 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace workflow {
 
@@ -42,6 +46,20 @@ struct FileRef {
 /// The file at `path`: the folder that holds it opened, and its name in it; nullopt with errno
 /// set when the folder cannot be opened or the path names no file in one.
 std::optional<FileRef> FileAtPath(const QString& path);
+
+/// The file systems a run of many saves wrote to, each flushed to disk once at its end (syncfs)
+/// instead of every file on its own. Safe to use from several threads at once.
+class SavedFileSystems {
+public:
+    /// Notes the file system that holds `folder`.
+    void Note(const std::shared_ptr<const Folder>& folder);
+    /// Flushes each noted file system; false with errno set when any flush fails.
+    bool Flush();
+
+private:
+    std::mutex mutex_;
+    std::map<dev_t, std::shared_ptr<const Folder>> noted_;
+};
 
 /// One entry of an open folder, by the bytes of its name.
 struct FolderItem {

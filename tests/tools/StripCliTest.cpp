@@ -175,6 +175,16 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
         EXPECT_EQ(TempFolder::Read(target), QByteArray("old"));
         EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
     }
+    // A run of many files flushes once at its end, and says so when that fails: nothing is
+    // reported saved.
+    const QString other = folder.Write("B.ASM", kGbkSource);
+    const Outcome run =
+        Launch({.arguments = {"--verbose", source, other},
+                .environment = {"LD_PRELOAD=" QINGYAN_FAIL_IO, "QINGYAN_FAIL_SYNCFS=5",
+                                "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "qingyan-strip: 目标文件没能全部写入磁盘: 输入/输出错误\n");
+    EXPECT_TRUE(run.out.isEmpty());
 }
 
 TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
