@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include "LineBreaks.h"
 #include "LiteralSearch.h"
@@ -45,10 +46,16 @@ bool WouldJoin(char16_t left, char16_t right) {
 // stretch of text twice. A line break is CR LF, a lone CR or a lone LF, wherever it stands.
 class CommentScanner {
 public:
+    // With `inPlace`, the output is written over the text itself, which is `text`: every piece
+    // of output goes at or before the place it was read from, and a search never reads behind
+    // the scan's position but through `backslashesBeforePos_`.
     CommentScanner(std::u16string_view text, const EliminationOptions& options,
-                   std::u16string_view mainLineBreak, std::vector<TextSpan>* removed = nullptr)
+                   std::u16string_view mainLineBreak,
+                   const std::function<void(TextSpan)>* removed = nullptr,
+                   std::u16string* inPlace = nullptr)
         : text_(text),
           removed_(removed),
+          inPlace_(inPlace),
           opt_(options),
           rules_(options.Rules),
           mainLineBreak_(mainLineBreak),
@@ -61,9 +68,10 @@ public:
           lineEnds_({text}),
           stringLeaders_({text, options.StringLeader}),
           stringTerminators_({text, options.StringTerminator}),
-          stringStops_(
-              {text, options.StringTerminator, rules_.BackslashEscapes, rules_.LineSplicing}),
-          quoteStops_({text, quote_, rules_.BackslashEscapes, rules_.LineSplicing}),
+          stringStops_({text, options.StringTerminator, rules_.BackslashEscapes,
+                        rules_.LineSplicing, &pos_, &backslashesBeforePos_}),
+          quoteStops_({text, quote_, rules_.BackslashEscapes, rules_.LineSplicing, &pos_,
+                       &backslashesBeforePos_}),
           runStops_(
               quote_.empty()
                   ? AnyMarkerSearch(text, {options.StringLeader, options.LineCommentLeader,
@@ -71,7 +79,9 @@ public:
                   : AnyMarkerSearch(text, {options.StringLeader, quote_, options.LineCommentLeader,
                                            options.BlockCommentLeader})),
           blockTerminators_({text, options.BlockCommentTerminator}) {
-        output_.reserve(text.size());
+        if (inPlace_ == nullptr && removed_ == nullptr) {
+            output_.reserve(text.size());
+        }
     }
 
     std::u16string Run(ProgressSink* progress) {
@@ -93,6 +103,10 @@ public:
         if (progress) {
             progress->Finish();
         }
+        if (inPlace_ != nullptr) {
+            inPlace_->resize(out_);
+            *inPlace_ += output_;  // the main line break that may end it, which had no room
+        }
         return std::move(output_);
     }
 
@@ -101,7 +115,53 @@ private:
         return !marker.empty() && text_.substr(at).starts_with(marker);
     }
 
-    void Emit(std::size_t from, std::size_t to) { output_.append(text_.substr(from, to - from)); }
+    void Emit(std::size_t from, std::size_t to) {
+        if (from < to) {
+            lastOutput_ = text_[to - 1];
+            anyOutput_ = true;
+        }
+        if (removed_ != nullptr) {
+            return;  // only the comments are wanted, and what the last output character was
+        }
+        if (inPlace_ == nullptr) {
+            output_.append(text_.substr(from, to - from));
+            return;
+        }
+        char16_t* data = inPlace_->data();
+        std::copy(data + from, data + to, data + out_);  // never ahead of where it reads
+        out_ += to - from;
+    }
+
+    // Output that is no piece of the text: a space, or the main line break at the very end.
+    void EmitText(std::u16string_view piece) {
+        lastOutput_ = piece.back();
+        anyOutput_ = true;
+        if (removed_ != nullptr) {
+            return;
+        }
+        if (inPlace_ != nullptr && out_ + piece.size() <= pos_) {
+            std::copy(piece.begin(), piece.end(), inPlace_->data() + out_);
+            out_ += piece.size();
+        } else {
+            output_.append(piece);  // in place, only at the end, where the text has no room left
+        }
+    }
+
+    bool OutputEmpty() const { return !anyOutput_; }
+    char16_t LastOutput() const { return lastOutput_; }
+
+    // Moves the scan to `end`, first noting how many backslashes end the text before it (while
+    // they are still there to read: output in place may overwrite them).
+    void MoveTo(std::size_t end) {
+        if (rules_.BackslashEscapes) {
+            std::size_t run = 0;
+            while (pos_ + run < end && text_[end - 1 - run] == u'\\') {
+                ++run;
+            }
+            backslashesBeforePos_ = pos_ + run == end ? backslashesBeforePos_ + run : run;
+        }
+        pos_ = end;
+    }
 
     // A string must close on the line on which it opens, or the text must hold no further line
     // break; it is then copied whole, markers inside it included.
@@ -126,10 +186,18 @@ private:
     }
 
     bool TakeLiteral(std::size_t end) {
-        Emit(pos_, end);
+        Pass(end, true);
         taken_ = true;
-        pos_ = end;
         return true;
+    }
+
+    // Takes [pos_, end): emitted as it stands, or not at all.
+    void Pass(std::size_t end, bool emit) {
+        const std::size_t from = pos_;
+        MoveTo(end);
+        if (emit) {
+            Emit(from, end);
+        }
     }
 
     bool ReadsEscapes() const { return rules_.BackslashEscapes || rules_.LineSplicing; }
@@ -176,21 +244,25 @@ private:
             rules_.LineSplicing ? lineEnds_.FindFrom(pos_) : lineBreaks_.FindFrom(pos_);
         const std::size_t end =
             lineBreak == npos ? text_.size() : lineBreak + LineBreakLength(text_, lineBreak);
-        const bool atLineStart =
-            output_.empty() || output_.back() == u'\r' || output_.back() == u'\n';
+        const bool atLineStart = OutputEmpty() || LastOutput() == u'\r' || LastOutput() == u'\n';
         const bool keep = opt_.KeepAllLineComments || (opt_.KeepWholeLineComments && atLineStart) ||
                           (opt_.KeepHeaderLineComments && inHead_);
+        if (removed_ != nullptr && !keep) {
+            (*removed_)({pos_, end - pos_});
+        }
+        const std::size_t from = pos_;
+        MoveTo(end);
         if (keep) {
-            Emit(pos_, end);
-        } else if (removed_ != nullptr) {
-            removed_->push_back({pos_, end - pos_});
-        } else if (lineBreak == npos) {
-            output_.append(mainLineBreak_);
-        } else {
-            Emit(lineBreak, end);
+            Emit(from, end);
+        } else if (removed_ == nullptr) {
+            // Removed, it leaves its line break, or the main one at the end of the text.
+            if (lineBreak == npos) {
+                EmitText(mainLineBreak_);
+            } else {
+                Emit(lineBreak, end);
+            }
         }
         taken_ = true;
-        pos_ = end;
         return true;
     }
 
@@ -200,16 +272,18 @@ private:
             return false;
         }
         const std::size_t end = EndOfBlockComment(pos_ + opt_.BlockCommentLeader.size());
-        if (opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_)) {
-            Emit(pos_, end);
-        } else if (removed_ != nullptr) {
-            removed_->push_back({pos_, end - pos_});
-        } else if (rules_.SeparateTokens && !output_.empty() && end < text_.size() &&
-                   WouldJoin(output_.back(), text_[end])) {
-            output_ += u' ';  // as C itself reads a comment: as one space
+        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
+        if (removed_ != nullptr && !keep) {
+            (*removed_)({pos_, end - pos_});
+        }
+        const bool space = !keep && removed_ == nullptr && rules_.SeparateTokens &&
+                           !OutputEmpty() && end < text_.size() &&
+                           WouldJoin(LastOutput(), text_[end]);
+        Pass(end, keep);
+        if (space) {
+            EmitText(u" ");  // as C itself reads a comment: as one space
         }
         taken_ = true;
-        pos_ = end;
         return true;
     }
 
@@ -245,8 +319,7 @@ private:
         if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
             inHead_ = false;
         }
-        Emit(pos_, end);
-        pos_ = end;
+        Pass(end, true);
     }
 
     static bool IsBlankRun(std::u16string_view run) {
@@ -254,7 +327,8 @@ private:
     }
 
     std::u16string_view text_;
-    std::vector<TextSpan>* removed_;  // when given, removed comments are listed here
+    const std::function<void(TextSpan)>* removed_;  // when given, hears of each removed comment
+    std::u16string* inPlace_;  // when given, the text the output is written over
     const EliminationOptions& opt_;
     const LexicalRules& rules_;
     std::u16string_view mainLineBreak_;
@@ -270,8 +344,12 @@ private:
     LiteralStopFinder quoteStops_;
     AnyMarkerFinder runStops_;  // where an ordinary run stops
     MarkerFinder blockTerminators_;
-    std::u16string output_;
+    std::u16string output_;    // the output; in place, only what did not fit at the end
+    std::size_t out_ = 0;      // in place: the output's length so far
+    char16_t lastOutput_ = 0;  // the output's last character,
+    bool anyOutput_ = false;   // once there is one
     std::size_t pos_ = 0;
+    std::size_t backslashesBeforePos_ = 0;  // the backslashes that end the text before pos_
     bool inHead_ = true;  // still in the leading run of comments, strings and blank lines
     bool taken_ = false;  // a comment or a string has been taken
 };
@@ -284,10 +362,15 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
         .Run(progress);
 }
 
-std::vector<TextSpan> RemovedComments(std::u16string_view text, const EliminationOptions& options) {
-    std::vector<TextSpan> removed;
+void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
+                              std::u16string_view mainLineBreak, ProgressSink* progress) {
+    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, nullptr, &text)
+        .Run(progress);
+}
+
+void ForEachRemovedComment(std::u16string_view text, const EliminationOptions& options,
+                           const std::function<void(TextSpan)>& removed) {
     CommentScanner(text, options, kCrLf, &removed).Run(nullptr);
-    return removed;
 }
 
 }  // namespace engine

@@ -37,9 +37,17 @@ struct UnsplicedLineBreakSearch {
 /// reaches it: a memo over this search keeps a line of failed literals linear.
 class LiteralStopSearch {
 public:
+    // The text before `*floor` (the scan's position) is never read: an output in place may have
+    // overwritten it; `*backslashesBeforeFloor` tells how many backslashes ended it.
     LiteralStopSearch(std::u16string_view text, std::u16string_view terminator, bool escapes,
-                      bool splicing)
-        : text(text), terminator(terminator), escapes(escapes), splicing(splicing) {}
+                      bool splicing, const std::size_t* floor,
+                      const std::size_t* backslashesBeforeFloor)
+        : text(text),
+          terminator(terminator),
+          escapes(escapes),
+          splicing(splicing),
+          floor(floor),
+          backslashesBeforeFloor(backslashesBeforeFloor) {}
 
     std::size_t operator()(std::size_t from, std::size_t limit) const {
         constexpr std::size_t npos = std::u16string_view::npos;
@@ -66,13 +74,19 @@ private:
     // The number of backslashes right before `at`. The last run met is remembered, so that the
     // positions of one long run of backslashes cost one walk over it.
     std::size_t BackslashesBefore(std::size_t at) const {
-        if (at == 0 || text[at - 1] != u'\\') {
+        if (at == *floor) {
+            return *backslashesBeforeFloor;
+        }
+        if (text[at - 1] != u'\\') {
             return 0;
         }
         if (at - 1 < run_.first || at - 1 >= run_.second) {
             std::size_t start = at - 1;
-            while (start > 0 && text[start - 1] == u'\\') {
+            while (start > *floor && text[start - 1] == u'\\') {
                 --start;
+            }
+            if (start == *floor) {
+                start -= *backslashesBeforeFloor;
             }
             std::size_t end = at;
             while (end < text.size() && text[end] == u'\\') {
@@ -87,6 +101,8 @@ private:
     std::u16string_view terminator;
     bool escapes;
     bool splicing;
+    const std::size_t* floor;
+    const std::size_t* backslashesBeforeFloor;
     mutable std::pair<std::size_t, std::size_t> run_{0, 0};  // [start, end) of a backslash run
 };
 

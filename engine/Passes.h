@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,12 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
                                  std::u16string_view mainLineBreak = kCrLf,
                                  ProgressSink* progress = nullptr);
 
+/// The same as EliminateComments, done in the text's own memory, which the result replaces: for
+/// large texts, where a second buffer would cost as much as the text.
+void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
+                              std::u16string_view mainLineBreak = kCrLf,
+                              ProgressSink* progress = nullptr);
+
 /// A stretch of a text: where it starts and how many characters it holds.
 struct TextSpan {
     std::size_t position = 0;
@@ -40,15 +47,19 @@ struct TextSpan {
     bool operator==(const TextSpan&) const = default;
 };
 
-/// The comments that EliminateComments would remove from `text`, in order: each from its leader
-/// to its end (a line comment's line break included).
-std::vector<TextSpan> RemovedComments(std::u16string_view text, const EliminationOptions& options);
+/// Tells `removed` of each comment that EliminateComments would remove from `text`, in order:
+/// each from its leader to its end (a line comment's line break included). Nothing is built.
+void ForEachRemovedComment(std::u16string_view text, const EliminationOptions& options,
+                           const std::function<void(TextSpan)>& removed);
 
 /// Drops every blank line and the blanks (spaces, tabs) at the end of each line, and at the start
 /// too unless KeepLeadingSpaces is on; every kept line keeps its line break, and a last line
 /// without one gets `mainLineBreak`. Returns the text unchanged when KeepSurplusBlanks is on.
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
                               std::u16string_view mainLineBreak = kCrLf);
+
+/// Whether TidyWhitespace would change `text`, learnt without making its result.
+bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options);
 
 /// The same as TidyWhitespace, done in the text's own memory: for large texts, where a second
 /// buffer would cost as much as the work.

@@ -82,6 +82,25 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
     }
 }
 
+bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options) {
+    if (options.KeepSurplusBlanks) {
+        return false;
+    }
+    ClearUpperVectorState();
+    std::size_t pos = 0;
+    for (std::size_t found = FindLineBreak(text, pos); found != npos;
+         found = FindLineBreak(text, pos)) {
+        const std::u16string_view line = text.substr(pos, found - pos);
+        if (line.empty() || IsBlank(line.back()) ||
+            (!options.KeepLeadingSpaces && IsBlank(line.front()))) {
+            return true;
+        }
+        pos = found + LineBreakLength(text, found);
+    }
+    // A last line without a line break either gets one or, blank, goes.
+    return pos < text.size();
+}
+
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
                               std::u16string_view mainLineBreak) {
     std::u16string tidied(text);

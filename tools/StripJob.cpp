@@ -78,15 +78,17 @@ std::string PatchName(const QByteArray& given) {
 }
 
 // The comments that would go, one line each ("FILE:LINE: the comment's first line"), then how
-// many; or what else would change. Lines count every kind of line break.
-void Check(const QString& path, const workflow::CleanedText& cleaned,
-           const engine::EliminationOptions& options, JobResult& result) {
-    const std::u16string& text = cleaned.source.text;
-    result.changes = cleaned.target != text;
-    const std::vector<engine::TextSpan> comments = engine::RemovedComments(text, options);
+// many; or what else would change. Lines count every kind of line break. Nothing is cleaned: what
+// would change is known from the comments, the blanks and the blocks.
+void Check(const QString& path, const workflow::SourceFile& source,
+           const engine::EliminationOptions& options, JobResult& result,
+           const std::function<void(std::string_view)>& write) {
+    const std::u16string& text = source.text;
+    std::size_t comments = 0;
     std::size_t line = 1;
     std::size_t counted = 0;  // the text before `counted` holds line - 1 breaks
-    for (const engine::TextSpan& comment : comments) {
+    engine::ForEachRemovedComment(text, options, [&](engine::TextSpan comment) {
+        ++comments;
         for (; counted < comment.position; ++counted) {
             const bool crLf =
                 text[counted] == u'\r' && counted + 1 < text.size() && text[counted + 1] == u'\n';
@@ -97,16 +99,58 @@ void Check(const QString& path, const workflow::CleanedText& cleaned,
         const std::u16string_view span =
             std::u16string_view(text).substr(comment.position, comment.length);
         const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
-        result.out += Line(QStringLiteral("%1:%2: %3")
-                               .arg(Printable(path), QString::number(line),
-                                    Printable(QString::fromStdU16String(std::u16string(body)))));
-    }
-    if (!comments.empty()) {
-        result.out +=
-            Line(QStringLiteral("%1: %2处注释将被消除").arg(Printable(path)).arg(comments.size()));
+        write(Line(QStringLiteral("%1:%2: %3")
+                       .arg(Printable(path), QString::number(line),
+                            Printable(QString::fromStdU16String(std::u16string(body))))));
+    });
+    result.changes = comments > 0 || engine::TidyWouldChange(text, options) ||
+                     (options.AddHeader && !options.HeaderText.empty()) ||
+                     (options.AddFooter && !options.FooterText.empty());
+    if (comments > 0) {
+        write(Line(QStringLiteral("%1: %2处注释将被消除").arg(Printable(path)).arg(comments)));
     } else if (result.changes) {
-        result.out +=
-            Line(Printable(path) + QStringLiteral(": 将被整理(空行、空格、文件头或文件尾)"));
+        write(Line(Printable(path) + QStringLiteral(": 将被整理(空行、空格、文件头或文件尾)")));
+    }
+}
+
+// The source of a run that writes no file: standard input, or the file read.
+std::optional<workflow::SourceFile> ReadSource(const JobInput& input, JobResult& result) {
+    workflow::FileOutcome& outcome = result.outcome;
+    workflow::ReadOutcome read;
+    if (input.path == u"-") {
+        std::string bytes;
+        if (!ReadStandardInput(bytes)) {
+            result.err = Line(QStringLiteral("qingyan-strip: 无法读取标准输入: ") +
+                              workflow::ReasonOfError(errno));
+            result.failed = true;
+            return std::nullopt;
+        }
+        read = workflow::SourceFromBytes(bytes);
+    } else {
+        read = input.file ? workflow::ReadSourceFile(*input.file)
+                          : workflow::ReadSourceFile(input.path);
+    }
+    outcome.failure = read.error;
+    outcome.binary = read.binary;
+    if (read.file) {
+        outcome.sourceLength = static_cast<qsizetype>(read.file->text.size());
+    }
+    return std::move(read.file);
+}
+
+// The cleaned text of `source`, encoded a slice at a time to `write`.
+void WriteTarget(workflow::SourceFile source, const engine::EliminationOptions& o,
+                 const std::function<void(std::string_view)>& write, JobResult& result) {
+    const std::u16string target =
+        workflow::MakeTargetText(std::move(source.text), o, source.lineBreak);
+    result.outcome.targetLength = static_cast<qsizetype>(target.size());
+    constexpr std::size_t kSlice = 1 << 20;
+    for (std::size_t at = 0; at < target.size();) {
+        std::size_t end = std::min(target.size(), at + kSlice);
+        end += end < target.size() && target[end - 1] >= 0xD800 && target[end - 1] <= 0xDBFF;
+        write(codec::Encode(std::u16string_view(target).substr(at, end - at), source.encoding,
+                            &result.outcome.unrepresentable));
+        at = end;
     }
 }
 
@@ -121,69 +165,57 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
     const engine::EliminationOptions& o = settings.OptionsFor(path);
     JobResult result;
     workflow::FileOutcome& outcome = result.outcome;
-    std::optional<workflow::CleanedText> cleaned;
-    if (path == u"-") {
-        std::string bytes;
-        try {
-            if (!ReadStandardInput(bytes)) {
-                result.err = Line(QStringLiteral("qingyan-strip: 无法读取标准输入: ") +
-                                  workflow::ReasonOfError(errno));
-                result.failed = true;
-                return result;
-            }
-            workflow::ReadOutcome read = workflow::SourceFromBytes(bytes);
-            if (read.file) {
-                cleaned = workflow::Clean(std::move(*read.file), o, outcome);
-            } else {
-                outcome.failure = read.error;
-                outcome.binary = read.binary;
-            }
-        } catch (const std::bad_alloc&) {
-            outcome.failure = workflow::kOutOfMemoryReason;
-        }
-    } else if (!input.file && !settings.recursive && workflow::FolderProblem(path).isEmpty()) {
+    outcome.sourceName = QFileInfo(path).fileName();
+    outcome.targetName = QFileInfo(workflow::TargetPathOf(path, o)).fileName();
+    // Output goes straight to `input.write` where the caller gives one, otherwise into the result.
+    const std::function<void(std::string_view)> write =
+        input.write ? input.write : [&](std::string_view bytes) { result.out += bytes; };
+    if (path != u"-" && !input.file && !settings.recursive &&
+        workflow::FolderProblem(path).isEmpty()) {
         result.err =
             Line(QStringLiteral("qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
                                 "-r(--recursive)")
                      .arg(path));
         result.failed = true;
         return result;
-    } else if (settings.mode == Settings::Mode::Save) {
-        std::optional<workflow::FileRef> file = input.file;
-        if (!file) {
-            file = workflow::FileAtPath(path);
-        }
-        if (file) {
-            outcome = workflow::CleanFile(*file, o, input.save);
-            if (input.saved != nullptr && outcome.sourceLength >= 0) {
-                input.saved->Note(file->folder);
-            }
-        } else {
-            outcome.failure = workflow::ReasonOfError(errno);
-        }
-        outcome.sourceName = QFileInfo(path).fileName();
-        outcome.targetName = QFileInfo(workflow::TargetPathOf(path, o)).fileName();
-    } else {
-        cleaned = input.file ? workflow::ReadAndClean(*input.file, o, outcome)
-                             : workflow::ReadAndClean(path, o, outcome);
     }
-
     try {
-        if (cleaned) {
-            const codec::TextEncoding encoding = cleaned->source.encoding;
+        if (settings.mode == Settings::Mode::Save && path != u"-") {
+            std::optional<workflow::FileRef> file = input.file;
+            if (!file) {
+                file = workflow::FileAtPath(path);
+            }
+            if (file) {
+                const QString sourceName = outcome.sourceName, targetName = outcome.targetName;
+                outcome = workflow::CleanFile(*file, o, input.save);
+                outcome.sourceName = sourceName;
+                outcome.targetName = targetName;
+                if (input.saved != nullptr && outcome.sourceLength >= 0) {
+                    input.saved->Note(file->folder);
+                }
+            } else {
+                outcome.failure = workflow::ReasonOfError(errno);
+            }
+        } else if (std::optional<workflow::SourceFile> source = ReadSource(input, result)) {
             if (settings.mode == Settings::Mode::Check) {
-                Check(path, *cleaned, o, result);
+                Check(path, *source, o, result, write);
             } else if (settings.mode == Settings::Mode::Diff) {
                 const QByteArray native = input.file
                                               ? input.file->folder->path() + '/' + input.file->name
                                               : workflow::NativePath(path);
-                result.out =
-                    UnifiedDiff(PatchName(native), codec::Encode(cleaned->source.text, encoding),
-                                codec::Encode(cleaned->target, encoding));
-                result.changes = !result.out.empty();
+                const std::string before = codec::Encode(source->text, source->encoding);
+                const codec::TextEncoding encoding = source->encoding;
+                const std::u16string target =
+                    workflow::MakeTargetText(std::move(source->text), o, source->lineBreak);
+                const std::string diff =
+                    UnifiedDiff(PatchName(native), before, codec::Encode(target, encoding));
+                result.changes = !diff.empty();
+                write(diff);
             } else {
-                result.out = codec::Encode(cleaned->target, encoding, &outcome.unrepresentable);
+                WriteTarget(std::move(*source), o, write, result);
             }
+        } else if (result.failed) {
+            return result;
         }
     } catch (const std::bad_alloc&) {
         result.out.clear();

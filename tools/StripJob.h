@@ -2,8 +2,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "StripSettings.h"
 #include "workflow/Pipeline.h"
@@ -30,6 +32,9 @@ struct JobInput {
     workflow::SaveOptions save;
     /// Where a save that does not flush notes its file system, for one flush at the end.
     workflow::SavedFileSystems* saved = nullptr;
+    /// Where output goes as it is made, when it need not wait for other files; otherwise it is
+    /// kept in the result.
+    std::function<void(std::string_view)> write;
 };
 
 /// Runs one file as the settings ask: save, write to standard output, check or diff. Safe to call

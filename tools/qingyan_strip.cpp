@@ -45,7 +45,7 @@ struct StandardStreams {
 };
 StandardStreams streams;
 
-void Write(std::FILE* stream, const std::string& bytes) {
+void Write(std::FILE* stream, std::string_view bytes) {
     if (bytes.empty()) {
         return;
     }
@@ -106,13 +106,18 @@ std::vector<Source> FilesOf(const tools::Settings& settings) {
             settings.recursive && folder ? workflow::Folder::Open(workflow::NativePath(path))
                                          : nullptr;
         if (open == nullptr) {
-            files.push_back({{path, std::nullopt, {}}, {}});
+            Source source;
+            source.input.path = path;
+            files.push_back(std::move(source));
             continue;
         }
         for (workflow::BatchSource& source : workflow::BatchSourcesUnder(
                  open, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
-            files.push_back({{workflow::JoinPath(path, source.shown), std::move(source.file), {}},
-                             source.shown});
+            Source found;
+            found.input.path = workflow::JoinPath(path, source.shown);
+            found.input.file = std::move(source.file);
+            found.shown = source.shown;
+            files.push_back(std::move(found));
         }
     }
     return files;
@@ -251,6 +256,10 @@ int main(int argc, char* argv[]) {
     for (Source& source : files) {
         source.input.save.flush = !flushAtEnd;
         source.input.saved = flushAtEnd ? &saved : nullptr;
+    }
+    // One file's output waits for no other: it goes out as it is made, and is never held whole.
+    if (files.size() == 1) {
+        files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
     }
     QString savedLines;
     std::size_t next = 0;

@@ -17,10 +17,10 @@ QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions
 
 CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
                   FileOutcome& outcome, engine::ProgressSink* progress) {
+    outcome.sourceLength = static_cast<qsizetype>(source.text.size());
     CleanedText cleaned{std::move(source), {}};
     cleaned.target =
-        MakeTargetText(cleaned.source.text, options, cleaned.source.lineBreak, progress);
-    outcome.sourceLength = static_cast<qsizetype>(cleaned.source.text.size());
+        MakeTargetText(std::move(cleaned.source.text), options, cleaned.source.lineBreak, progress);
     outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
     return cleaned;
 }

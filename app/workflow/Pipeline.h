@@ -25,7 +25,8 @@ struct FileOutcome {
     bool Clean() const { return failure.isEmpty() && unrepresentable == 0; }
 };
 
-/// A source as read and its target text, ready to be saved or shown.
+/// A source as read and its target text, ready to be saved or shown. The target took the
+/// source's text and its memory: `source.text` is left empty.
 struct CleanedText {
     SourceFile source;
     std::u16string target;

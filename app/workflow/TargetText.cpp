@@ -37,9 +37,9 @@ QString MarkerProblem(const engine::EliminationOptions& options) {
     return {};
 }
 
-std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
+std::u16string MakeTargetText(std::u16string text, const engine::EliminationOptions& options,
                               std::u16string_view lineBreak, engine::ProgressSink* progress) {
-    std::u16string text = engine::EliminateComments(source, options, lineBreak, progress);
+    engine::EliminateCommentsInPlace(text, options, lineBreak, progress);
     engine::TidyWhitespaceInPlace(text, options, lineBreak);
     if (options.AddHeader) {
         text.insert(0, WithLineBreak(options.HeaderText, lineBreak));

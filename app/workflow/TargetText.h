@@ -22,8 +22,9 @@ inline const QString kEmptyExtensionWarning =
 QString MarkerProblem(const engine::EliminationOptions& options);
 
 /// The target text of a source text: both passes with the text's line break, then the header and
-/// footer when the options ask for them, their line breaks made the text's own.
-std::u16string MakeTargetText(std::u16string_view source, const engine::EliminationOptions& options,
+/// footer when the options ask for them, their line breaks made the text's own. The passes work
+/// in the source's own memory: give it with std::move when it is not needed after.
+std::u16string MakeTargetText(std::u16string source, const engine::EliminationOptions& options,
                               std::u16string_view lineBreak,
                               engine::ProgressSink* progress = nullptr);
 

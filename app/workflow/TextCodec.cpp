@@ -203,7 +203,8 @@ std::u16string BufferFor(std::string_view bytes) {
 // the decoding instead and false is returned. A character in
 // the reserved range is valid UTF-8 but is kept as its raw bytes, so that it reads back the same.
 // `nonAscii` learns whether any byte above 0x7F was met.
-bool DecodeUtf8Into(std::string_view bytes, bool strict, std::u16string& out, bool& nonAscii) {
+bool DecodeUtf8Into(std::string_view bytes, bool strict, std::u16string& out, bool& nonAscii,
+                    std::size_t* written = nullptr) {
     engine::ClearUpperVectorState();
     char16_t* dst = out.data();
     const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -220,6 +221,9 @@ bool DecodeUtf8Into(std::string_view bytes, bool strict, std::u16string& out, bo
         char32_t cp;
         const std::size_t length = Utf8Sequence(bytes, at, cp);
         if (length == 0 && strict) {
+            if (written != nullptr) {
+                *written = static_cast<std::size_t>(dst - out.data());
+            }
             return false;
         }
         if (length == 0 || IsRawByteChar(cp)) {
@@ -302,6 +306,28 @@ DecodedText Decode(std::string_view bytes) {
     }
     DecodeGbkInto(bytes, text);
     return {std::move(text), TextEncoding::Gbk};
+}
+
+std::optional<TextEncoding> DecodeInPlace(std::u16string& buffer, std::size_t size,
+                                          const std::function<bool()>& refill) {
+    const std::string_view bytes(reinterpret_cast<const char*>(buffer.data()) + size, size);
+    bool nonAscii;
+    if (bytes.starts_with(kUtf8Bom)) {
+        DecodeUtf8Into(bytes.substr(kUtf8Bom.size()), false, buffer, nonAscii);
+        return TextEncoding::Utf8WithBom;
+    }
+    // Each character takes no more room than its bytes did, so the text, written from the
+    // start, never overtakes the bytes still to read. Only a strict UTF-8 pass that fails late
+    // has written over bytes that GBK then needs again.
+    std::size_t written = 0;
+    if (DecodeUtf8Into(bytes, true, buffer, nonAscii, &written)) {
+        return nonAscii ? TextEncoding::Utf8 : TextEncoding::Gbk;
+    }
+    if (written * sizeof(char16_t) > size && !refill()) {
+        return std::nullopt;
+    }
+    DecodeGbkInto(bytes, buffer);
+    return TextEncoding::Gbk;
 }
 
 std::string Encode(std::u16string_view text, TextEncoding encoding, std::size_t* unrepresentable) {

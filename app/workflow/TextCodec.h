@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,14 @@ TextEncoding DetectEncoding(std::string_view bytes);
 
 /// Decodes in the detected encoding; the byte-order mark is not part of the text.
 DecodedText Decode(std::string_view bytes);
+
+/// Decodes, as Decode does, the `size` bytes that fill the second half of `buffer`'s memory
+/// (`buffer.size()` is `size`) into `buffer` itself, so that the bytes and their text never take
+/// memory twice; `buffer` ends as the text. `refill` puts the bytes back where they were, for
+/// the rare file that turns out not to be UTF-8 only after its text has overwritten them; when it
+/// fails, so does this (nullopt).
+std::optional<TextEncoding> DecodeInPlace(std::u16string& buffer, std::size_t size,
+                                          const std::function<bool()>& refill);
 
 std::u16string DecodeGbk(std::string_view bytes);
 std::u16string DecodeUtf8(std::string_view bytes);

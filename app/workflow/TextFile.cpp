@@ -179,17 +179,11 @@ WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_v
     return outcome;
 }
 
-// Reads exactly `size` bytes, or up to the end if the file shrank, into fresh memory that is never
-// filled with zeros first. False with errno set, ENOMEM when there is no memory for it.
-bool ReadKnownSize(int fd, std::size_t size, std::unique_ptr<char[]>& buffer, std::size_t& got) {
-    buffer.reset(new (std::nothrow) char[size]);
-    if (buffer == nullptr) {
-        errno = ENOMEM;
-        return false;
-    }
+// Reads exactly `size` bytes at `to`, or up to the end if the file shrank; false with errno set.
+bool ReadBytes(int fd, char* to, std::size_t size, std::size_t& got) {
     got = 0;
     while (got < size) {
-        const ssize_t done = ::read(fd, buffer.get() + got, size - got);
+        const ssize_t done = ::pread(fd, to + got, size - got, static_cast<off_t>(got));
         if (done == 0) {
             break;
         }
@@ -202,6 +196,43 @@ bool ReadKnownSize(int fd, std::size_t size, std::unique_ptr<char[]>& buffer, st
         got += static_cast<std::size_t>(done);
     }
     return true;
+}
+
+// A file of `size` bytes, read into the second half of the memory its text will fill and decoded
+// there: the bytes and the text never take memory twice, and nothing is read past `size`.
+ReadOutcome ReadKnownSize(int fd, std::size_t size) {
+    // Room for the whole text is made sure of first, so that a file too large fails cleanly.
+    if (std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[size]) == nullptr) {
+        return {std::nullopt, kOutOfMemoryReason};
+    }
+    std::u16string text(size, u'\0');
+    char* const bytes = reinterpret_cast<char*>(text.data()) + size;
+    std::size_t got = 0;
+    if (!ReadBytes(fd, bytes, size, got)) {
+        return {std::nullopt, ReasonOfError(errno)};
+    }
+    text.resize(got);  // a file that shrank: its bytes then fill only part of the second half
+    char* const start = reinterpret_cast<char*>(text.data()) + got;
+    if (start != bytes) {
+        std::memmove(start, bytes, got);
+    }
+    const std::string_view view(start, got);
+    if (view.find('\0') != std::string_view::npos) {
+        return {std::nullopt, kBinaryFileReason, true};
+    }
+    SourceFile file;
+    file.lineBreak = std::u16string(engine::MainLineBreakOfBytes(view));
+    file.byteSize = static_cast<qint64>(got);
+    const std::optional<codec::TextEncoding> encoding = codec::DecodeInPlace(text, got, [&] {
+        std::size_t again = 0;
+        return ReadBytes(fd, start, got, again) && again == got;
+    });
+    if (!encoding) {
+        return {std::nullopt, ReasonOfError(errno)};
+    }
+    file.text = std::move(text);
+    file.encoding = *encoding;
+    return {std::move(file), {}};
 }
 
 }  // namespace
@@ -262,12 +293,7 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
     try {
         ReadOutcome read;
         if (info.st_size > 0) {
-            std::unique_ptr<char[]> bytes;
-            std::size_t got = 0;
-            if (!ReadKnownSize(file.get(), static_cast<std::size_t>(info.st_size), bytes, got)) {
-                return {std::nullopt, errno == ENOMEM ? kOutOfMemoryReason : ReasonOfError(errno)};
-            }
-            read = SourceFromBytes({bytes.get(), got});
+            read = ReadKnownSize(file.get(), static_cast<std::size_t>(info.st_size));
         } else {
             // No size given: a file of /proc, or an empty file.
             std::string bytes;

@@ -221,12 +221,15 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
     const std::u16string expected = EliminateComments(text, o, mainBreak, &steps);
     const std::u16string tidied = engine::TidyWhitespace(stripped, o, mainBreak);
     const std::u16string expectedTidied = TidyWhitespace(expected, o, mainBreak);
+    std::u16string strippedInPlace = text;
+    engine::EliminateCommentsInPlace(strippedInPlace, o, mainBreak);
     std::u16string inPlace = stripped;
     engine::TidyWhitespaceInPlace(inPlace, o, mainBreak);
     if (engine::MainLineBreak(text) == mainBreak && stripped == expected &&
-        tidied == expectedTidied && inPlace == tidied &&
-        engine::TidyWhitespace(tidied, o, mainBreak) == tidied && sink.maximum == text.size() + 1 &&
-        sink.steps == steps && sink.finishes == 1) {
+        strippedInPlace == expected && tidied == expectedTidied && inPlace == tidied &&
+        engine::TidyWhitespace(tidied, o, mainBreak) == tidied &&
+        engine::TidyWouldChange(stripped, o) == (expectedTidied != expected) &&
+        sink.maximum == text.size() + 1 && sink.steps == steps && sink.finishes == 1) {
         return {};
     }
     std::ostringstream out;

@@ -22,8 +22,8 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
 std::u16string TidyWhitespace(const std::u16string& text, const engine::EliminationOptions& o,
                               const std::u16string& mainBreak);
 
-/// Runs the engine and this reading on `text`: the main line break, both passes, the in-place
-/// tidy, tidying twice and the whole progress sequence. Empty when they agree, otherwise the
+/// Runs the engine and this reading on `text`: the main line break, both passes (each also in
+/// place), tidying twice and the whole progress sequence. Empty when they agree, otherwise the
 /// case and both results, to print.
 std::string Disagreement(const std::u16string& text, const engine::EliminationOptions& o);
 

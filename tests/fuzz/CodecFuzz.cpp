@@ -1,6 +1,7 @@
 // Every byte string survives a read and a write unchanged, on every road a file takes: detected
-// encoding (behind a byte-order mark too), forced GBK, forced UTF-8, and encoded in slices as a
-// save does it.
+// encoding (behind a byte-order mark too), decoded in its own memory as a file is, forced GBK,
+// forced UTF-8, and encoded in slices as a save does it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -39,6 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const codec::DecodedText decoded = codec::Decode(bytes);
     Check(codec::Encode(decoded.text, decoded.encoding) == bytes);
+    // In place: the bytes in the second half of the text's memory, put back when asked.
+    std::u16string buffer(size, u'\0');
+    const auto putBytes = [&] {
+        std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(buffer.data()) + size);
+        return true;
+    };
+    putBytes();
+    Check(codec::DecodeInPlace(buffer, size, putBytes) == decoded.encoding);
+    Check(buffer == decoded.text);
     Check(codec::Decode("\xEF\xBB\xBF" + bytes).encoding == codec::TextEncoding::Utf8WithBom);
     Check(codec::Encode(codec::Decode("\xEF\xBB\xBF" + bytes).text,
                         codec::TextEncoding::Utf8WithBom) == "\xEF\xBB\xBF" + bytes);
