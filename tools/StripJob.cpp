@@ -204,13 +204,10 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
                                               ? input.file->folder->path() + '/' + input.file->name
                                               : workflow::NativePath(path);
                 const std::string before = codec::Encode(source->text, source->encoding);
-                const codec::TextEncoding encoding = source->encoding;
-                const std::u16string target =
-                    workflow::MakeTargetText(std::move(source->text), o, source->lineBreak);
-                const std::string diff =
-                    UnifiedDiff(PatchName(native), before, codec::Encode(target, encoding));
-                result.changes = !diff.empty();
-                write(diff);
+                const std::string after = codec::Encode(
+                    workflow::MakeTargetText(std::move(source->text), o, source->lineBreak),
+                    source->encoding);
+                result.changes = UnifiedDiff(PatchName(native), before, after, write);
             } else {
                 WriteTarget(std::move(*source), o, write, result);
             }
