@@ -19,23 +19,17 @@ __m128i Equal(__m128i a, __m128i b) {
     return sizeof(Unit) == 1 ? _mm_cmpeq_epi8(a, b) : _mm_cmpeq_epi16(a, b);
 }
 
-// The set bits of a 16-bit mask, counted inline: without a popcount instruction in the target,
-// std::popcount is a library call, which showed up in profiles of whole files.
-inline unsigned Bits16(unsigned x) {
-    x = x - ((x >> 1) & 0x5555u);
-    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-    x = (x + (x >> 4)) & 0x0F0Fu;
-    return (x + (x >> 8)) & 0x1Fu;
-}
-
-template <typename Unit>
-std::size_t Hits(__m128i mask) {  // movemask gives one bit per byte, so sizeof(Unit) per unit
-    return Bits16(static_cast<unsigned>(_mm_movemask_epi8(mask))) / sizeof(Unit);
+// The sum of the 16 byte counters in `counters`.
+std::size_t Total(__m128i counters) {
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
 }
 #endif
 
-// One sweep over the units, a vector at a time where SSE2 is there: most blocks of a source hold
-// no CR or LF and cost one compare.
+// One sweep over the units, a vector at a time where SSE2 is there, with no branch: each match
+// adds one to a byte counter of its lane (a compare gives all ones, subtracting it adds one), and
+// the counters are summed before they can overflow.
 template <typename Unit>
 BreakCounts CountBreaks(const Unit* data, std::size_t size) {
     BreakCounts counts;
@@ -44,17 +38,22 @@ BreakCounts CountBreaks(const Unit* data, std::size_t size) {
     constexpr std::size_t kPerVector = 16 / sizeof(Unit);
     const __m128i crUnit = sizeof(Unit) == 1 ? _mm_set1_epi8('\r') : _mm_set1_epi16(u'\r');
     const __m128i lfUnit = sizeof(Unit) == 1 ? _mm_set1_epi8('\n') : _mm_set1_epi16(u'\n');
-    for (; at + kPerVector + 1 <= size; at += kPerVector) {  // the unit after tells a CR LF
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const __m128i cr = Equal<Unit>(units, crUnit);
-        const __m128i lf = Equal<Unit>(units, lfUnit);
-        if (_mm_movemask_epi8(_mm_or_si128(cr, lf)) == 0) {
-            continue;
+    while (at + kPerVector + 1 <= size) {  // the unit after tells a CR LF
+        __m128i cr = _mm_setzero_si128();
+        __m128i lf = _mm_setzero_si128();
+        __m128i crLf = _mm_setzero_si128();
+        for (int round = 0; round < 255 && at + kPerVector + 1 <= size; ++round, at += kPerVector) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+            const __m128i isCr = Equal<Unit>(units, crUnit);
+            cr = _mm_sub_epi8(cr, isCr);
+            lf = _mm_sub_epi8(lf, Equal<Unit>(units, lfUnit));
+            crLf = _mm_sub_epi8(crLf, _mm_and_si128(isCr, Equal<Unit>(next, lfUnit)));
         }
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
-        counts.cr += Hits<Unit>(cr);
-        counts.lf += Hits<Unit>(lf);
-        counts.crLf += Hits<Unit>(_mm_and_si128(cr, Equal<Unit>(next, lfUnit)));
+        // A match of two-byte units counted once in each of its bytes.
+        counts.cr += Total(cr) / sizeof(Unit);
+        counts.lf += Total(lf) / sizeof(Unit);
+        counts.crLf += Total(crLf) / sizeof(Unit);
     }
 #endif
     for (; at < size; ++at) {
