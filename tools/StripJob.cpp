@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "UnifiedDiff.h"
 #include "engine/Passes.h"
@@ -36,19 +37,35 @@ std::string Line(const QString& text) {
     return (text + u'\n').toStdString();
 }
 
-// `text` with every control character but the tab written as \xHH (or \u00HH for the C1 ones),
-// so that what a file holds can never steer the terminal that shows it.
-QString Printable(const QString& text) {
-    QString shown;
+// `text` in UTF-8 with every control character but the tab written as \xHH (or \u00HH for the
+// C1 ones), so that what a file holds can never steer the terminal that shows it.
+std::string Printable(std::u16string_view text) {
+    std::string shown;
     shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
-            shown += QStringLiteral("\\x%1").arg(unit, 2, 16, QLatin1Char('0'));
-        } else if (unit >= 0x80 && unit < 0xA0) {
-            shown += QStringLiteral("\\u%1").arg(unit, 4, 16, QLatin1Char('0'));
+    const auto escape = [&](const char* form, char16_t unit) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, form, static_cast<unsigned>(unit));
+        shown += escaped;
+    };
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char16_t unit = text[at];
+        if (unit < 0x80) {
+            if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
+                escape("\\x%02x", unit);
+            } else {
+                shown += static_cast<char>(unit);
+            }
+        } else if (unit < 0xA0) {
+            escape("\\u%04x", unit);
         } else {
-            shown += c;
+            // The rest of a run of other characters, as UTF-8 in one go.
+            std::size_t end = at;
+            while (end < text.size() && (text[end] >= 0xA0)) {
+                ++end;
+            }
+            shown += QString::fromUtf16(text.data() + at, static_cast<qsizetype>(end - at))
+                         .toStdString();
+            at = end - 1;
         }
     }
     return shown;
@@ -84,6 +101,7 @@ void Check(const QString& path, const workflow::SourceFile& source,
            const engine::EliminationOptions& options, JobResult& result,
            const std::function<void(std::string_view)>& write) {
     const std::u16string& text = source.text;
+    const std::string shownPath = Printable(path.toStdU16String());
     std::size_t comments = 0;
     std::size_t line = 1;
     std::size_t counted = 0;  // the text before `counted` holds line - 1 breaks
@@ -99,17 +117,15 @@ void Check(const QString& path, const workflow::SourceFile& source,
         const std::u16string_view span =
             std::u16string_view(text).substr(comment.position, comment.length);
         const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
-        write(Line(QStringLiteral("%1:%2: %3")
-                       .arg(Printable(path), QString::number(line),
-                            Printable(QString::fromStdU16String(std::u16string(body))))));
+        write(shownPath + ':' + std::to_string(line) + ": " + Printable(body) + '\n');
     });
     result.changes = comments > 0 || engine::TidyWouldChange(text, options) ||
                      (options.AddHeader && !options.HeaderText.empty()) ||
                      (options.AddFooter && !options.FooterText.empty());
     if (comments > 0) {
-        write(Line(QStringLiteral("%1: %2处注释将被消除").arg(Printable(path)).arg(comments)));
+        write(shownPath + ": " + std::to_string(comments) + "处注释将被消除\n");
     } else if (result.changes) {
-        write(Line(Printable(path) + QStringLiteral(": 将被整理(空行、空格、文件头或文件尾)")));
+        write(shownPath + ": 将被整理(空行、空格、文件头或文件尾)\n");
     }
 }
 
