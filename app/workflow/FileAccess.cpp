@@ -3,6 +3,7 @@
 #include <acl/libacl.h>
 #include <sys/acl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,9 +40,11 @@ bool NoAcls(int error) {
 
 }  // namespace
 
-bool ReadersOf(int fd, FileReaders& readers) {
+bool ReadersOf(int fd, FileReaders& readers, const struct stat* known) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (known != nullptr) {
+        info = *known;
+    } else if (::fstat(fd, &info) != 0) {
         return false;
     }
     readers = {};
@@ -49,12 +52,9 @@ bool ReadersOf(int fd, FileReaders& readers) {
     readers.group = info.st_gid;
     readers.mode = info.st_mode & 07777;
     readers.groupReads = (info.st_mode & S_IRGRP) != 0;
-    const int extended = acl_extended_fd(fd);
-    if (extended < 0 && !NoAcls(errno)) {
-        return false;
-    }
-    if (extended != 1) {
-        return true;
+    // The system keeps an access ACL only when it says more than the mode bits.
+    if (::fgetxattr(fd, "system.posix_acl_access", nullptr, 0) < 0) {
+        return errno == ENODATA || NoAcls(errno);
     }
     const Acl acl(acl_get_fd(fd));
     if (acl.get() == nullptr) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <vector>
@@ -17,8 +18,9 @@ struct FileReaders {
     bool hasAcl = false;             ///< the file has an extended ACL
 };
 
-/// The readers of the open file `fd`; false with errno set when they cannot be learnt.
-bool ReadersOf(int fd, FileReaders& readers);
+/// The readers of the open file `fd`, whose status `known` gives when the caller has it; false
+/// with errno set when they cannot be learnt.
+bool ReadersOf(int fd, FileReaders& readers, const struct stat* known = nullptr);
 
 /// Whether everyone who may read a file with the readers `target` may read the file with the
 /// readers `source`, counting `knownReader` (the user who read the source) among the latter.

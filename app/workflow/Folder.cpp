@@ -48,10 +48,17 @@ std::optional<FileRef> FileAtPath(const QString& path) {
 }
 
 void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!seen_.insert(folder.get()).second) {
+            return;  // a folder already noted: one look at each is enough
+        }
+    }
     struct stat info {};
     if (::fstat(folder->fd(), &info) == 0) {
         const std::lock_guard lock(mutex_);
         noted_.try_emplace(info.st_dev, folder);
+        heldFolders_.push_back(folder);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include <sys/types.h>
@@ -59,6 +60,9 @@ public:
 private:
     std::mutex mutex_;
     std::map<dev_t, std::shared_ptr<const Folder>> noted_;
+    std::set<const Folder*> seen_;
+    std::vector<std::shared_ptr<const Folder>>
+        heldFolders_;  // so that no pointer in seen_ is reused
 };
 
 /// One entry of an open folder, by the bytes of its name.

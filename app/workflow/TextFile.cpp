@@ -303,7 +303,7 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
         return {std::nullopt, QStringLiteral("不是普通文件")};
     }
     SourceFacts facts{true, info.st_dev, info.st_ino, {}};
-    if (!ReadersOf(file.get(), facts.readers)) {
+    if (!ReadersOf(file.get(), facts.readers, &info)) {
         return {std::nullopt, ReasonOfError(errno)};
     }
     try {
@@ -348,8 +348,10 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     if (exists && !S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
         return {QStringLiteral("目标不是普通文件"), 0};
     }
-    struct stat reached {};
-    const bool isSource = source.known && ::fstatat(folder, name, &reached, 0) == 0 &&
+    // The source itself at the target's name, or at the end of a link there.
+    struct stat reached = entry;
+    const bool isSource = source.known && exists &&
+                          (!S_ISLNK(entry.st_mode) || ::fstatat(folder, name, &reached, 0) == 0) &&
                           reached.st_dev == source.device && reached.st_ino == source.inode;
     if (isSource && !options.replacesSource) {
         return {QStringLiteral("目标就是源文件(经由链接或别的路径),为安全起见没有写入"), 0};
@@ -363,8 +365,9 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     Descriptor old(regular ? ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
                            : -1);
     FileReaders oldReaders;
+    static const uid_t saver = ::geteuid();
     const bool keep = old.valid() && ReadersOf(old.get(), oldReaders) &&
-                      (!source.known || NoWiderThan(oldReaders, source.readers, ::geteuid()));
+                      (!source.known || NoWiderThan(oldReaders, source.readers, saver));
     const mode_t mode = source.known ? source.readers.mode & 0777 : 0666;
     options.flush = options.flush || isSource;
 
@@ -393,19 +396,18 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         }
         ::fchmod(fd, oldReaders.mode);
         CopyAcl(old.get(), fd);
-    } else if (source.known && (mode & S_IRGRP) != 0) {
-        // A setgid folder or the saver's own group may not be the source's.
-        struct stat made {};
-        if (::fstat(fd, &made) == 0 && made.st_gid != source.readers.group) {
-            [[maybe_unused]] const int sameGroup = ::fchown(fd, -1, source.readers.group);
-        }
     }
     old.Close();
-    // Whatever the system let us set, the new file is no more open than the source.
+    // Whatever the system let us set, the new file is no more open than the source. A setgid
+    // folder, or the saver's own group, may give it a group that the source's is not.
     FileReaders now;
-    if (source.known && (!ReadersOf(fd, now) || !NoWiderThan(now, source.readers, ::geteuid()))) {
-        if (!RestrictToOwner(fd) || (::fstat(fd, &entry) == 0 && entry.st_uid != ::geteuid() &&
-                                     ::fchown(fd, ::geteuid(), -1) != 0)) {
+    const bool learnt = !source.known || ReadersOf(fd, now);
+    if (source.known && learnt && !keep && now.groupReads && now.group != source.readers.group &&
+        ::fchown(fd, -1, source.readers.group) == 0) {
+        now.group = source.readers.group;
+    }
+    if (source.known && (!learnt || !NoWiderThan(now, source.readers, saver))) {
+        if (!RestrictToOwner(fd) || (now.owner != saver && ::fchown(fd, saver, -1) != 0)) {
             const int error = errno;
             Discard(folder, file);
             return {ReasonOfError(error), 0};
