@@ -9,7 +9,7 @@ packages=(
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
 )
 # The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.
-[ "${1:-}" = "--bench" ] && packages+=(hyperfine)
+[ "${1:-}" = "--bench" ] && packages+=(hyperfine time)
 [ "${1:-}" = "--fuzz" ] && packages+=(clang libclang-rt-14-dev)
 [ "${1:-}" = "--package" ] && packages+=(dpkg-dev file gzip)
 
