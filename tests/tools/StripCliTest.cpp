@@ -265,9 +265,6 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
     // One language forced on every file.
     ASSERT_EQ(Strip({"--lang", "asm", "src/sub/DEF.H"}).status, 0);
     EXPECT_EQ(TempFolder::Read(folder.Path("src/sub/DEF.H.TX_")), "int x\n#define A 1\n");
-    folder.Write("src/P.ASM", "s = \"\\\";\\\"\" + x ; y\n");
-    ASSERT_EQ(Strip({"--lang", "c", "--set", "LineCommentLeader=;", "src/P.ASM"}).status, 0);
-    EXPECT_EQ(TempFolder::Read(folder.Path("src/P.ASM.TX_")), "s = \"\\\";\\\"\" + x\n");
 }
 
 TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextDocument>
 
@@ -35,14 +36,12 @@ TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip
 // names itself.
 TEST(TipTexts, NameTheSystemTheProgramRunsOn) {
     QFile release(QStringLiteral("/etc/os-release"));
-    QString system = QStringLiteral("Linux");
-    if (release.open(QIODevice::ReadOnly)) {
-        for (const QString& line : QString::fromUtf8(release.readAll()).split(u'\n')) {
-            if (line.startsWith(QStringLiteral("PRETTY_NAME="))) {
-                system = line.mid(12).remove(u'"');
-            }
-        }
-    }
+    const QString system = release.open(QIODevice::ReadOnly)
+                               ? QRegularExpression(QStringLiteral("^PRETTY_NAME=\"?([^\"\n]*)"),
+                                                    QRegularExpression::MultilineOption)
+                                     .match(QString::fromUtf8(release.readAll()))
+                                     .captured(1)
+                               : QStringLiteral("Linux");
     EXPECT_EQ(
         QString::fromUtf8(window::kTips[6]),
         QStringLiteral("提示:本软件的开发系统是C++/Qt,在") + system + QStringLiteral("下运行通过"));

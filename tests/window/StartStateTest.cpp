@@ -1,4 +1,5 @@
 #include <qpa/qplatformwindow.h>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "WindowFixture.h"
@@ -55,18 +56,11 @@ int PixelsApart(const QFont& font, QChar a, QChar b) {
 // The ink at the middle of a drawn character, where a marked zero has its dot or stroke.
 int InkAtCentre(const QFont& font, QChar glyph) {
     const QImage image = Drawn(font, glyph);
-    int left = image.width(), top = image.height(), right = 0, bottom = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qGray(image.pixel(x, y)) < 200) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-        }
-    }
+    const QPoint centre =
+        QFontMetrics(font).tightBoundingRect(QString(glyph)).center() + QPoint(10, 28);
     int ink = 0;
-    for (int y = (top + bottom) / 2 - 1; y <= (top + bottom) / 2 + 1; ++y) {
-        ink += 255 - qGray(image.pixel((left + right) / 2, y));
+    for (int dy = -1; dy <= 1; ++dy) {
+        ink += 255 - qGray(image.pixel(centre + QPoint(0, dy)));
     }
     return ink;
 }
