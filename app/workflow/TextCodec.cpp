@@ -330,12 +330,31 @@ std::optional<TextEncoding> DecodeInPlace(std::u16string& buffer, std::size_t si
     return TextEncoding::Gbk;
 }
 
+namespace {
+
+// The room that encoding `text` may take: GBK at most two bytes a unit, UTF-8 at most three,
+// ASCII always one.
+std::size_t RoomFor(std::u16string_view text) {
+    return kUtf8Bom.size() + text.size() + NonAsciiUnits(text) * 2;
+}
+
+}  // namespace
+
 std::string Encode(std::u16string_view text, TextEncoding encoding, std::size_t* unrepresentable) {
+    std::string out(RoomFor(text), '\0');
+    out.resize(EncodeInto(text, encoding, out, unrepresentable));
+    return out;
+}
+
+std::size_t EncodeInto(std::u16string_view text, TextEncoding encoding, std::string& out,
+                       std::size_t* unrepresentable) {
     engine::ClearUpperVectorState();
     const GbkTables* gbk = encoding == TextEncoding::Gbk ? &GbkTables::Get() : nullptr;
     const std::string_view mark = encoding == TextEncoding::Utf8WithBom ? kUtf8Bom : "";
-    // GBK takes at most two bytes a unit, UTF-8 at most three; ASCII always one.
-    std::string out(mark.size() + text.size() + NonAsciiUnits(text) * (gbk ? 1 : 2), '\0');
+    // Room for the worst case is there without counting; only short of it is the text counted.
+    if (out.size() < kUtf8Bom.size() + 3 * text.size() && out.size() < RoomFor(text)) {
+        out.resize(RoomFor(text));  // never shrunk: the next call finds the room made
+    }
     char* dst = std::copy(mark.begin(), mark.end(), out.data());
     std::size_t missing = 0;
     for (std::size_t at = 0; at < text.size();) {
@@ -372,11 +391,10 @@ std::string Encode(std::u16string_view text, TextEncoding encoding, std::size_t*
             dst = PutUtf8(c, dst);
         }
     }
-    out.resize(static_cast<std::size_t>(dst - out.data()));
     if (unrepresentable != nullptr) {
         *unrepresentable = missing;
     }
-    return out;
+    return static_cast<std::size_t>(dst - out.data());
 }
 
 }  // namespace codec

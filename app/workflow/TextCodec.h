@@ -42,6 +42,11 @@ std::u16string DecodeUtf8(std::string_view bytes);
 std::string Encode(std::u16string_view text, TextEncoding encoding,
                    std::size_t* unrepresentable = nullptr);
 
+/// The same, into `out`, whose room is reused and grown as needed, never shrunk: for a text
+/// encoded a slice at a time. Returns how many bytes of `out` the encoding fills.
+std::size_t EncodeInto(std::u16string_view text, TextEncoding encoding, std::string& out,
+                       std::size_t* unrepresentable = nullptr);
+
 /// The first and last reserved characters that stand for undecodable bytes 0x80 to 0xFF.
 inline constexpr char16_t kFirstRawByte = 0xF780;
 inline constexpr char16_t kLastRawByte = 0xF7FF;

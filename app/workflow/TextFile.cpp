@@ -77,15 +77,17 @@ bool WriteEncoded(int fd, std::u16string_view text, codec::TextEncoding encoding
         encoding = codec::TextEncoding::Utf8;
     }
     constexpr std::size_t kSlice = 1 << 20;
+    std::string bytes;  // one buffer for every slice
     for (std::size_t at = 0, end = 0; at < text.size(); at = end) {
         end = std::min(text.size(), at + kSlice);
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
             ++end;  // never split a surrogate pair
         }
         std::size_t missing = 0;
-        const std::string bytes = codec::Encode(text.substr(at, end - at), encoding, &missing);
+        const std::size_t size =
+            codec::EncodeInto(text.substr(at, end - at), encoding, bytes, &missing);
         unrepresentable += missing;
-        if (!WriteAll(fd, bytes.data(), bytes.size())) {
+        if (!WriteAll(fd, bytes.data(), size)) {
             return false;
         }
     }

@@ -18,17 +18,19 @@ void Check(bool holds) {
     }
 }
 
-// Encodes in slices that end where `cuts` say, never inside a surrogate pair.
+// Encodes in slices that end where `cuts` say, never inside a surrogate pair, into one buffer
+// reused for every slice as a save does.
 std::string EncodeInSlices(std::u16string_view text, codec::TextEncoding encoding,
                            std::string_view cuts) {
     std::string out;
+    std::string buffer;
     std::size_t at = 0;
     for (std::size_t i = 0; at < text.size(); ++i) {
         std::size_t end = std::min(text.size(), at + 1 + (i < cuts.size() ? cuts[i] & 0x1F : 31));
         if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
             ++end;
         }
-        out += codec::Encode(text.substr(at, end - at), encoding);
+        out.append(buffer, 0, codec::EncodeInto(text.substr(at, end - at), encoding, buffer));
         at = end;
     }
     return out;
