@@ -2,6 +2,7 @@
 
 #include <QProgressBar>
 
+#include <chrono>
 #include <climits>
 
 namespace window {
@@ -13,7 +14,7 @@ void ProgressBarSink::Start(std::size_t maximum) {
     bar_->setMaximum(static_cast<int>(maximum / scale_));
     bar_->setValue(0);
     bar_->show();
-    sincePaint_.start();
+    lastPaint_ = clock_();
 }
 
 void ProgressBarSink::SetValue(std::size_t value) {
@@ -28,10 +29,16 @@ void ProgressBarSink::Finish() {
 
 void ProgressBarSink::Paint(std::size_t value) {
     nextPaint_ = value + stride_;
-    if (sincePaint_.elapsed() >= kRepaintInterval) {
+    if (const qint64 now = clock_(); now - lastPaint_ >= kRepaintInterval) {
         bar_->setValue(static_cast<int>(value / scale_));  // repaints the visible bar at once
-        sincePaint_.restart();
+        lastPaint_ = now;
     }
+}
+
+qint64 ProgressBarSink::SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace window

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QtGlobal>
+
+#include <functional>
 
 #include "engine/Progress.h"
 
@@ -14,7 +16,11 @@ namespace window {
 /// batch of thousands of short runs would spend its time there.
 class ProgressBarSink final : public engine::ProgressSink {
 public:
-    explicit ProgressBarSink(QProgressBar* bar) : bar_(bar) {}
+    /// Milliseconds from a fixed point: the steady clock, unless the caller gives another.
+    using Clock = std::function<qint64()>;
+
+    explicit ProgressBarSink(QProgressBar* bar, Clock clock = SteadyMilliseconds)
+        : bar_(bar), clock_(std::move(clock)) {}
     void Start(std::size_t maximum) override;
     void SetValue(std::size_t value) override;
     void Finish() override;
@@ -23,13 +29,15 @@ public:
     static constexpr qint64 kRepaintInterval = 50;
 
 private:
+    static qint64 SteadyMilliseconds();
     void Paint(std::size_t value);
 
     QProgressBar* bar_;
+    Clock clock_;
     std::size_t scale_ = 1;      // a bar counts in int; larger texts are counted in steps of this
     std::size_t nextPaint_ = 0;  // the value at which the next repaint is due
     std::size_t stride_ = 1;
-    QElapsedTimer sincePaint_;
+    qint64 lastPaint_ = 0;  // when the bar was last set
 };
 
 }  // namespace window

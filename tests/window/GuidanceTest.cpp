@@ -10,14 +10,14 @@
 namespace {
 
 TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip) {
-    for (int i = 0; i < 57; ++i) {
+    for (int i = 0; i < window::kTipCount; ++i) {
         ClickTipLine();
         ASSERT_EQ(Tip(), QString::fromUtf8(window::kTips[i])) << i;
     }
     EXPECT_EQ(TipColour(), window::kTeal);
-    ClickTipLine();  // the 58th
+    ClickTipLine();  // one past the last
     EXPECT_EQ(Tip(), QStringLiteral("提示:没有更多的信息了...再点击这里,我又将重复前面的内容..."));
-    ClickTipLine();  // the 59th
+    ClickTipLine();  // and the tour starts again
     EXPECT_EQ(Tip(), QString::fromUtf8(window::kTips[1]));
     EXPECT_EQ(TipIndex(), 2);
 

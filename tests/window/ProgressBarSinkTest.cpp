@@ -3,23 +3,21 @@
 #include <QProgressBar>
 
 #include <climits>
-#include <thread>
 
 #include "window/ProgressBarSink.h"
 
 namespace {
 
 TEST(ProgressBarSink, ShowsTheRunMovesAtMostEveryIntervalAndScalesHugeRuns) {
-    const auto waitForTheNextRepaint = [] {
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(window::ProgressBarSink::kRepaintInterval + 10));
-    };
+    qint64 now = 1000;
+    const auto waitForTheNextRepaint = [&] { now += window::ProgressBarSink::kRepaintInterval; };
     QProgressBar bar;
     bar.hide();
-    window::ProgressBarSink sink(&bar);
+    window::ProgressBarSink sink(&bar, [&] { return now; });
     sink.Start(1001);
     EXPECT_FALSE(bar.isHidden());
     EXPECT_EQ(bar.maximum(), 1001);
+    now += window::ProgressBarSink::kRepaintInterval - 1;
     sink.SetValue(40);  // too soon: a repaint waits for the display
     EXPECT_EQ(bar.value(), 0);
     waitForTheNextRepaint();
