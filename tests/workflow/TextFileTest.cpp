@@ -179,6 +179,7 @@ TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
     EXPECT_EQ(WriteTargetFile(folder.Root(), u"x", Gbk).error,
               QStringLiteral("目标路径是一个文件夹"));
+    EXPECT_EQ(WriteTargetFile(folder.Path(QString(300, u'n')), u"x", Gbk).error, "文件名太长");
     ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).constData(), 0600), 0);
     EXPECT_EQ(WriteTargetFile(folder.Path("pipe"), u"x", Gbk).error, "目标不是普通文件");
 
