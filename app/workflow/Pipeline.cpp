@@ -1,11 +1,7 @@
 #include "Pipeline.h"
 
-#include <QFileInfo>
-
-#include <cerrno>
 #include <new>
 
-#include "FileErrors.h"
 #include "TargetText.h"
 
 namespace workflow {
@@ -42,19 +38,6 @@ std::optional<CleanedText> ReadAndClean(const FileRef& source,
     }
 }
 
-std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
-                                        const engine::EliminationOptions& options,
-                                        FileOutcome& outcome, engine::ProgressSink* progress) {
-    outcome.sourceName = QFileInfo(sourcePath).fileName();
-    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
-    const std::optional<FileRef> source = FileAtPath(sourcePath);
-    if (!source) {
-        outcome.failure = ReasonOfError(errno);
-        return std::nullopt;
-    }
-    return ReadAndClean(*source, options, outcome, progress);
-}
-
 FileRef TargetOf(const FileRef& source, const engine::EliminationOptions& options) {
     return {source.folder,
             options.AddTargetExtension
@@ -78,20 +61,6 @@ FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& o
             outcome.failure = kOutOfMemoryReason;
         }
     }
-    return outcome;
-}
-
-FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options,
-                      SaveOptions save) {
-    const std::optional<FileRef> source = FileAtPath(sourcePath);
-    FileOutcome outcome;
-    if (source) {
-        outcome = CleanFile(*source, options, save);
-    } else {
-        outcome.failure = ReasonOfError(errno);
-    }
-    outcome.sourceName = QFileInfo(sourcePath).fileName();
-    outcome.targetName = QFileInfo(TargetPathOf(sourcePath, options)).fileName();
     return outcome;
 }
 

@@ -42,18 +42,10 @@ std::optional<CleanedText> ReadAndClean(const FileRef& source,
                                         const engine::EliminationOptions& options,
                                         FileOutcome& outcome,
                                         engine::ProgressSink* progress = nullptr);
-/// The same for a path, the outcome's names filled in too.
-std::optional<CleanedText> ReadAndClean(const QString& sourcePath,
-                                        const engine::EliminationOptions& options,
-                                        FileOutcome& outcome,
-                                        engine::ProgressSink* progress = nullptr);
 
 /// The whole road of one file: read, clean, and save beside the source under the target name
 /// that the options give. The outcome's names are the caller's.
 FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& options,
-                      SaveOptions save = {});
-/// The same for a path, the outcome's names filled in too.
-FileOutcome CleanFile(const QString& sourcePath, const engine::EliminationOptions& options,
                       SaveOptions save = {});
 
 /// Where the options put the target of `sourcePath`.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TempFolder.h"
 #include "workflow/FileNames.h"
 
 namespace {
@@ -11,6 +12,20 @@ TEST(FileNames, UnlistedPathsGoToTheSystemAsUtf8ListedOnesAsTheirOwnBytes) {
     EXPECT_EQ(workflow::PathFromBytes("/x/" + gbkName), "/x/中文.ASM");
     EXPECT_EQ(workflow::NativePath("/x/中文.ASM.TX_"), "/x/" + gbkName + ".TX_");
     EXPECT_EQ(workflow::PathFromBytes("/x/\xFF\x41.ASM"), "/x/\\xffA.ASM");
+}
+
+// A name of a folder that is not UTF-8 and reads like another of its names is shown byte by byte;
+// a backslash of a name is doubled, so that it never reads as a byte.
+TEST(FileNames, NoTwoNamesOfAFolderAreShownAlike) {
+    TempFolder folder;
+    for (const char* name : {"\xD6\xD0.ASM", "\xE4\xB8\xAD.ASM", "\\x82.ASM", "\x82.ASM"}) {
+        folder.WriteNamed(name, "x");
+    }
+    QStringList shown;
+    for (const workflow::FolderEntry& entry : workflow::ListFolder(folder.Root())) {
+        shown.append(entry.name);
+    }
+    EXPECT_EQ(shown, (QStringList{"\\\\x82.ASM", "\\x82.ASM", "\\xd6\\xd0.ASM", "中.ASM"}));
 }
 
 }  // namespace
