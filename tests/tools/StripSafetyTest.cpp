@@ -33,6 +33,12 @@ TEST(StripSafety, FailuresToWriteStandardOutputAreToldWithStatusTwo) {
         EXPECT_EQ(full.err, "qingyan-strip: 无法写入标准输出: 磁盘已满\n");
     }
     EXPECT_EQ(Launch({.arguments = {"--stdout", source}, .inChild = [] { close(1); }}).status, 2);
+    EXPECT_EQ(Launch({.arguments = {source}, .inChild = [] { Redirect(2, "/dev/full"); }}).status,
+              0);
+    EXPECT_EQ(Launch({.arguments = {folder.Path("GONE.ASM")},
+                      .inChild = [] { Redirect(2, "/dev/full"); }})
+                  .status,
+              2);  // its message could not be told
 }
 
 // With standard output and error closed at start, a file opened later would take their
