@@ -46,13 +46,13 @@ bool WouldJoin(char16_t left, char16_t right) {
 // stretch of text twice. A line break is CR LF, a lone CR or a lone LF, wherever it stands.
 class CommentScanner {
 public:
-    // With `inPlace`, the output is written over the text itself, which is `text`: every piece
-    // of output goes at or before the place it was read from, and a search never reads behind
-    // the scan's position but through `backslashesBeforePos_`.
+    // The output is written over `inPlace`, the text itself: every piece of output goes at or
+    // before the place it was read from, and a search never reads behind the scan's position but
+    // through `backslashesBeforePos_`. With `removed`, no output is made, but its last character
+    // is followed all the same, so that the comments heard of are those a pass removes.
     CommentScanner(std::u16string_view text, const EliminationOptions& options,
-                   std::u16string_view mainLineBreak,
-                   const std::function<void(TextSpan)>* removed = nullptr,
-                   std::u16string* inPlace = nullptr)
+                   std::u16string_view mainLineBreak, const std::function<void(TextSpan)>* removed,
+                   std::u16string* inPlace)
         : text_(text),
           removed_(removed),
           inPlace_(inPlace),
@@ -78,13 +78,9 @@ public:
                                            options.BlockCommentLeader})
                   : AnyMarkerSearch(text, {options.StringLeader, quote_, options.LineCommentLeader,
                                            options.BlockCommentLeader})),
-          blockTerminators_({text, options.BlockCommentTerminator}) {
-        if (inPlace_ == nullptr && removed_ == nullptr) {
-            output_.reserve(text.size());
-        }
-    }
+          blockTerminators_({text, options.BlockCommentTerminator}) {}
 
-    std::u16string Run(ProgressSink* progress) {
+    void Run(ProgressSink* progress) {
         const std::size_t maximum = text_.size() + 1;
         if (progress) {
             progress->Start(maximum);
@@ -105,9 +101,8 @@ public:
         }
         if (inPlace_ != nullptr) {
             inPlace_->resize(out_);
-            *inPlace_ += output_;  // the main line break that may end it, which had no room
+            *inPlace_ += overflow_;  // the main line break that may end it, which had no room
         }
-        return std::move(output_);
     }
 
 private:
@@ -120,12 +115,8 @@ private:
             lastOutput_ = text_[to - 1];
             anyOutput_ = true;
         }
-        if (removed_ != nullptr) {
-            return;  // only the comments are wanted, and what the last output character was
-        }
         if (inPlace_ == nullptr) {
-            output_.append(text_.substr(from, to - from));
-            return;
+            return;  // only the comments are wanted, and what the last output character was
         }
         char16_t* data = inPlace_->data();
         std::copy(data + from, data + to, data + out_);  // never ahead of where it reads
@@ -136,14 +127,14 @@ private:
     void EmitText(std::u16string_view piece) {
         lastOutput_ = piece.back();
         anyOutput_ = true;
-        if (removed_ != nullptr) {
+        if (inPlace_ == nullptr) {
             return;
         }
-        if (inPlace_ != nullptr && out_ + piece.size() <= pos_) {
+        if (out_ + piece.size() <= pos_) {
             std::copy(piece.begin(), piece.end(), inPlace_->data() + out_);
             out_ += piece.size();
         } else {
-            output_.append(piece);  // in place, only at the end, where the text has no room left
+            overflow_.append(piece);  // only at the end, where the text has no room left
         }
     }
 
@@ -254,13 +245,10 @@ private:
         MoveTo(end);
         if (keep) {
             Emit(from, end);
-        } else if (removed_ == nullptr) {
-            // Removed, it leaves its line break, or the main one at the end of the text.
-            if (lineBreak == npos) {
-                EmitText(mainLineBreak_);
-            } else {
-                Emit(lineBreak, end);
-            }
+        } else if (lineBreak == npos) {
+            EmitText(mainLineBreak_);  // removed, it leaves the main line break at the end
+        } else {
+            Emit(lineBreak, end);  // removed, it leaves its line break
         }
         taken_ = true;
         return true;
@@ -276,8 +264,7 @@ private:
         if (removed_ != nullptr && !keep) {
             (*removed_)({pos_, end - pos_});
         }
-        const bool space = !keep && removed_ == nullptr && rules_.SeparateTokens &&
-                           !OutputEmpty() && end < text_.size() &&
+        const bool space = !keep && rules_.SeparateTokens && !OutputEmpty() && end < text_.size() &&
                            WouldJoin(LastOutput(), text_[end]);
         Pass(end, keep);
         if (space) {
@@ -328,7 +315,7 @@ private:
 
     std::u16string_view text_;
     const std::function<void(TextSpan)>* removed_;  // when given, hears of each removed comment
-    std::u16string* inPlace_;  // when given, the text the output is written over
+    std::u16string* inPlace_;  // the text the output is written over; null with `removed_`
     const EliminationOptions& opt_;
     const LexicalRules& rules_;
     std::u16string_view mainLineBreak_;
@@ -344,8 +331,8 @@ private:
     LiteralStopFinder quoteStops_;
     AnyMarkerFinder runStops_;  // where an ordinary run stops
     MarkerFinder blockTerminators_;
-    std::u16string output_;    // the output; in place, only what did not fit at the end
-    std::size_t out_ = 0;      // in place: the output's length so far
+    std::u16string overflow_;  // output that did not fit in the text, at its end
+    std::size_t out_ = 0;      // the output's length so far
     char16_t lastOutput_ = 0;  // the output's last character,
     bool anyOutput_ = false;   // once there is one
     std::size_t pos_ = 0;
@@ -358,8 +345,9 @@ private:
 
 std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
                                  std::u16string_view mainLineBreak, ProgressSink* progress) {
-    return CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak)
-        .Run(progress);
+    std::u16string output(text);
+    EliminateCommentsInPlace(output, options, mainLineBreak, progress);
+    return output;
 }
 
 void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
@@ -370,7 +358,7 @@ void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& op
 
 void ForEachRemovedComment(std::u16string_view text, const EliminationOptions& options,
                            const std::function<void(TextSpan)>& removed) {
-    CommentScanner(text, options, kCrLf, &removed).Run(nullptr);
+    CommentScanner(text, options, kCrLf, &removed, nullptr).Run(nullptr);
 }
 
 }  // namespace engine

@@ -3,7 +3,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "EliminationOptions.h"
 #include "Progress.h"

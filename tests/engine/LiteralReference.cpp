@@ -76,7 +76,8 @@ bool WouldJoin(char16_t left, char16_t right) {
 }  // namespace
 
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
-                                 const std::u16string& mainBreak, std::vector<std::size_t>* steps) {
+                                 const std::u16string& mainBreak, std::vector<std::size_t>* steps,
+                                 std::vector<engine::TextSpan>* removed) {
     const std::u16string &sl = o.StringLeader, &st = o.StringTerminator;
     const std::u16string &ll = o.LineCommentLeader, &bl = o.BlockCommentLeader,
                          &bt = o.BlockCommentTerminator;
@@ -124,6 +125,7 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 (o.KeepHeaderLineComments && headLine)) {
                 output += text.substr(at, next - at);
             } else {
+                removed->push_back({at, next - at});
                 output += lineEnd == npos ? mainBreak : text.substr(lineEnd, next - lineEnd);
             }
         }
@@ -140,9 +142,12 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             next = std::min(text.size(), next + bt.size());
             if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
                 output += text.substr(at, next - at);
-            } else if (r.SeparateTokens && !output.empty() && next < text.size() &&
-                       WouldJoin(output.back(), text[next])) {
-                output += u' ';
+            } else {
+                removed->push_back({at, next - at});
+                if (r.SeparateTokens && !output.empty() && next < text.size() &&
+                    WouldJoin(output.back(), text[next])) {
+                    output += u' ';
+                }
             }
         }
         if (next == at) {
@@ -218,7 +223,9 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
     RecordingSink sink;
     const std::u16string stripped = engine::EliminateComments(text, o, mainBreak, &sink);
     std::vector<std::size_t> steps;
-    const std::u16string expected = EliminateComments(text, o, mainBreak, &steps);
+    std::vector<engine::TextSpan> removed, heardOf;
+    const std::u16string expected = EliminateComments(text, o, mainBreak, &steps, &removed);
+    engine::ForEachRemovedComment(text, o, [&](engine::TextSpan span) { heardOf.push_back(span); });
     const std::u16string tidied = engine::TidyWhitespace(stripped, o, mainBreak);
     const std::u16string expectedTidied = TidyWhitespace(expected, o, mainBreak);
     std::u16string strippedInPlace = text;
@@ -229,7 +236,8 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
         strippedInPlace == expected && tidied == expectedTidied && inPlace == tidied &&
         engine::TidyWhitespace(tidied, o, mainBreak) == tidied &&
         engine::TidyWouldChange(stripped, o) == (expectedTidied != expected) &&
-        sink.maximum == text.size() + 1 && sink.steps == steps && sink.finishes == 1) {
+        sink.maximum == text.size() + 1 && sink.steps == steps && sink.finishes == 1 &&
+        heardOf == removed) {
         return {};
     }
     std::ostringstream out;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/EliminationOptions.h"
+#include "engine/Passes.h"
 
 /// A deliberately literal, slow rendering of the two passes: every search a plain search over the
 /// rest of the text. It exists only to check the engine against.
@@ -15,16 +16,18 @@ namespace literal {
 /// npos.
 std::size_t NextBreak(std::u16string_view text, std::size_t from);
 
-/// The comment pass; `steps` receives the progress value after each top-level step.
+/// The comment pass; `steps` receives the progress value after each top-level step, `removed`
+/// each comment removed.
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
-                                 const std::u16string& mainBreak, std::vector<std::size_t>* steps);
+                                 const std::u16string& mainBreak, std::vector<std::size_t>* steps,
+                                 std::vector<engine::TextSpan>* removed);
 
 std::u16string TidyWhitespace(const std::u16string& text, const engine::EliminationOptions& o,
                               const std::u16string& mainBreak);
 
 /// Runs the engine and this reading on `text`: the main line break, both passes (each also in
-/// place), tidying twice and the whole progress sequence. Empty when they agree, otherwise the
-/// case and both results, to print.
+/// place), the comments heard of as removed, tidying twice and the whole progress sequence. Empty
+/// when they agree, otherwise the case and both results, to print.
 std::string Disagreement(const std::u16string& text, const engine::EliminationOptions& o);
 
 }  // namespace literal
