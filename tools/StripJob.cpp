@@ -160,18 +160,13 @@ void WriteTarget(workflow::SourceFile source, const engine::EliminationOptions& 
     const std::u16string target =
         workflow::MakeTargetText(std::move(source.text), o, source.lineBreak);
     result.outcome.targetLength = static_cast<qsizetype>(target.size());
-    constexpr std::size_t kSlice = 1 << 20;
-    std::string bytes;  // one buffer for every slice
-    for (std::size_t at = 0; at < target.size();) {
-        std::size_t end = std::min(target.size(), at + kSlice);
-        end += end < target.size() && target[end - 1] >= 0xD800 && target[end - 1] <= 0xDBFF;
-        std::size_t missing = 0;
-        const std::size_t size = codec::EncodeInto(std::u16string_view(target).substr(at, end - at),
-                                                   source.encoding, bytes, &missing);
-        result.outcome.unrepresentable += missing;
-        write(std::string_view(bytes).substr(0, size));
-        at = end;
-    }
+    codec::EncodeInSlices(
+        target, source.encoding,
+        [&](std::string_view bytes) {
+            write(bytes);
+            return true;
+        },
+        result.outcome.unrepresentable);
 }
 
 }  // namespace

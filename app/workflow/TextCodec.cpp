@@ -397,4 +397,25 @@ std::size_t EncodeInto(std::u16string_view text, TextEncoding encoding, std::str
     return static_cast<std::size_t>(dst - out.data());
 }
 
+bool EncodeInSlices(std::u16string_view text, TextEncoding encoding,
+                    const std::function<bool(std::string_view)>& write,
+                    std::size_t& unrepresentable) {
+    constexpr std::size_t kSlice = 1 << 20;
+    std::string bytes;  // one buffer for every slice
+    std::size_t at = 0;
+    do {
+        std::size_t end = std::min(text.size(), at + kSlice);
+        end += end < text.size() && IsHighSurrogate(text[end - 1]);
+        std::size_t missing = 0;
+        const std::size_t size = EncodeInto(text.substr(at, end - at), encoding, bytes, &missing);
+        unrepresentable += missing;
+        if (!write(std::string_view(bytes).substr(0, size))) {
+            return false;
+        }
+        encoding = encoding == TextEncoding::Utf8WithBom ? TextEncoding::Utf8 : encoding;
+        at = end;
+    } while (at < text.size());
+    return true;
+}
+
 }  // namespace codec

@@ -47,9 +47,9 @@ private:
     int fd_;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, size);
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
         if (done < 0 && errno == EINTR) {
             continue;
         }
@@ -59,37 +59,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
             }
             return false;
         }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
-// Writes the text in `encoding`, a slice at a time, so that a large text never sits in memory
-// twice; a byte-order mark goes first, once. False with errno set on failure.
-bool WriteEncoded(int fd, std::u16string_view text, codec::TextEncoding encoding,
-                  std::size_t& unrepresentable) {
-    if (encoding == codec::TextEncoding::Utf8WithBom) {
-        const std::string mark = codec::Encode({}, encoding);
-        if (!WriteAll(fd, mark.data(), mark.size())) {
-            return false;
-        }
-        encoding = codec::TextEncoding::Utf8;
-    }
-    constexpr std::size_t kSlice = 1 << 20;
-    std::string bytes;  // one buffer for every slice
-    for (std::size_t at = 0, end = 0; at < text.size(); at = end) {
-        end = std::min(text.size(), at + kSlice);
-        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
-            ++end;  // never split a surrogate pair
-        }
-        std::size_t missing = 0;
-        const std::size_t size =
-            codec::EncodeInto(text.substr(at, end - at), encoding, bytes, &missing);
-        unrepresentable += missing;
-        if (!WriteAll(fd, bytes.data(), size)) {
-            return false;
-        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
     }
     return true;
 }
@@ -174,8 +144,7 @@ WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_v
                     ReasonOfError(errno) + QStringLiteral("),为免写坏旧文件没有写入"),
                 0};
     }
-    if (::lseek(file.get(), 0, SEEK_SET) != 0 ||
-        !WriteAll(file.get(), bytes.data(), bytes.size()) ||
+    if (!WriteAll(file.get(), bytes) ||
         ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
         (flush && ::fsync(file.get()) != 0)) {
         return {ReasonOfError(errno), 0};
@@ -416,7 +385,9 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         }
     }
     WriteOutcome outcome;
-    if (!WriteEncoded(fd, text, encoding, outcome.unrepresentable) ||
+    if (!codec::EncodeInSlices(
+            text, encoding, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
+            outcome.unrepresentable) ||
         (options.flush && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
         const int error = errno;
         Discard(folder, file);

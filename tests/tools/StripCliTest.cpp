@@ -142,6 +142,11 @@ TEST(StripCli, StandardInputToStandardOutputAndItsReadErrors) {
         Launch({.arguments = {"--lang", "c", "-"}, .input = "int x; // c\nint y;\n"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, QByteArray("int x;\nint y;\n"));
+    // A text longer than a slice of output keeps one byte-order mark, at its head.
+    const QByteArray bom = "\xEF\xBB\xBF", body = QByteArray(3 << 20, 'x') + "\xE4\xB8\xAD\n";
+    const Outcome marked = Launch({.arguments = {"-"}, .input = bom + body});
+    EXPECT_EQ(marked.out.count(bom), 1);
+    EXPECT_TRUE(marked.out.startsWith(bom));
     // A folder, or a closed descriptor, as standard input is no empty text.
     const Outcome folder =
         Launch({.arguments = {"-"}, .inChild = [] { dup2(open("/", O_RDONLY), 0); }});
