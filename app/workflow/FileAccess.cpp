@@ -33,9 +33,13 @@ bool Reads(acl_entry_t entry) {
     return acl_get_permset(entry, &permissions) == 0 && acl_get_perm(permissions, ACL_READ) == 1;
 }
 
-// Whether the file system keeps no ACLs at all, so that there is none to read or copy.
-bool NoAcls(int error) {
-    return error == ENOTSUP || error == EOPNOTSUPP || error == ENOSYS;
+// 1 when the open file has an access ACL, which the system keeps only when it says more than the
+// mode bits; 0 when it has none, or its file system keeps none; -1 with errno set on failure.
+int HasAccessAcl(int fd) {
+    if (::fgetxattr(fd, "system.posix_acl_access", nullptr, 0) >= 0) {
+        return 1;
+    }
+    return errno == ENODATA || errno == ENOTSUP || errno == EOPNOTSUPP || errno == ENOSYS ? 0 : -1;
 }
 
 }  // namespace
@@ -52,15 +56,13 @@ bool ReadersOf(int fd, FileReaders& readers, const struct stat* known) {
     readers.group = info.st_gid;
     readers.mode = info.st_mode & 07777;
     readers.groupReads = (info.st_mode & S_IRGRP) != 0;
-    // The system keeps an access ACL only when it says more than the mode bits.
-    if (::fgetxattr(fd, "system.posix_acl_access", nullptr, 0) < 0) {
-        return errno == ENODATA || NoAcls(errno);
+    if (const int hasAcl = HasAccessAcl(fd); hasAcl != 1) {
+        return hasAcl == 0;
     }
     const Acl acl(acl_get_fd(fd));
     if (acl.get() == nullptr) {
         return false;
     }
-    readers.hasAcl = true;
     bool maskReads = true;
     bool groupEntryReads = false;
     std::vector<uid_t> users;
@@ -120,7 +122,7 @@ bool RestrictToOwner(int fd) {
         return false;
     }
     const mode_t mode = info.st_mode & 0700;
-    if (acl_extended_fd(fd) == 1) {
+    if (HasAccessAcl(fd) == 1) {
         const Acl minimal(acl_from_mode(mode));
         if (minimal.get() == nullptr || acl_set_fd(fd, minimal.get()) != 0) {
             return false;
@@ -130,9 +132,8 @@ bool RestrictToOwner(int fd) {
 }
 
 bool CopyAcl(int from, int to) {
-    const int extended = acl_extended_fd(from);
-    if (extended != 1) {
-        return extended == 0 || NoAcls(errno);
+    if (const int hasAcl = HasAccessAcl(from); hasAcl != 1) {
+        return hasAcl == 0;
     }
     const Acl acl(acl_get_fd(from));
     return acl.get() != nullptr && acl_set_fd(to, acl.get()) == 0;

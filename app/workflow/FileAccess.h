@@ -15,7 +15,6 @@ struct FileReaders {
     bool groupReads = false;  ///< the owning group's own entry lets it read
     std::vector<uid_t> namedUsers;   ///< users whom an ACL entry lets read, the mask applied
     std::vector<gid_t> namedGroups;  ///< groups whom an ACL entry lets read, the mask applied
-    bool hasAcl = false;             ///< the file has an extended ACL
 };
 
 /// The readers of the open file `fd`, whose status `known` gives when the caller has it; false
