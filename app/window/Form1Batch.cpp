@@ -20,8 +20,6 @@
 #include "workflow/Pipeline.h"
 #include "workflow/TargetText.h"
 
-#include <unistd.h>
-
 namespace window {
 
 void Form1::Command5_Click() {
@@ -30,11 +28,14 @@ void Form1::Command5_Click() {
         return;
     }
     const QString folder = File1->path();
-    if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
+    const auto postUnreadable = [&](const QString& problem) {
         PostFittedMessage(folder, [&](const QString& shown) {
             return QStringLiteral("注意:无法读取文件夹'") + shown + QStringLiteral("',") + problem +
                    u'!';
         });
+    };
+    if (const QString problem = workflow::FolderProblem(folder); !problem.isEmpty()) {
+        postUnreadable(problem);
         return;
     }
     // The folder is opened once, so that a folder swapped for a link during the run is not
@@ -42,11 +43,7 @@ void Form1::Command5_Click() {
     // targets are never its sources.
     batchFolder_ = workflow::Folder::Open(workflow::NativePath(folder));
     if (batchFolder_ == nullptr) {
-        const QString problem = workflow::ReasonOfError(errno);
-        PostFittedMessage(folder, [&](const QString& shown) {
-            return QStringLiteral("注意:无法读取文件夹'") + shown + QStringLiteral("',") + problem +
-                   u'!';
-        });
+        postUnreadable(workflow::ReasonOfError(errno));
         return;
     }
     const std::vector<workflow::BatchSource> sources =
@@ -70,7 +67,9 @@ void Form1::Command5_Click() {
         BatchReport += workflow::ReportLine(BatchFileCount, outcome) + QStringLiteral("\r\n");
     }
     // The run's saves reach the disk together, before it reports them saved.
-    if (::syncfs(batchFolder_->fd()) != 0) {
+    workflow::SavedFileSystems saved;
+    saved.Note(batchFolder_);
+    if (!saved.Flush()) {
         const QString reason = workflow::ReasonOfError(errno);
         EndBatch(folder, BatchFileCount);
         PostFittedMessage(folder, [&](const QString& shown) {

@@ -11,19 +11,27 @@
 
 namespace workflow {
 
+std::shared_ptr<const Folder> Folder::Adopt(int fd, QByteArray path) {
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        errno = error;
+        return nullptr;
+    }
+    return std::make_shared<const Folder>(fd, info.st_dev, std::move(path));
+}
+
 std::shared_ptr<const Folder> Folder::Open(const QByteArray& path) {
-    const int fd =
-        ::open(path.isEmpty() ? "." : path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return fd < 0 ? nullptr : std::make_shared<const Folder>(fd, path);
+    return Adopt(
+        ::open(path.isEmpty() ? "." : path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), path);
 }
 
 std::shared_ptr<const Folder> Folder::Subfolder(const QByteArray& name) const {
-    const int fd = ::openat(fd_, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    return std::make_shared<const Folder>(fd,
-                                          path_.endsWith('/') ? path_ + name : path_ + '/' + name);
+    return Adopt(::openat(fd_, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
+                 path_.endsWith('/') ? path_ + name : path_ + '/' + name);
 }
 
 Folder::~Folder() {
@@ -48,18 +56,8 @@ std::optional<FileRef> FileAtPath(const QString& path) {
 }
 
 void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder) {
-    {
-        const std::lock_guard lock(mutex_);
-        if (!seen_.insert(folder.get()).second) {
-            return;  // a folder already noted: one look at each is enough
-        }
-    }
-    struct stat info {};
-    if (::fstat(folder->fd(), &info) == 0) {
-        const std::lock_guard lock(mutex_);
-        noted_.try_emplace(info.st_dev, folder);
-        heldFolders_.push_back(folder);
-    }
+    const std::lock_guard lock(mutex_);
+    noted_.try_emplace(folder->device(), folder);
 }
 
 bool SavedFileSystems::Flush() {

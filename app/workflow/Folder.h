@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include <sys/types.h>
@@ -24,17 +23,24 @@ public:
     /// Opens the subfolder `name` of this one, refusing a symbolic link; nullptr with errno set.
     std::shared_ptr<const Folder> Subfolder(const QByteArray& name) const;
 
-    Folder(int fd, QByteArray path) : fd_(fd), path_(std::move(path)) {}
+    Folder(int fd, dev_t device, QByteArray path)
+        : fd_(fd), device_(device), path_(std::move(path)) {}
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     ~Folder();
 
     int fd() const { return fd_; }
+    /// The file system that holds it.
+    dev_t device() const { return device_; }
     /// The path it was opened by, for messages.
     const QByteArray& path() const { return path_; }
 
 private:
+    // Takes over `fd`, a folder just opened; nullptr with errno set when it cannot be looked at.
+    static std::shared_ptr<const Folder> Adopt(int fd, QByteArray path);
+
     int fd_;
+    dev_t device_;
     QByteArray path_;
 };
 
@@ -60,9 +66,6 @@ public:
 private:
     std::mutex mutex_;
     std::map<dev_t, std::shared_ptr<const Folder>> noted_;
-    std::set<const Folder*> seen_;
-    std::vector<std::shared_ptr<const Folder>>
-        heldFolders_;  // so that no pointer in seen_ is reused
 };
 
 /// One entry of an open folder, by the bytes of its name.
