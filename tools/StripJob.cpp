@@ -71,11 +71,8 @@ std::string Printable(std::u16string_view text) {
     return shown;
 }
 
-// The name of a file in a patch, from the bytes of its path: its path under the current folder
-// when it lies there, so that patch -p1 run in this folder finds it; as given otherwise.
-std::string PatchName(const QByteArray& given) {
-    const QByteArray absolute =
-        given.startsWith('/') ? given : workflow::NativePath(QDir::currentPath()) + '/' + given;
+// The parts of an absolute path, "." and ".." resolved by name, as a patch names files.
+QList<QByteArray> PathParts(const QByteArray& absolute) {
     QList<QByteArray> parts;
     for (const QByteArray& part : absolute.split('/')) {
         if (part == "..") {
@@ -86,10 +83,18 @@ std::string PatchName(const QByteArray& given) {
             parts.append(part);
         }
     }
-    QList<QByteArray> here = workflow::NativePath(QDir::currentPath()).split('/');
-    here.removeAll(QByteArray());
-    if (parts.size() > here.size() && std::equal(here.begin(), here.end(), parts.begin())) {
-        return parts.mid(here.size()).join('/').toStdString();
+    return parts;
+}
+
+// The name of a file in a patch, from the bytes of its path: its path under the current folder
+// when it lies there, so that patch -p1 run in this folder finds it; as given otherwise.
+std::string PatchName(const QByteArray& given) {
+    static const QByteArray here = workflow::NativePath(QDir::currentPath());
+    static const QList<QByteArray> hereParts = PathParts(here);
+    const QList<QByteArray> parts = PathParts(given.startsWith('/') ? given : here + '/' + given);
+    if (parts.size() > hereParts.size() &&
+        std::equal(hereParts.begin(), hereParts.end(), parts.begin())) {
+        return parts.mid(hereParts.size()).join('/').toStdString();
     }
     return given.toStdString();
 }

@@ -128,6 +128,22 @@ void Discard(int folder, const NewFile& file) {
     }
 }
 
+// Makes the new file `fd` no more open than a source with the readers `source`, whatever the
+// system let us set: a setgid folder, or the saver's own group, may give it a group that the
+// source's is not. `kept` when it has the old target's owner and group. False with errno set.
+bool NoMoreOpenThan(int fd, const FileReaders& source, bool kept, uid_t saver) {
+    FileReaders now;
+    const bool learnt = ReadersOf(fd, now);
+    if (learnt && !kept && now.groupReads && now.group != source.group &&
+        ::fchown(fd, -1, source.group) == 0) {
+        now.group = source.group;
+    }
+    if (learnt && NoWiderThan(now, source, saver)) {
+        return true;
+    }
+    return RestrictToOwner(fd) && (now.owner == saver || ::fchown(fd, saver, -1) == 0);
+}
+
 // Writes an existing target in place, for a folder in which no new file may be made: only once
 // the space for the whole text is reserved, so that a full disk cannot leave it half written.
 WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_view text,
@@ -369,20 +385,10 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         CopyAcl(old.get(), fd);
     }
     old.Close();
-    // Whatever the system let us set, the new file is no more open than the source. A setgid
-    // folder, or the saver's own group, may give it a group that the source's is not.
-    FileReaders now;
-    const bool learnt = !source.known || ReadersOf(fd, now);
-    if (source.known && learnt && !keep && now.groupReads && now.group != source.readers.group &&
-        ::fchown(fd, -1, source.readers.group) == 0) {
-        now.group = source.readers.group;
-    }
-    if (source.known && (!learnt || !NoWiderThan(now, source.readers, saver))) {
-        if (!RestrictToOwner(fd) || (now.owner != saver && ::fchown(fd, saver, -1) != 0)) {
-            const int error = errno;
-            Discard(folder, file);
-            return {ReasonOfError(error), 0};
-        }
+    if (source.known && !NoMoreOpenThan(fd, source.readers, keep, saver)) {
+        const int error = errno;
+        Discard(folder, file);
+        return {ReasonOfError(error), 0};
     }
     WriteOutcome outcome;
     if (!codec::EncodeInSlices(
