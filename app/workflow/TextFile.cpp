@@ -392,7 +392,20 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     }
     WriteOutcome outcome;
     if (!codec::EncodeInSlices(
-            text, encoding, [fd](std::string_view bytes) { return WriteAll(fd, bytes); },
+            text, encoding,
+            [fd, flush = options.flush, written = off_t{0}](std::string_view bytes) mutable {
+                if (!WriteAll(fd, bytes)) {
+                    return false;
+                }
+                // A save that will wait for the disk starts each slice on its way there now,
+                // so that the wait at the end is for the last slice, not for the whole file.
+                if (flush) {
+                    ::sync_file_range(fd, written, static_cast<off_t>(bytes.size()),
+                                      SYNC_FILE_RANGE_WRITE);
+                }
+                written += static_cast<off_t>(bytes.size());
+                return true;
+            },
             outcome.unrepresentable) ||
         (options.flush && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
         const int error = errno;
