@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "SourceGenerator.h"
-#include "workflow/TextCodec.h"
+#include "text/TextCodec.h"
 
 namespace bench {
 

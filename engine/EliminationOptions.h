@@ -5,12 +5,6 @@
 
 namespace engine {
 
-/// The header block that can be put in front of a target text: eight ";" comment lines, CR LF
-/// ended.
-extern const std::u16string_view kHeaderTemplate;
-/// The footer block that can be put after a target text: seven ";" comment lines, CR LF ended.
-extern const std::u16string_view kFooterTemplate;
-
 /// Lexical rules of a language beyond its five markers, as C has them. All off (the default), the
 /// markers alone decide, as for assembler.
 struct LexicalRules {
@@ -32,21 +26,16 @@ struct LexicalRules {
 /// C's lexical rules.
 inline constexpr LexicalRules kCRules{u'\'', true, true, true};
 
-/// Every user-adjustable value that decides how a source text becomes a target text and where the
-/// target goes. Texts hold UTF-16 units, one unit per character as the editors count them; they are
-/// used exactly as typed (no trimming, no case folding, and an empty text is a valid value).
+/// The values that decide how the two passes turn a source text into a target text: markers,
+/// which comments survive, and blanks. Texts hold UTF-16 units, one unit per character as the
+/// editors count them; they are used exactly as typed (no trimming, no case folding, and an empty
+/// text is a valid value).
 struct EliminationOptions {
-    bool AddHeader = false;
-    std::u16string HeaderText{kHeaderTemplate};
-    bool AddFooter = false;
-    std::u16string FooterText{kFooterTemplate};
     bool KeepHeaderLineComments = true;
     bool KeepHeaderBlockComment = true;
     bool KeepWholeLineComments = false;
     bool KeepAllLineComments = false;
     bool KeepAllBlockComments = false;
-    bool AddTargetExtension = true;
-    std::u16string TargetExtension = u".TX_";
     bool KeepLeadingSpaces = true;
     bool KeepSurplusBlanks = false;
     bool IgnoreMarkersInStrings = true;
@@ -55,7 +44,6 @@ struct EliminationOptions {
     std::u16string BlockCommentTerminator = u"*/";
     std::u16string StringLeader = u"\"";
     std::u16string StringTerminator = u"\"";
-    std::u16string SourcePattern = u"*.TXT;*.ASM;*.DT;*.C;*.INC;*.H";
     /// The rules of the source's language; not a control of the window, but chosen by file type.
     LexicalRules Rules;
 

@@ -9,10 +9,10 @@
 
 #include "UnifiedDiff.h"
 #include "engine/Passes.h"
+#include "text/TargetText.h"
 #include "workflow/Browsing.h"
 #include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
-#include "workflow/TargetText.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -103,7 +103,7 @@ std::string PatchName(const QByteArray& given) {
 // many; or what else would change. Lines count every kind of line break. Nothing is cleaned: what
 // would change is known from the comments, the blanks and the blocks.
 void Check(const QString& path, const workflow::SourceFile& source,
-           const engine::EliminationOptions& options, JobResult& result,
+           const workflow::OptionSet& options, JobResult& result,
            const std::function<void(std::string_view)>& write) {
     const std::u16string& text = source.text;
     const std::string shownPath = Printable(path.toStdU16String());
@@ -112,11 +112,8 @@ void Check(const QString& path, const workflow::SourceFile& source,
     std::size_t counted = 0;  // the text before `counted` holds line - 1 breaks
     engine::ForEachRemovedComment(text, options, [&](engine::TextSpan comment) {
         ++comments;
-        for (; counted < comment.position; ++counted) {
-            const bool crLf =
-                text[counted] == u'\r' && counted + 1 < text.size() && text[counted + 1] == u'\n';
-            line += (text[counted] == u'\r' || text[counted] == u'\n') && !crLf ? 1 : 0;
-        }
+        line += text::LineBreaksIn(text, counted, comment.position);
+        counted = comment.position;
         // Its first line, looked for within the comment alone: a long line of short comments
         // is read once.
         const std::u16string_view span =
@@ -124,9 +121,9 @@ void Check(const QString& path, const workflow::SourceFile& source,
         const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
         write(shownPath + ':' + std::to_string(line) + ": " + Printable(body) + '\n');
     });
+    const text::Blocks blocks = options.Blocks();
     result.changes = comments > 0 || engine::TidyWouldChange(text, options) ||
-                     (options.AddHeader && !options.HeaderText.empty()) ||
-                     (options.AddFooter && !options.FooterText.empty());
+                     !blocks.header.empty() || !blocks.footer.empty();
     if (comments > 0) {
         write(shownPath + ": " + std::to_string(comments) + "处注释将被消除\n");
     } else if (result.changes) {
@@ -160,10 +157,10 @@ std::optional<workflow::SourceFile> ReadSource(const JobInput& input, JobResult&
 }
 
 // The cleaned text of `source`, encoded a slice at a time to `write`.
-void WriteTarget(workflow::SourceFile source, const engine::EliminationOptions& o,
+void WriteTarget(workflow::SourceFile source, const workflow::OptionSet& o,
                  const std::function<void(std::string_view)>& write, JobResult& result) {
     const std::u16string target =
-        workflow::MakeTargetText(std::move(source.text), o, source.lineBreak);
+        text::MakeTargetText(std::move(source.text), o, o.Blocks(), source.lineBreak);
     result.outcome.targetLength = static_cast<qsizetype>(target.size());
     codec::EncodeInSlices(
         target, source.encoding,
@@ -182,7 +179,7 @@ void NoteStandardInput() {
 
 JobResult RunJob(const JobInput& input, const Settings& settings) {
     const QString& path = input.path;
-    const engine::EliminationOptions& o = settings.OptionsFor(path);
+    const workflow::OptionSet& o = settings.OptionsFor(path);
     JobResult result;
     workflow::FileOutcome& outcome = result.outcome;
     outcome.sourceName = QFileInfo(path).fileName();
@@ -225,7 +222,7 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
                                               : workflow::NativePath(path);
                 const std::string before = codec::Encode(source->text, source->encoding);
                 const std::string after = codec::Encode(
-                    workflow::MakeTargetText(std::move(source->text), o, source->lineBreak),
+                    text::MakeTargetText(std::move(source->text), o, o.Blocks(), source->lineBreak),
                     source->encoding);
                 result.changes = UnifiedDiff(PatchName(native), before, after, write);
             } else {

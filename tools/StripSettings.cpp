@@ -5,50 +5,27 @@
 #include <algorithm>
 #include <optional>
 
-#include "OptionFields.h"
+#include "text/TargetText.h"
+#include "workflow/OptionSet.h"
 #include "workflow/SourceLanguage.h"
-#include "workflow/TargetText.h"
 #include "workflow/TextFile.h"
 
 namespace tools {
 namespace {
 
-using Options = engine::EliminationOptions;
+using Options = workflow::OptionSet;
 
-// The flags that switch one option on (or off), in GNU style.
-struct Flag {
-    const char* name;
-    bool Options::*field;
-    bool value;
-    const char* help;
-};
-// clang-format off
-const Flag kFlags[] = {
-    {"keep-head-lines", &Options::KeepHeaderLineComments, true, "保留文件头的行注释(默认)。"},
-    {"no-keep-head-lines", &Options::KeepHeaderLineComments, false, "不保留文件头的行注释。"},
-    {"keep-head-block", &Options::KeepHeaderBlockComment, true, "保留文件头的块注释(默认)。"},
-    {"no-keep-head-block", &Options::KeepHeaderBlockComment, false, "不保留文件头的块注释。"},
-    {"keep-whole-lines", &Options::KeepWholeLineComments, true, "保留整行的行注释。"},
-    {"keep-line-comments", &Options::KeepAllLineComments, true, "保留所有的行注释。"},
-    {"keep-block-comments", &Options::KeepAllBlockComments, true, "保留所有的块注释。"},
-    {"strip-leading-blanks", &Options::KeepLeadingSpaces, false, "删除行首的空格和制表符。"},
-    {"keep-blanks", &Options::KeepSurplusBlanks, true, "保留多余的空行和空格。"},
-    {"no-strings", &Options::IgnoreMarkersInStrings, false, "不识别字符串:字符串中的注释符号也起作用。"},
-};
-// The options that set one marker.
-struct Marker {
-    const char* name;
-    std::u16string Options::*field;
-    const char* help;
-};
-const Marker kMarkers[] = {
-    {"line-comment", &Options::LineCommentLeader, "行注释引导符(默认 ;)。"},
-    {"block-open", &Options::BlockCommentLeader, "块注释引导符(默认 /*)。"},
-    {"block-close", &Options::BlockCommentTerminator, "块注释结束符(默认 */)。"},
-    {"string-open", &Options::StringLeader, "字符串引导符(默认 \")。"},
-    {"string-close", &Options::StringTerminator, "字符串结束符(默认 \")。"},
-};
-// clang-format on
+// The help of an option field's command-line option: what it does, and whether it is the default.
+QString FlagHelp(const workflow::OptionField& field, const char* help, bool sets) {
+    const Options defaults;
+    if (const auto* flag = std::get_if<bool Options::*>(&field.member)) {
+        return QString::fromUtf8(help) +
+               (defaults.**flag == sets ? QStringLiteral("(默认)。") : QStringLiteral("。"));
+    }
+    return QString::fromUtf8(help) + QStringLiteral("(默认 ") +
+           QString::fromStdU16String(defaults.*std::get<std::u16string Options::*>(field.member)) +
+           QStringLiteral(")。");
+}
 
 // A block file's text with CR LF line breaks, the form the window's blocks are typed in, whatever
 // kind of break each of its lines ends with.
@@ -58,34 +35,24 @@ std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error)
         error = path + QStringLiteral(": ") + read.error;
         return std::nullopt;
     }
-    const std::u16string& text = read.file->text;
-    std::u16string crLf;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == u'\r' || text[at] == u'\n') {
-            crLf += u"\r\n";
-            at += text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n';
-        } else {
-            crLf += text[at];
-        }
-    }
-    return crLf;
+    return text::WithLineBreaks(read.file->text, u"\r\n");
 }
 
 // Applies everything but the language preset to `o`: named options, then the files and the
 // extension, then --set, which has the last word.
 bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) {
-    for (const Marker& marker : kMarkers) {
-        if (parser.isSet(QLatin1String(marker.name))) {
-            o.*marker.field = parser.value(QLatin1String(marker.name)).toStdU16String();
+    for (const workflow::OptionField& field : workflow::kOptionFields) {
+        if (const auto* flag = std::get_if<bool Options::*>(&field.member)) {
+            for (const auto& [name, value] :
+                 {std::pair{field.flag, true}, {field.offFlag, false}}) {
+                if (name != nullptr && parser.isSet(QLatin1String(name))) {
+                    o.** flag = value;
+                }
+            }
+        } else if (field.flag != nullptr && parser.isSet(QLatin1String(field.flag))) {
+            o.*std::get<std::u16string Options::*>(field.member) =
+                parser.value(QLatin1String(field.flag)).toStdU16String();
         }
-    }
-    for (const Flag& flag : kFlags) {
-        if (parser.isSet(QLatin1String(flag.name))) {
-            o.*flag.field = flag.value;
-        }
-    }
-    if (parser.isSet(QStringLiteral("pattern"))) {
-        o.SourcePattern = parser.value(QStringLiteral("pattern")).toStdU16String();
     }
     if (parser.isSet(QStringLiteral("extension"))) {
         o.AddTargetExtension = true;
@@ -122,16 +89,17 @@ bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) 
 
 }  // namespace
 
-const engine::EliminationOptions& Settings::OptionsFor(const QString& path) const {
+const workflow::OptionSet& Settings::OptionsFor(const QString& path) const {
     const bool cFile = workflow::LanguageOfFile(path) == engine::Language::C;
     return language == Language::C || (language == Language::Auto && cFile) ? cOptions : asmOptions;
 }
 
 void DescribeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
-        QStringLiteral("消除源程序中的注释,并将目标文件保存为 FILE 加扩展名(默认 .TX_)。\n"
-                       "FILE 为 - 时读标准输入,写标准输出。\n\n选项字段(--set):\n  ") +
-        OptionFieldNames());
+        QStringLiteral("消除源程序中的注释,并将目标文件保存为 FILE 加扩展名(默认 ") +
+        QString::fromStdU16String(Options{}.TargetExtension) +
+        QStringLiteral(")。\nFILE 为 - 时读标准输入,写标准输出。\n\n选项字段(--set):\n  ") +
+        workflow::OptionFieldNames());
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
@@ -141,9 +109,6 @@ void DescribeOptions(QCommandLineParser& parser) {
          QStringLiteral("LANG")},
         {{QStringLiteral("r"), QStringLiteral("recursive")},
          QStringLiteral("处理文件夹及其子文件夹中的源文件(隐藏文件夹和指向文件夹的链接除外)。")},
-        {QStringLiteral("pattern"),
-         QStringLiteral("-r 所取的源文件类型(默认 *.TXT;*.ASM;*.DT;*.C;*.INC;*.H)。"),
-         QStringLiteral("TYPES")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
          QStringLiteral("同时处理的文件数(默认为处理器核数)。"),
          QStringLiteral("N")},
@@ -165,12 +130,16 @@ void DescribeOptions(QCommandLineParser& parser) {
         {QStringLiteral("stdout"), QStringLiteral("将目标文本写到标准输出,不保存文件。")},
         {QStringLiteral("verbose"), QStringLiteral("为每个文件打印一行处理报告。")},
     });
-    for (const Marker& marker : kMarkers) {
-        parser.addOption(
-            {QLatin1String(marker.name), QString::fromUtf8(marker.help), QStringLiteral("TEXT")});
-    }
-    for (const Flag& flag : kFlags) {
-        parser.addOption({QLatin1String(flag.name), QString::fromUtf8(flag.help)});
+    for (const workflow::OptionField& field : workflow::kOptionFields) {
+        const bool takesText = std::holds_alternative<std::u16string Options::*>(field.member);
+        if (field.flag != nullptr) {
+            parser.addOption({QLatin1String(field.flag), FlagHelp(field, field.flagHelp, true),
+                              takesText ? QLatin1String(field.valueName) : QString()});
+        }
+        if (field.offFlag != nullptr) {
+            parser.addOption(
+                {QLatin1String(field.offFlag), FlagHelp(field, field.offFlagHelp, false)});
+        }
     }
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("源文件或文件夹"),
                                  QStringLiteral("FILE..."));
@@ -186,7 +155,7 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
         error = QStringLiteral("--lang 只能是 asm、c 或 auto: ") + language;
         return false;
     }
-    settings.cOptions = engine::ForLanguage({}, engine::Language::C);
+    settings.cOptions = workflow::ForLanguage({}, engine::Language::C);
     if (!ApplyOptions(parser, settings.asmOptions, error) ||
         !ApplyOptions(parser, settings.cOptions, error)) {
         return false;

@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
-#include "engine/EliminationOptions.h"
+#include "workflow/OptionSet.h"
 
 namespace tools {
 
@@ -12,8 +12,8 @@ struct Settings {
     enum class Mode { Save, Stdout, Check, Diff };
     enum class Language { Asm, C, Auto };
 
-    engine::EliminationOptions asmOptions;  ///< the options for assembler (and all other) files
-    engine::EliminationOptions cOptions;    ///< the options for C files under --lang c or auto
+    workflow::OptionSet asmOptions;  ///< the options for assembler (and all other) files
+    workflow::OptionSet cOptions;    ///< the options for C files under --lang c or auto
     Language language = Language::Auto;
     QStringList paths;  ///< as given; "-" is standard input
     Mode mode = Mode::Save;
@@ -23,7 +23,7 @@ struct Settings {
     bool report = false;
 
     /// The options for the file at `path`.
-    const engine::EliminationOptions& OptionsFor(const QString& path) const;
+    const workflow::OptionSet& OptionsFor(const QString& path) const;
 };
 
 /// Declares every option of the command line on `parser`.

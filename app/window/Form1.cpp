@@ -32,7 +32,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     CreatePathsAndEditors();
     CreateProgressBand();
     CreateTipBand();
-    ShowOptions(engine::EliminationOptions{});
+    // Each option's control, found once by the name the table gives it.
+    for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
+        optionControls_[at] =
+            findChild<QWidget*>(QLatin1String(workflow::kOptionFields[at].control));
+    }
+    ShowOptions(workflow::OptionSet{});
     SetTabOrder();
     ConnectHandlers();
 
@@ -50,51 +55,38 @@ void Form1::Form_Load() {
         "提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/提示区,获取帮助信息!"));
 }
 
-void Form1::ShowOptions(const engine::EliminationOptions& o) {
-    Check1->setChecked(o.AddHeader);
-    Text9->SetExactText(o.HeaderText);
-    Check2->setChecked(o.AddFooter);
-    Text10->SetExactText(o.FooterText);
-    Check3->setChecked(o.KeepHeaderLineComments);
-    Check4->setChecked(o.KeepHeaderBlockComment);
-    Check5->setChecked(o.KeepWholeLineComments);
-    Check6->setChecked(o.KeepAllLineComments);
-    Check7->setChecked(o.KeepAllBlockComments);
-    Check8->setChecked(o.AddTargetExtension);
-    Text11->setText(QString::fromStdU16String(o.TargetExtension));
-    Check9->setChecked(o.KeepLeadingSpaces);
-    Check10->setChecked(o.KeepSurplusBlanks);
-    Check11->setChecked(o.IgnoreMarkersInStrings);
-    Text4->setText(QString::fromStdU16String(o.LineCommentLeader));
-    Text6->setText(QString::fromStdU16String(o.BlockCommentLeader));
-    Text7->setText(QString::fromStdU16String(o.BlockCommentTerminator));
-    Text12->setText(QString::fromStdU16String(o.StringLeader));
-    Text13->setText(QString::fromStdU16String(o.StringTerminator));
-    Text8->setText(QString::fromStdU16String(o.SourcePattern));
+void Form1::ShowOptions(const workflow::OptionSet& o) {
+    for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
+        const workflow::OptionField& field = workflow::kOptionFields[at];
+        QWidget* control = optionControls_[at];
+        if (const auto* flag = std::get_if<bool workflow::OptionSet::*>(&field.member)) {
+            static_cast<QCheckBox*>(control)->setChecked(o.**flag);
+            continue;
+        }
+        const std::u16string& text =
+            o.*std::get<std::u16string workflow::OptionSet::*>(field.member);
+        if (auto* editor = qobject_cast<ExactTextEdit*>(control)) {
+            editor->SetExactText(text);
+        } else {
+            static_cast<QLineEdit*>(control)->setText(QString::fromStdU16String(text));
+        }
+    }
 }
 
-engine::EliminationOptions Form1::CurrentOptions() const {
-    engine::EliminationOptions o;
-    o.AddHeader = Check1->isChecked();
-    o.HeaderText = Text9->ExactText();
-    o.AddFooter = Check2->isChecked();
-    o.FooterText = Text10->ExactText();
-    o.KeepHeaderLineComments = Check3->isChecked();
-    o.KeepHeaderBlockComment = Check4->isChecked();
-    o.KeepWholeLineComments = Check5->isChecked();
-    o.KeepAllLineComments = Check6->isChecked();
-    o.KeepAllBlockComments = Check7->isChecked();
-    o.AddTargetExtension = Check8->isChecked();
-    o.TargetExtension = Text11->text().toStdU16String();
-    o.KeepLeadingSpaces = Check9->isChecked();
-    o.KeepSurplusBlanks = Check10->isChecked();
-    o.IgnoreMarkersInStrings = Check11->isChecked();
-    o.LineCommentLeader = Text4->text().toStdU16String();
-    o.BlockCommentLeader = Text6->text().toStdU16String();
-    o.BlockCommentTerminator = Text7->text().toStdU16String();
-    o.StringLeader = Text12->text().toStdU16String();
-    o.StringTerminator = Text13->text().toStdU16String();
-    o.SourcePattern = Text8->text().toStdU16String();
+workflow::OptionSet Form1::CurrentOptions() const {
+    workflow::OptionSet o;
+    for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
+        const workflow::OptionField& field = workflow::kOptionFields[at];
+        QWidget* control = optionControls_[at];
+        if (const auto* flag = std::get_if<bool workflow::OptionSet::*>(&field.member)) {
+            o.** flag = static_cast<QCheckBox*>(control)->isChecked();
+            continue;
+        }
+        const auto* editor = qobject_cast<const ExactTextEdit*>(control);
+        o.*std::get<std::u16string workflow::OptionSet::*>(field.member) =
+            editor != nullptr ? editor->ExactText()
+                              : static_cast<QLineEdit*>(control)->text().toStdU16String();
+    }
     o.Rules = engine::PresetOf(workflow::LanguageOfFile(Text1->text())).rules;
     return o;
 }

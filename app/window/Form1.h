@@ -13,11 +13,11 @@
 #include <array>
 #include <functional>
 
-#include "engine/EliminationOptions.h"
 #include "engine/Languages.h"
+#include "text/TextCodec.h"
 #include "workflow/Batch.h"
+#include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
-#include "workflow/TextCodec.h"
 
 class QCheckBox;
 class QFrame;
@@ -57,7 +57,7 @@ public:
 
     /// The options as the controls hold them now, visible or not, with the lexical rules of the
     /// language of the source in Text1.
-    engine::EliminationOptions CurrentOptions() const;
+    workflow::OptionSet CurrentOptions() const;
 
 signals:
     /// The system beep has sounded.
@@ -110,7 +110,7 @@ private:
     void SetTabOrder();
     void ConnectHandlers();
     /// Sets every option control from `options`: the inverse of CurrentOptions().
-    void ShowOptions(const engine::EliminationOptions& options);
+    void ShowOptions(const workflow::OptionSet& options);
     /// The marker boxes, in the order of engine::kMarkerFields.
     std::array<QLineEdit*, engine::kMarkerFields.size()> MarkerBoxes() const;
     /// Shows the markers of the language of the source in Text1 in every marker box the user has
@@ -201,7 +201,8 @@ private:
     std::shared_ptr<const workflow::Folder> batchFolder_;
     workflow::FileRef batchSource_;
     engine::TypedMarkers typedMarkers_;  // marker boxes the user has typed in
-    bool cRulesExplained_ = false;       // the tip line has told that C files are read as C
+    std::array<QWidget*, workflow::kOptionFields.size()> optionControls_{};  // by table row
+    bool cRulesExplained_ = false;  // the tip line has told that C files are read as C
     qsizetype BatchFileCount = 0;
     QString BatchReport;
     qint16 BlinkCount = 0;

@@ -18,7 +18,6 @@
 #include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
 #include "workflow/Pipeline.h"
-#include "workflow/TargetText.h"
 
 namespace window {
 

@@ -16,7 +16,6 @@
 #include "Fonts.h"
 #include "Form1.h"
 #include "MascotView.h"
-#include "engine/EliminationOptions.h"
 
 namespace window {
 namespace {

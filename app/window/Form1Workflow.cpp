@@ -10,9 +10,9 @@
 #include "ExactTextEdit.h"
 #include "Form1.h"
 #include "ProgressBarSink.h"
+#include "text/TargetText.h"
 #include "workflow/Browsing.h"
 #include "workflow/SourceLanguage.h"
-#include "workflow/TargetText.h"
 #include "workflow/TextFile.h"
 
 namespace window {
@@ -107,7 +107,7 @@ void Form1::Text11_Change() {
 }
 
 void Form1::Command1_Click() {
-    const engine::EliminationOptions options = CurrentOptions();
+    const workflow::OptionSet options = CurrentOptions();
     if (const QString problem = workflow::MarkerProblem(options); !problem.isEmpty()) {
         PostMessage(QStringLiteral("注意:") + problem + u'!');
         return;
@@ -119,8 +119,8 @@ void Form1::Command1_Click() {
     ProgressBarSink progress(ProgressBar2);
     const std::u16string& lineBreak = RichTextBox1->LineBreak();
     try {
-        std::u16string target =
-            workflow::MakeTargetText(RichTextBox1->ExactText(), options, lineBreak, &progress);
+        std::u16string target = text::MakeTargetText(RichTextBox1->ExactText(), options,
+                                                     options.Blocks(), lineBreak, &progress);
         RichTextBox2->SetExactText(std::move(target), lineBreak);
     } catch (const std::bad_alloc&) {
         RichTextBox2->SetExactText({}, lineBreak);

@@ -5,7 +5,6 @@
 #include "Browsing.h"
 #include "FileNames.h"
 #include "Pipeline.h"
-#include "TargetText.h"
 
 namespace workflow {
 
@@ -78,6 +77,18 @@ QString BatchReportHead(const QString& folder, qsizetype processed) {
            QStringLiteral("\r\n处理文件数 = ") + QString::number(processed) +
            QStringLiteral("\r\n\r\n");
 }
+
+namespace {
+
+QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype sourceLength,
+                       const QString& targetName, qsizetype targetLength) {
+    // One multi-argument pass, so that a "%3" inside a file name is never substituted.
+    return QStringLiteral("%1:  %2(字符数=%3)  ==>  %4(字符数=%5)")
+        .arg(QString::number(number), sourceName, QString::number(sourceLength), targetName,
+             QString::number(targetLength));
+}
+
+}  // namespace
 
 QString ReportLine(qsizetype number, const FileOutcome& outcome) {
     if (!outcome.failure.isEmpty()) {

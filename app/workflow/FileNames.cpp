@@ -8,7 +8,7 @@
 
 #include "Browsing.h"
 #include "Folder.h"
-#include "TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <sys/stat.h>
 

@@ -2,27 +2,30 @@
 
 #include <new>
 
-#include "TargetText.h"
+#include "text/TargetText.h"
 
 namespace workflow {
 
-QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions& options) {
+QString TargetPathFor(const QString& sourcePath, bool addExtension, const QString& extension) {
+    return addExtension ? sourcePath + extension : sourcePath;
+}
+
+QString TargetPathOf(const QString& sourcePath, const OptionSet& options) {
     return TargetPathFor(sourcePath, options.AddTargetExtension,
                          QString::fromStdU16String(options.TargetExtension));
 }
 
-CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
-                  FileOutcome& outcome, engine::ProgressSink* progress) {
+CleanedText Clean(SourceFile source, const OptionSet& options, FileOutcome& outcome,
+                  engine::ProgressSink* progress) {
     outcome.sourceLength = static_cast<qsizetype>(source.text.size());
     CleanedText cleaned{std::move(source), {}};
-    cleaned.target =
-        MakeTargetText(std::move(cleaned.source.text), options, cleaned.source.lineBreak, progress);
+    cleaned.target = text::MakeTargetText(std::move(cleaned.source.text), options, options.Blocks(),
+                                          cleaned.source.lineBreak, progress);
     outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
     return cleaned;
 }
 
-std::optional<CleanedText> ReadAndClean(const FileRef& source,
-                                        const engine::EliminationOptions& options,
+std::optional<CleanedText> ReadAndClean(const FileRef& source, const OptionSet& options,
                                         FileOutcome& outcome, engine::ProgressSink* progress) {
     ReadOutcome read = ReadSourceFile(source);
     if (!read.file) {
@@ -38,15 +41,14 @@ std::optional<CleanedText> ReadAndClean(const FileRef& source,
     }
 }
 
-FileRef TargetOf(const FileRef& source, const engine::EliminationOptions& options) {
+FileRef TargetOf(const FileRef& source, const OptionSet& options) {
     return {source.folder,
             options.AddTargetExtension
                 ? source.name + QString::fromStdU16String(options.TargetExtension).toUtf8()
                 : source.name};
 }
 
-FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& options,
-                      SaveOptions save) {
+FileOutcome CleanFile(const FileRef& source, const OptionSet& options, SaveOptions save) {
     FileOutcome outcome;
     const std::optional<CleanedText> cleaned = ReadAndClean(source, options, outcome);
     if (cleaned) {

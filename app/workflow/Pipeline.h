@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "OptionSet.h"
 #include "TextFile.h"
-#include "engine/EliminationOptions.h"
 #include "engine/Progress.h"
 
 namespace workflow {
@@ -33,25 +33,27 @@ struct CleanedText {
 };
 
 /// Makes the target text of a source already read, and records both lengths in `outcome`.
-CleanedText Clean(SourceFile source, const engine::EliminationOptions& options,
-                  FileOutcome& outcome, engine::ProgressSink* progress = nullptr);
+CleanedText Clean(SourceFile source, const OptionSet& options, FileOutcome& outcome,
+                  engine::ProgressSink* progress = nullptr);
 
 /// Reads the file `source` and makes its target text; on failure, says why in `outcome.failure`
 /// and gives nothing. Fills the outcome's lengths as far as it gets; the names are the caller's.
-std::optional<CleanedText> ReadAndClean(const FileRef& source,
-                                        const engine::EliminationOptions& options,
+std::optional<CleanedText> ReadAndClean(const FileRef& source, const OptionSet& options,
                                         FileOutcome& outcome,
                                         engine::ProgressSink* progress = nullptr);
 
 /// The whole road of one file: read, clean, and save beside the source under the target name
 /// that the options give. The outcome's names are the caller's.
-FileOutcome CleanFile(const FileRef& source, const engine::EliminationOptions& options,
-                      SaveOptions save = {});
+FileOutcome CleanFile(const FileRef& source, const OptionSet& options, SaveOptions save = {});
+
+/// Where the target of `sourcePath` goes: the source path with the extension appended unchanged
+/// when `addExtension` is on, the source path itself otherwise.
+QString TargetPathFor(const QString& sourcePath, bool addExtension, const QString& extension);
 
 /// Where the options put the target of `sourcePath`.
-QString TargetPathOf(const QString& sourcePath, const engine::EliminationOptions& options);
+QString TargetPathOf(const QString& sourcePath, const OptionSet& options);
 
 /// The target of `source`: beside it, its name with the extension the options give.
-FileRef TargetOf(const FileRef& source, const engine::EliminationOptions& options);
+FileRef TargetOf(const FileRef& source, const OptionSet& options);
 
 }  // namespace workflow

@@ -10,7 +10,7 @@
 
 #include "FileAccess.h"
 #include "Folder.h"
-#include "TextCodec.h"
+#include "text/TextCodec.h"
 
 namespace workflow {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "workflow/TextCodec.h"
+#include "text/TextCodec.h"
 
 namespace {
 

@@ -87,7 +87,7 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     Start();
     Toggle("Check2");
     RunBatch();
-    const qsizetype footer = static_cast<qsizetype>(engine::kFooterTemplate.size());
+    const qsizetype footer = static_cast<qsizetype>(text::kFooterTemplate.size());
     EXPECT_EQ(
         ReportText(),
         Report(folder.Root(),
@@ -99,7 +99,7 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     EXPECT_EQ(TipColour(), window::kRed);
     EXPECT_TRUE(QFileInfo(folder.Path("B.ASM.TX_")).isDir());
     EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
-              QString::fromStdU16String(std::u16string(engine::kFooterTemplate)).toUtf8());
+              QString::fromStdU16String(std::u16string(text::kFooterTemplate)).toUtf8());
     // The three sources, two targets and the folder in B's way; nothing half-written.
     EXPECT_EQ(folder.Entries(),
               (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM", "C.ASM.TX_"}));

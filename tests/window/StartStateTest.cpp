@@ -21,7 +21,7 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     for (const char* shown : {"Check3", "Check5", "Check4", "Label9", "Text11", "Label10"}) {
         EXPECT_TRUE(Shown(shown)) << shown;
     }
-    EXPECT_EQ(form->CurrentOptions(), engine::EliminationOptions{});
+    EXPECT_EQ(form->CurrentOptions(), workflow::OptionSet{});
     EXPECT_EQ(Tip(), QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/"
                                     "提示区,获取帮助信息!"));
     EXPECT_EQ(TipColour(), window::kBlue);
@@ -90,9 +90,15 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
     Find<window::ExactTextEdit>("Text9")->SetExactText(u"H");
     Find<window::ExactTextEdit>("Text10")->SetExactText(u"F");
     // Every flag the other way round from its default.
-    const engine::EliminationOptions expected{true, u"H", true,  u"F",  false, false,  true,
-                                              true, true, false, u".X", false, true,   false,
-                                              u"L", u"B", u"E",  u"S",  u"T",  u"*.P", {}};
+    const workflow::OptionSet expected{
+        {false, false, true, true, true, false, true, false, u"L", u"B", u"E", u"S", u"T", {}},
+        true,
+        u"H",
+        true,
+        u"F",
+        false,
+        u".X",
+        u"*.P"};
     EXPECT_EQ(form->CurrentOptions(), expected);
 }
 

@@ -41,7 +41,7 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "X");
     Press("Command1");
     EXPECT_EQ(TargetText(), first);  // the header is not added twice, the edit is gone
-    EXPECT_TRUE(first.starts_with(engine::kHeaderTemplate));
+    EXPECT_TRUE(first.starts_with(text::kHeaderTemplate));
     QTest::keyClicks(Find<window::ExactTextEdit>("RichTextBox2"), "Y");
     Press("Command2");
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")).at(0), 'Y');
@@ -111,7 +111,7 @@ TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     Toggle("Check2");
     Press("Command1");
-    EXPECT_EQ(TargetText(), engine::kFooterTemplate);
+    EXPECT_EQ(TargetText(), text::kFooterTemplate);
     Pick("N.ASM");
     EXPECT_FALSE(Shown("Command2"));  // nothing to save for the newly picked file yet
     EXPECT_EQ(SourceText(), u"\r\n");

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "workflow/TextCodec.h"
+#include "text/TextCodec.h"
 
 using codec::TextEncoding;
 

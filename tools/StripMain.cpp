@@ -1,0 +1,311 @@
+#include "StripMain.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "StripJob.h"
+#include "StripSettings.h"
+#include "workflow/Batch.h"
+#include "workflow/Browsing.h"
+#include "workflow/FileErrors.h"
+#include "workflow/FileNames.h"
+#include "workflow/OptionSet.h"
+#include "workflow/Pipeline.h"
+#include "workflow/QtTranslations.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFileFailed = 1;
+constexpr int kBadUsage = 2;
+
+// How writing the standard streams went: a failure to write standard output is reported at the
+// end with exit status 2, as coreutils do; a failure to write standard error can only end so.
+struct StandardStreams {
+    bool outputClosedAtStart = false;
+    bool outputWritten = false;
+    int outputError = 0;
+    bool errorFailed = false;
+};
+StandardStreams streams;
+
+void Write(std::FILE* stream, std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    if (stream == stdout) {
+        streams.outputWritten = true;
+        streams.outputError = written || streams.outputError != 0 ? streams.outputError : errno;
+    } else {
+        streams.errorFailed = streams.errorFailed || !written;
+    }
+}
+
+// Descriptors 0 to 2 that are closed at start are opened on /dev/null, so that no file this run
+// opens takes their place and receives its messages.
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ::open("/dev/null", O_RDWR | O_CLOEXEC);
+            streams.outputClosedAtStart = streams.outputClosedAtStart || fd == STDOUT_FILENO;
+        }
+    }
+}
+
+void Print(std::FILE* stream, const QString& line) {
+    Write(stream, (line + u'\n').toStdString());
+}
+
+// The exit status, once standard output and error are flushed and their failures counted.
+int Finish(int status) {
+    if (std::fflush(stdout) != 0 && streams.outputError == 0) {
+        streams.outputError = errno;
+    }
+    if (streams.outputClosedAtStart && streams.outputWritten) {
+        streams.outputError = EBADF;
+    }
+    if (streams.outputError != 0) {
+        Print(stderr, QStringLiteral("qingyan-strip: 无法写入标准输出: ") +
+                          workflow::ReasonOfError(streams.outputError));
+    }
+    const bool errorFailed = std::fflush(stderr) != 0 || streams.errorFailed;
+    return streams.outputError != 0 || errorFailed ? kBadUsage : status;
+}
+
+// A file to clean, and the name the reports give it: its path under the folder that -r walked,
+// or empty for a file given by itself.
+struct Source {
+    tools::JobInput input;
+    QString shown;
+};
+
+// The files to clean: each argument, or with -r every source file under an argument that is a
+// folder.
+std::vector<Source> FilesOf(const tools::Settings& settings) {
+    std::vector<Source> files;
+    for (const QString& path : settings.paths) {
+        const bool folder = path != u"-" && workflow::FolderProblem(path).isEmpty();
+        const std::shared_ptr<const workflow::Folder> open =
+            settings.recursive && folder ? workflow::Folder::Open(workflow::NativePath(path))
+                                         : nullptr;
+        if (open == nullptr) {
+            Source source;
+            source.input.path = path;
+            files.push_back(std::move(source));
+            continue;
+        }
+        for (workflow::BatchSource& source : workflow::BatchSourcesUnder(
+                 open, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
+            Source found;
+            found.input.path = workflow::JoinPath(path, source.shown);
+            found.input.file = std::move(source.file);
+            found.shown = source.shown;
+            files.push_back(std::move(found));
+        }
+    }
+    return files;
+}
+
+// Runs the files on `jobs` threads and hands each result to `report` in the order of the files,
+// as soon as it and all before it are done.
+void RunInOrder(const std::vector<Source>& files, const tools::Settings& settings,
+                const std::function<void(tools::JobResult&)>& report) {
+    std::vector<tools::JobResult> results(static_cast<std::size_t>(files.size()));
+    std::vector<bool> done(results.size(), false);
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::size_t next = 0;
+    const auto work = [&] {
+        for (;;) {
+            std::size_t index;
+            {
+                const std::lock_guard lock(mutex);
+                if (next == results.size()) {
+                    return;
+                }
+                index = next++;
+            }
+            tools::JobResult result = tools::RunJob(files[index].input, settings);
+            const std::lock_guard lock(mutex);
+            results[index] = std::move(result);
+            done[index] = true;
+            finished.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(settings.jobs),
+                                                      std::max<std::size_t>(results.size(), 1));
+    for (std::size_t i = 0; i < threads; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: fewer do the work
+        }
+    }
+    if (workers.empty()) {
+        work();  // not even one: this thread does it all, then reports
+    }
+    for (std::size_t index = 0; index < results.size(); ++index) {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done[index]; });
+        tools::JobResult result = std::move(results[index]);
+        lock.unlock();
+        report(result);
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+}
+
+// File names are taken as the bytes they are: a name that is not UTF-8 is read as GBK and its
+// bytes remembered, so that the file is found and its target named by the same bytes. Each file
+// argument is found again among the arguments by its text.
+QStringList PathsOf(const QStringList& given, int argc, char* argv[]) {
+    QStringList paths;
+    int next = 1;
+    for (const QString& text : given) {
+        while (next < argc && QString::fromUtf8(argv[next]) != text) {
+            ++next;
+        }
+        paths.append(next < argc ? workflow::PathFromBytes(QByteArray(argv[next++])) : text);
+    }
+    return paths;
+}
+
+}  // namespace
+
+namespace tools {
+
+int StripMain(int argc, char* argv[]) {
+    tools::NoteStandardInput();
+    OpenClosedStandardDescriptors();
+    // The walk of -r holds each folder open while its files wait: as many as the system allows.
+    if (rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromUtf8(argv[i]));
+    }
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QINGYAN_VERSION));
+    workflow::LoadQtTranslations(app);
+
+    QCommandLineParser parser;
+    tools::DescribeOptions(parser);
+    if (!parser.parse(arguments)) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") + parser.errorText());
+        return kBadUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        Write(stdout, parser.helpText().toStdString());
+        return Finish(0);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Print(stdout, QStringLiteral("qingyan-strip " QINGYAN_VERSION));
+        return Finish(0);
+    }
+    tools::Settings settings;
+    QString error;
+    const bool read = tools::ReadSettings(parser, settings, error);
+    settings.paths = PathsOf(settings.paths, argc, argv);
+    if (!read) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") + error);
+        Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
+        return kBadUsage;
+    }
+    const workflow::OptionSet& o = settings.asmOptions;
+    const bool saves = settings.mode == tools::Settings::Mode::Save &&
+                       !settings.paths.contains(QStringLiteral("-"));
+    if (saves && (!o.AddTargetExtension || o.TargetExtension.empty())) {
+        // The window warns the same way before a save would overwrite the source.
+        Print(stderr, QStringLiteral("qingyan-strip: ") + (o.AddTargetExtension
+                                                               ? workflow::kEmptyExtensionWarning
+                                                               : workflow::kNoExtensionWarning));
+    }
+
+    // A diff answers as diff does: 1 for differences, 2 for trouble.
+    const bool diff = settings.mode == tools::Settings::Mode::Diff;
+    int status = 0;
+    qsizetype processed = 0;
+    QString report;
+    const bool toStdout = settings.mode != tools::Settings::Mode::Save;
+    std::vector<Source> files = FilesOf(settings);
+    // A run of many saves flushes each file system it wrote to once at its end, not every file;
+    // what it reports as saved waits for that flush.
+    workflow::SavedFileSystems saved;
+    const bool flushAtEnd = !toStdout && files.size() > 1;
+    for (Source& source : files) {
+        source.input.save.flush = !flushAtEnd;
+        source.input.saved = flushAtEnd ? &saved : nullptr;
+    }
+    // One file's output waits for no other: it goes out as it is made, and is never held whole.
+    if (files.size() == 1) {
+        files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
+    }
+    QString savedLines;
+    std::size_t next = 0;
+    RunInOrder(files, settings, [&](tools::JobResult& result) {
+        const Source& source = files[next++];
+        Write(stdout, result.out);
+        Write(stderr, result.err);
+        if (result.outOfMemory || (result.failed && diff)) {
+            status = kBadUsage;
+        } else if (result.failed) {
+            status = std::max(status, kFileFailed);
+        } else if (result.changes && status == 0) {
+            status = kFileFailed;
+        }
+        if (!result.counted) {
+            return;
+        }
+        if (!source.shown.isEmpty()) {
+            result.outcome.sourceName = source.shown;
+            result.outcome.targetName =
+                workflow::TargetPathOf(source.shown, settings.OptionsFor(source.input.path));
+        }
+        const QString line = workflow::ReportLine(++processed, result.outcome);
+        if (settings.verbose && flushAtEnd) {
+            savedLines += line + u'\n';
+        } else if (settings.verbose) {
+            Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
+        }
+        report += line + QStringLiteral("\r\n");
+    });
+    if (flushAtEnd && !saved.Flush()) {
+        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
+                          workflow::ReasonOfError(errno));
+        status = std::max(status, kFileFailed);
+        savedLines.clear();
+        report.clear();
+    }
+    Write(stdout, savedLines.toStdString());
+    if (settings.report) {
+        const bool oneFolder =
+            settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();
+        const QString folder =
+            QFileInfo(oneFolder ? settings.paths.front() : QDir::currentPath()).absoluteFilePath();
+        Write(stdout, (workflow::BatchReportHead(folder, processed) + report).toStdString());
+    }
+    return Finish(status);
+}
+
+}  // namespace tools
