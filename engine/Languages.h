@@ -11,6 +11,7 @@ namespace engine {
 
 /// The languages whose sources are read with rules of their own.
 enum class Language { Assembler, C };
+inline constexpr std::array<Language, 2> kLanguages{Language::Assembler, Language::C};
 
 /// The five marker fields, in the order of the option panel.
 inline constexpr std::array<std::u16string EliminationOptions::*, 5> kMarkerFields{

@@ -110,7 +110,7 @@ std::vector<Source> FilesOf(const tools::Settings& settings) {
             continue;
         }
         for (workflow::BatchSource& source : workflow::BatchSourcesUnder(
-                 open, QString::fromStdU16String(settings.asmOptions.SourcePattern))) {
+                 open, QString::fromStdU16String(settings.byLanguage.front().SourcePattern))) {
             Source found;
             found.input.path = workflow::JoinPath(path, source.shown);
             found.input.file = std::move(source.file);
@@ -232,7 +232,7 @@ int StripMain(int argc, char* argv[]) {
         Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
         return kBadUsage;
     }
-    const workflow::OptionSet& o = settings.asmOptions;
+    const workflow::OptionSet& o = settings.byLanguage.front();  // naming is the same in each
     const bool saves = settings.mode == tools::Settings::Mode::Save &&
                        !settings.paths.contains(QStringLiteral("-"));
     if (saves && (!o.AddTargetExtension || o.TargetExtension.empty())) {
@@ -245,8 +245,7 @@ int StripMain(int argc, char* argv[]) {
     // A diff answers as diff does: 1 for differences, 2 for trouble.
     const bool diff = settings.mode == tools::Settings::Mode::Diff;
     int status = 0;
-    qsizetype processed = 0;
-    QString report;
+    workflow::BatchReportBuilder report;
     const bool toStdout = settings.mode != tools::Settings::Mode::Save;
     std::vector<Source> files = FilesOf(settings);
     // A run of many saves flushes each file system it wrote to once at its end, not every file;
@@ -282,20 +281,19 @@ int StripMain(int argc, char* argv[]) {
             result.outcome.targetName =
                 workflow::TargetPathOf(source.shown, settings.OptionsFor(source.input.path));
         }
-        const QString line = workflow::ReportLine(++processed, result.outcome);
+        const QString line = report.Add(result.outcome);
         if (settings.verbose && flushAtEnd) {
             savedLines += line + u'\n';
         } else if (settings.verbose) {
             Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
         }
-        report += line + QStringLiteral("\r\n");
     });
     if (flushAtEnd && !saved.Flush()) {
         Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
                           workflow::ReasonOfError(errno));
         status = std::max(status, kFileFailed);
         savedLines.clear();
-        report.clear();
+        report.DropLines();
     }
     Write(stdout, savedLines.toStdString());
     if (settings.report) {
@@ -303,7 +301,7 @@ int StripMain(int argc, char* argv[]) {
             settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();
         const QString folder =
             QFileInfo(oneFolder ? settings.paths.front() : QDir::currentPath()).absoluteFilePath();
-        Write(stdout, (workflow::BatchReportHead(folder, processed) + report).toStdString());
+        Write(stdout, report.Text(folder).toStdString());
     }
     return Finish(status);
 }

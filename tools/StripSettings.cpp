@@ -38,9 +38,26 @@ std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error)
     return text::WithLineBreaks(read.file->text, u"\r\n");
 }
 
-// Applies everything but the language preset to `o`: named options, then the files and the
+// The header and footer the command line reads from files; read once, for every language.
+struct BlockFiles {
+    std::optional<std::u16string> header;
+    std::optional<std::u16string> footer;
+};
+
+bool ReadBlockFiles(const QCommandLineParser& parser, BlockFiles& blocks, QString& error) {
+    for (const auto& [flag, block] : {std::pair{QStringLiteral("header-file"), &blocks.header},
+                                      std::pair{QStringLiteral("footer-file"), &blocks.footer}}) {
+        if (parser.isSet(flag) && !(*block = ReadBlockFile(parser.value(flag), error))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Applies everything but the language preset to `o`: named options, then the blocks and the
 // extension, then --set, which has the last word.
-bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) {
+bool ApplyOptions(const QCommandLineParser& parser, const BlockFiles& blocks, Options& o,
+                  QString& error) {
     for (const workflow::OptionField& field : workflow::kOptionFields) {
         if (const auto* flag = std::get_if<bool Options::*>(&field.member)) {
             for (const auto& [name, value] :
@@ -61,17 +78,13 @@ bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) 
     if (parser.isSet(QStringLiteral("no-extension"))) {
         o.AddTargetExtension = false;
     }
-    for (const auto& [flag, add, text] :
-         {std::tuple{QStringLiteral("header-file"), &Options::AddHeader, &Options::HeaderText},
-          std::tuple{QStringLiteral("footer-file"), &Options::AddFooter, &Options::FooterText}}) {
-        if (parser.isSet(flag)) {
-            std::optional<std::u16string> block = ReadBlockFile(parser.value(flag), error);
-            if (!block) {
-                return false;
-            }
-            o.*add = true;
-            o.*text = std::move(*block);
-        }
+    if (blocks.header) {
+        o.AddHeader = true;
+        o.HeaderText = *blocks.header;
+    }
+    if (blocks.footer) {
+        o.AddFooter = true;
+        o.FooterText = *blocks.footer;
     }
     for (const QString& assignment : parser.values(QStringLiteral("set"))) {
         const qsizetype equals = assignment.indexOf(u'=');
@@ -90,8 +103,10 @@ bool ApplyOptions(const QCommandLineParser& parser, Options& o, QString& error) 
 }  // namespace
 
 const workflow::OptionSet& Settings::OptionsFor(const QString& path) const {
-    const bool cFile = workflow::LanguageOfFile(path) == engine::Language::C;
-    return language == Language::C || (language == Language::Auto && cFile) ? cOptions : asmOptions;
+    const engine::Language chosen = language == Language::Auto ? workflow::LanguageOfFile(path)
+                                    : language == Language::C  ? engine::Language::C
+                                                               : engine::Language::Assembler;
+    return byLanguage[static_cast<std::size_t>(chosen)];
 }
 
 void DescribeOptions(QCommandLineParser& parser) {
@@ -155,13 +170,15 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
         error = QStringLiteral("--lang 只能是 asm、c 或 auto: ") + language;
         return false;
     }
-    settings.cOptions = workflow::ForLanguage({}, engine::Language::C);
-    if (!ApplyOptions(parser, settings.asmOptions, error) ||
-        !ApplyOptions(parser, settings.cOptions, error)) {
+    BlockFiles blocks;
+    if (!ReadBlockFiles(parser, blocks, error)) {
         return false;
     }
-    for (const Options* options : {&settings.asmOptions, &settings.cOptions}) {
-        if (error = workflow::MarkerProblem(*options); !error.isEmpty()) {
+    for (const engine::Language each : engine::kLanguages) {
+        Options& options = settings.byLanguage[static_cast<std::size_t>(each)];
+        options = workflow::ForLanguage({}, each);
+        if (!ApplyOptions(parser, blocks, options, error) ||
+            !(error = workflow::MarkerProblem(options)).isEmpty()) {
             return false;
         }
     }

@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <array>
+
 #include "workflow/OptionSet.h"
 
 namespace tools {
@@ -12,8 +14,9 @@ struct Settings {
     enum class Mode { Save, Stdout, Check, Diff };
     enum class Language { Asm, C, Auto };
 
-    workflow::OptionSet asmOptions;  ///< the options for assembler (and all other) files
-    workflow::OptionSet cOptions;    ///< the options for C files under --lang c or auto
+    /// The options for each language, by engine::Language: its preset, then the command line.
+    /// What names, picks and frames the files is the same in each.
+    std::array<workflow::OptionSet, engine::kLanguages.size()> byLanguage;
     Language language = Language::Auto;
     QStringList paths;  ///< as given; "-" is standard input
     Mode mode = Mode::Save;

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include "workflow/Browsing.h"
+#include "workflow/FileNames.h"
 
 namespace window {
 namespace {

@@ -50,8 +50,7 @@ void Form1::Command5_Click() {
     const InputHold hold;
     BeginBatch(static_cast<qsizetype>(sources.size()));
     BatchFileCount = 0;
-    BatchReport.clear();
-    qsizetype notClean = 0;
+    workflow::BatchReportBuilder report;
     QElapsedTimer sincePaint;
     sincePaint.start();
     for (const workflow::BatchSource& source : sources) {
@@ -62,9 +61,9 @@ void Form1::Command5_Click() {
             ProgressBar1->setValue(static_cast<int>(BatchFileCount));
             sincePaint.restart();
         }
-        notClean += outcome.Clean() ? 0 : 1;
-        BatchReport += workflow::ReportLine(BatchFileCount, outcome) + QStringLiteral("\r\n");
+        report.Add(outcome);
     }
+    BatchReport = report.Text(folder);
     // The run's saves reach the disk together, before it reports them saved.
     workflow::SavedFileSystems saved;
     saved.Note(batchFolder_);
@@ -77,7 +76,7 @@ void Form1::Command5_Click() {
         });
         return;
     }
-    EndBatch(folder, notClean);
+    EndBatch(folder, report.notClean());
 }
 
 void Form1::BeginBatch(qsizetype files) {
@@ -117,7 +116,6 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder,
 void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     batchFolder_.reset();
     batchSource_ = {};
-    BatchReport.prepend(workflow::BatchReportHead(folder, BatchFileCount));
     RichTextBox2->SetExactText(BatchReport.toStdU16String(), u"\r\n");
     PostFittedMessage(folder, [&](const QString& shown) {
         return workflow::SummarizeBatch(shown, BatchFileCount, notClean);

@@ -12,6 +12,7 @@
 #include "ProgressBarSink.h"
 #include "text/TargetText.h"
 #include "workflow/Browsing.h"
+#include "workflow/FileNames.h"
 #include "workflow/SourceLanguage.h"
 #include "workflow/TextFile.h"
 

@@ -108,6 +108,17 @@ QString ReportLine(qsizetype number, const FileOutcome& outcome) {
     return line;
 }
 
+QString BatchReportBuilder::Add(const FileOutcome& outcome) {
+    const QString line = ReportLine(++processed_, outcome);
+    notClean_ += outcome.Clean() ? 0 : 1;
+    lines_ += line + QStringLiteral("\r\n");
+    return line;
+}
+
+QString BatchReportBuilder::Text(const QString& folder) const {
+    return BatchReportHead(folder, processed_) + lines_;
+}
+
 QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean) {
     const QString place = u'\'' + BatchFolderText(folder) + u'\'';
     if (notClean > 0) {

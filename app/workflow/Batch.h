@@ -50,6 +50,25 @@ QString BatchReportHead(const QString& folder, qsizetype processed);
 /// name, the source length when it was read, then why.
 QString ReportLine(qsizetype number, const FileOutcome& outcome);
 
+/// The report of a run as it grows, a line for each file, and its notes of how many files there
+/// were and how many of them were not cleaned exactly.
+class BatchReportBuilder {
+public:
+    /// Adds the line of the next file and returns it, without its line break.
+    QString Add(const FileOutcome& outcome);
+    /// Drops the lines, keeping the counts: for a run whose saves did not all reach the disk.
+    void DropLines() { lines_.clear(); }
+    qsizetype processed() const { return processed_; }
+    qsizetype notClean() const { return notClean_; }
+    /// The whole report: the head for `folder`, then each line ended by CR LF.
+    QString Text(const QString& folder) const;
+
+private:
+    QString lines_;
+    qsizetype processed_ = 0;
+    qsizetype notClean_ = 0;
+};
+
 /// The tip line after a run: a hint when every file was cleaned, a caution counting the files
 /// that failed or had characters written as "?" (`notClean`) otherwise.
 QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean);

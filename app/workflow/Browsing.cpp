@@ -128,8 +128,4 @@ QStringList MatchingFiles(const QString& folder, const QString& pattern) {
     return names;
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
-
 }  // namespace workflow

@@ -42,8 +42,4 @@ bool IsVolumeReady(const QString& mountPath);
 /// string when it can.
 QString FolderProblem(const QString& path);
 
-/// `folder` and `name` joined by one "/": "/" + "A.ASM" is "/A.ASM", "/src" + "A.ASM" is
-/// "/src/A.ASM".
-QString JoinPath(const QString& folder, const QString& name);
-
 }  // namespace workflow

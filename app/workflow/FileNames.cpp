@@ -6,7 +6,6 @@
 #include <cctype>
 #include <mutex>
 
-#include "Browsing.h"
 #include "Folder.h"
 #include "text/TextCodec.h"
 
@@ -98,6 +97,10 @@ void RememberPath(const QString& display, const QByteArray& bytes) {
         const std::lock_guard lock(Memory().mutex);
         Memory().bytesOf.insert(display, bytes);
     }
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 QByteArray NativePath(const QString& path) {

@@ -25,6 +25,10 @@ QString EscapedName(const QByteArray& bytes);
 /// Remembers that the path `display` stands for `bytes`, when they differ from its UTF-8 form.
 void RememberPath(const QString& display, const QByteArray& bytes);
 
+/// `folder` and `name` joined by one "/": "/" + "A.ASM" is "/A.ASM", "/src" + "A.ASM" is
+/// "/src/A.ASM".
+QString JoinPath(const QString& folder, const QString& name);
+
 /// The bytes to give the system for a path as shown: those of its longest remembered beginning,
 /// the rest in UTF-8 with \\ as one backslash and \xHH as the byte HH.
 QByteArray NativePath(const QString& path);
