@@ -148,8 +148,7 @@ std::optional<workflow::SourceFile> ReadSource(const JobInput& input, JobResult&
         read = input.file ? workflow::ReadSourceFile(*input.file)
                           : workflow::ReadSourceFile(input.path);
     }
-    outcome.failure = read.error;
-    outcome.binary = read.binary;
+    outcome.failure = read.failure;
     if (read.file) {
         outcome.sourceLength = static_cast<qsizetype>(read.file->text.size());
     }
@@ -211,7 +210,7 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
                     input.saved->Note(file->folder);
                 }
             } else {
-                outcome.failure = workflow::ReasonOfError(errno);
+                outcome.failure = workflow::SystemFailure(errno);
             }
         } else if (std::optional<workflow::SourceFile> source = ReadSource(input, result)) {
             if (settings.mode == Settings::Mode::Check) {
@@ -233,28 +232,29 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
         }
     } catch (const std::bad_alloc&) {
         result.out.clear();
-        outcome.failure = workflow::kOutOfMemoryReason;
+        outcome.failure = workflow::Failure{workflow::FailureKind::OutOfMemory};
     }
-    if (outcome.binary) {
-        result.err = Line(QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, outcome.failure));
+    const workflow::Failure& failure = outcome.failure;
+    if (failure.kind == workflow::FailureKind::BinaryFile) {
+        result.err = Line(
+            QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, workflow::ReasonOf(failure)));
         result.failed = true;
         return result;
     }
-    if (!outcome.failure.isEmpty()) {
+    if (failure) {
         const bool readFailed = outcome.sourceLength < 0;
         result.err =
             Line(QStringLiteral("qingyan-strip: %1: %2: %3")
                      .arg(readFailed ? path : workflow::TargetPathOf(path, o),
                           readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
-                          outcome.failure));
+                          workflow::ReasonOf(failure)));
         result.failed = true;
-        result.outOfMemory = outcome.failure == workflow::kOutOfMemoryReason;
+        result.outOfMemory = failure.kind == workflow::FailureKind::OutOfMemory;
         return result;
     }
     if (outcome.unrepresentable > 0) {
-        result.err =
-            Line(QStringLiteral("qingyan-strip: %1: 警告: %2个字符无法用文件的编码表示,已写为?")
-                     .arg(path, QString::number(outcome.unrepresentable)));
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 警告: ").arg(path) +
+                          workflow::UnrepresentableCaution(outcome.unrepresentable));
     }
     result.counted = true;
     return result;

@@ -32,7 +32,7 @@ QString FlagHelp(const workflow::OptionField& field, const char* help, bool sets
 std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error) {
     const workflow::ReadOutcome read = workflow::ReadSourceFile(path);
     if (!read.file) {
-        error = path + QStringLiteral(": ") + read.error;
+        error = path + QStringLiteral(": ") + workflow::ReasonOf(read.failure);
         return std::nullopt;
     }
     return text::WithLineBreaks(read.file->text, u"\r\n");

@@ -118,10 +118,10 @@ private:
     bool ShowMarkersOfSource();
 
     void BuildSourcePath();
-    /// Loads the file named in Text1; returns why it could not be read, or an empty string.
-    QString LoadSourceFile();
+    /// Loads the file named in Text1; returns why it could not be read, or no failure.
+    workflow::Failure LoadSourceFile();
     /// Shows a file as read (or why it could not be) in the editors and on the tip line.
-    QString ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged);
+    workflow::Failure ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged);
     void BuildTargetPath();
     /// The batch run's three stages: prepare the window, run one file through the single-file
     /// handlers, and show the report and the summary.

@@ -101,12 +101,12 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder,
     outcome.sourceName = name;
     outcome.targetName = workflow::TargetPathFor(name, Check8->isChecked(), Text11->text());
     outcome.failure = LoadSourceFile();
-    if (!outcome.failure.isEmpty()) {
+    if (outcome.failure) {
         return outcome;
     }
     Command1_Click();
     const workflow::WriteOutcome written = Command2_Click();
-    outcome.failure = written.error;
+    outcome.failure = written.failure;
     outcome.unrepresentable = written.unrepresentable;
     outcome.sourceLength = RichTextBox1->Length();
     outcome.targetLength = RichTextBox2->Length();

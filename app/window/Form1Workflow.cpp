@@ -31,7 +31,7 @@ void Form1::BuildSourcePath() {
     Text1->setText(workflow::JoinPath(File1->path(), item ? item->text() : QString()));
 }
 
-QString Form1::LoadSourceFile() {
+workflow::Failure Form1::LoadSourceFile() {
     const bool markersChanged = ShowMarkersOfSource();
     workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
                                               : workflow::ReadSourceFile(Text1->text());
@@ -39,12 +39,12 @@ QString Form1::LoadSourceFile() {
     try {
         return ShowSourceFile(read, markersChanged);
     } catch (const std::bad_alloc&) {
-        read = {std::nullopt, workflow::kOutOfMemoryReason};
+        read = {std::nullopt, workflow::Failure{workflow::FailureKind::OutOfMemory}};
         return ShowSourceFile(read, markersChanged);
     }
 }
 
-QString Form1::ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged) {
+workflow::Failure Form1::ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged) {
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
         RichTextBox1->SetExactText({});
@@ -52,10 +52,11 @@ QString Form1::ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged) 
         Command1->hide();
         Command2->hide();
         Command4->hide();
-        PostMessage(read.binary
-                        ? QStringLiteral("注意:") + read.error + QStringLiteral(",没有载入!")
-                        : QStringLiteral("注意:无法读取源文件,") + read.error + u'!');
-        return read.error;
+        const QString reason = workflow::ReasonOf(read.failure);
+        PostMessage(read.failure.kind == workflow::FailureKind::BinaryFile
+                        ? QStringLiteral("注意:") + reason + QStringLiteral(",没有载入!")
+                        : QStringLiteral("注意:无法读取源文件,") + reason + u'!');
+        return read.failure;
     }
     sourceEncoding_ = read.file->encoding;
     sourceFacts_ = read.file->facts;
@@ -145,21 +146,21 @@ workflow::WriteOutcome Form1::Command2_Click() {
                                                 text, sourceEncoding_, sourceFacts_, save)
                     : workflow::WriteTargetFile(path, text, sourceEncoding_, sourceFacts_, save);
         } catch (const std::bad_alloc&) {
-            written.error = workflow::kOutOfMemoryReason;
+            written.failure = workflow::Failure{workflow::FailureKind::OutOfMemory};
         }
         if (!written.ok()) {
-            PostMessage(QStringLiteral("注意:目标文件没有保存,") + written.error +
+            PostMessage(QStringLiteral("注意:目标文件没有保存,") +
+                        workflow::ReasonOf(written.failure) +
                         QStringLiteral("!请检查目标文件路径后再按[保存]"));
         } else if (written.unrepresentable > 0) {
-            PostMessage(
-                QStringLiteral("注意:目标文件已经保存,但其中%1个字符无法用源文件的编码表示,已写为?")
-                    .arg(written.unrepresentable));
+            PostMessage(QStringLiteral("注意:目标文件已经保存,但其中") +
+                        workflow::UnrepresentableCaution(written.unrepresentable));
         } else {
             PostMessage(QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
         }
     } else {
         PostMessage(QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
-        written.error = QStringLiteral("没有目标文件路径");
+        written.failure = workflow::Failure{workflow::FailureKind::NoTargetPath};
         Beep();
     }
     Beep();

@@ -91,19 +91,18 @@ QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype so
 }  // namespace
 
 QString ReportLine(qsizetype number, const FileOutcome& outcome) {
-    if (!outcome.failure.isEmpty()) {
+    if (outcome.failure) {
         const QString length =
             outcome.sourceLength < 0
                 ? QString()
                 : QStringLiteral("(字符数=") + QString::number(outcome.sourceLength) + u')';
         return QString::number(number) + QStringLiteral(":  ") + outcome.sourceName + length +
-               QStringLiteral("  ==>  未处理:") + outcome.failure;
+               QStringLiteral("  ==>  未处理:") + ReasonOf(outcome.failure);
     }
     QString line = ReportFileLine(number, outcome.sourceName, outcome.sourceLength,
                                   outcome.targetName, outcome.targetLength);
     if (outcome.unrepresentable > 0) {
-        line += QStringLiteral("  注意:%1个字符无法用源文件的编码表示,已写为?")
-                    .arg(outcome.unrepresentable);
+        line += QStringLiteral("  注意:") + UnrepresentableCaution(outcome.unrepresentable);
     }
     return line;
 }

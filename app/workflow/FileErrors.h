@@ -4,8 +4,46 @@
 
 namespace workflow {
 
-/// Why a file operation failed, in Chinese, from the system's error number: the one table that
-/// the tip line, the batch report and the command line all show.
+/// Why a file could not be read, cleaned or saved.
+enum class FailureKind {
+    None,
+    System,  ///< the system refused; its error number says why
+    OutOfMemory,
+    BinaryFile,  ///< the source holds a NUL byte: no source file at all
+    SourceIsFolder,
+    SourceNotRegular,
+    NoTargetPath,
+    TargetFolderMissing,
+    TargetIsFolder,
+    TargetNotRegular,
+    TargetIsSource,  ///< the target is the source by another path or a link, and was not named
+    TargetReadOnly,
+    SourceInPlace,       ///< the source itself, in a folder that takes no new file
+    NoRoomInPlace,       ///< in place, the space for the text could not be reserved
+    InPlaceWouldExpose,  ///< in place, the old target may be read by more than the source
+};
+
+/// A failure: its kind, and for a refusal of the system the error number it gave.
+struct Failure {
+    FailureKind kind = FailureKind::None;
+    int error = 0;
+
+    explicit operator bool() const { return kind != FailureKind::None; }
+    bool operator==(const Failure&) const = default;
+};
+
+inline Failure SystemFailure(int errorNumber) {
+    return {FailureKind::System, errorNumber};
+}
+
+/// Why, in Chinese: the one table of reasons that the tip line, the batch report and the command
+/// line all show.
+QString ReasonOf(const Failure& failure);
+
+/// The reason for a refusal of the system, from its error number.
 QString ReasonOfError(int errorNumber);
+
+/// The caution for `count` characters that the source's encoding cannot hold, written as "?".
+QString UnrepresentableCaution(std::size_t count);
 
 }  // namespace workflow

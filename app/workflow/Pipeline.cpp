@@ -29,14 +29,13 @@ std::optional<CleanedText> ReadAndClean(const FileRef& source, const OptionSet& 
                                         FileOutcome& outcome, engine::ProgressSink* progress) {
     ReadOutcome read = ReadSourceFile(source);
     if (!read.file) {
-        outcome.failure = read.error;
-        outcome.binary = read.binary;
+        outcome.failure = read.failure;
         return std::nullopt;
     }
     try {
         return Clean(std::move(*read.file), options, outcome, progress);
     } catch (const std::bad_alloc&) {
-        outcome.failure = kOutOfMemoryReason;
+        outcome.failure = Failure{FailureKind::OutOfMemory};
         return std::nullopt;
     }
 }
@@ -57,10 +56,10 @@ FileOutcome CleanFile(const FileRef& source, const OptionSet& options, SaveOptio
         try {
             const WriteOutcome written = WriteTargetFile(
                 target, cleaned->target, cleaned->source.encoding, cleaned->source.facts, save);
-            outcome.failure = written.error;
+            outcome.failure = written.failure;
             outcome.unrepresentable = written.unrepresentable;
         } catch (const std::bad_alloc&) {
-            outcome.failure = kOutOfMemoryReason;
+            outcome.failure = Failure{FailureKind::OutOfMemory};
         }
     }
     return outcome;

@@ -18,11 +18,10 @@ struct FileOutcome {
     QString targetName;
     qsizetype sourceLength = -1;      ///< characters read; -1 when the file could not be read
     qsizetype targetLength = 0;       ///< characters of the target text
-    QString failure;                  ///< why the file was not cleaned or saved; empty when it was
+    Failure failure;                  ///< why the file was not cleaned or saved; none when it was
     std::size_t unrepresentable = 0;  ///< characters the encoding could not hold, written as "?"
-    bool binary = false;              ///< a binary file, left alone
     /// Whether the file was cleaned and saved exactly.
-    bool Clean() const { return failure.isEmpty() && unrepresentable == 0; }
+    bool Clean() const { return !failure && unrepresentable == 0; }
 };
 
 /// A source as read and its target text, ready to be saved or shown. The target took the

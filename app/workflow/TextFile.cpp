@@ -152,18 +152,16 @@ WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_v
     const Descriptor file(::openat(folder, target.constData(),
                                    O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid()) {
-        return {ReasonOfError(errno), 0};
+        return {SystemFailure(errno), 0};
     }
     std::string bytes = codec::Encode(text, encoding, &outcome.unrepresentable);
     if (!bytes.empty() && ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes.size())) != 0) {
-        return {QStringLiteral("所在文件夹不允许新建文件,而就地写入前无法为目标文件预留空间(") +
-                    ReasonOfError(errno) + QStringLiteral("),为免写坏旧文件没有写入"),
-                0};
+        return {{FailureKind::NoRoomInPlace, errno}, 0};
     }
     if (!WriteAll(file.get(), bytes) ||
         ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
         (flush && ::fsync(file.get()) != 0)) {
-        return {ReasonOfError(errno), 0};
+        return {SystemFailure(errno), 0};
     }
     return outcome;
 }
@@ -203,7 +201,7 @@ bool ReadBytes(int fd, char* to, std::size_t size, std::size_t& got) {
 ReadOutcome ReadKnownSize(int fd, std::size_t size) {
     // Room for the whole text is made sure of first, so that a file too large fails cleanly.
     if (std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[size]) == nullptr) {
-        return {std::nullopt, kOutOfMemoryReason};
+        return {std::nullopt, Failure{FailureKind::OutOfMemory}};
     }
     std::u16string text;
     text.reserve(size);
@@ -212,7 +210,7 @@ ReadOutcome ReadKnownSize(int fd, std::size_t size) {
     char* const bytes = reinterpret_cast<char*>(text.data()) + size;
     std::size_t got = 0;
     if (!ReadBytes(fd, bytes, size, got)) {
-        return {std::nullopt, ReasonOfError(errno)};
+        return {std::nullopt, SystemFailure(errno)};
     }
     text.resize(got);  // a file that shrank: its bytes then fill only part of the second half
     char* const start = reinterpret_cast<char*>(text.data()) + got;
@@ -221,7 +219,7 @@ ReadOutcome ReadKnownSize(int fd, std::size_t size) {
     }
     const std::string_view view(start, got);
     if (view.find('\0') != std::string_view::npos) {
-        return {std::nullopt, kBinaryFileReason, true};
+        return {std::nullopt, Failure{FailureKind::BinaryFile}};
     }
     SourceFile file;
     file.lineBreak = std::u16string(engine::MainLineBreakOfBytes(view));
@@ -231,7 +229,7 @@ ReadOutcome ReadKnownSize(int fd, std::size_t size) {
         return ReadBytes(fd, start, got, again) && again == got;
     });
     if (!encoding) {
-        return {std::nullopt, ReasonOfError(errno)};
+        return {std::nullopt, SystemFailure(errno)};
     }
     file.text = std::move(text);
     file.encoding = *encoding;
@@ -264,7 +262,7 @@ bool ReadToEnd(int fd, std::string& bytes, bool stopAtNul) {
 
 ReadOutcome SourceFromBytes(std::string_view bytes) {
     if (bytes.find('\0') != std::string_view::npos) {
-        return {std::nullopt, kBinaryFileReason, true};
+        return {std::nullopt, Failure{FailureKind::BinaryFile}};
     }
     codec::DecodedText decoded = codec::Decode(bytes);
     SourceFile file;
@@ -281,17 +279,17 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
                                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0) {
-        return {std::nullopt, ReasonOfError(errno)};
+        return {std::nullopt, SystemFailure(errno)};
     }
     if (S_ISDIR(info.st_mode)) {
-        return {std::nullopt, QStringLiteral("这是一个文件夹,不是文件")};
+        return {std::nullopt, Failure{FailureKind::SourceIsFolder}};
     }
     if (!S_ISREG(info.st_mode)) {
-        return {std::nullopt, QStringLiteral("不是普通文件")};
+        return {std::nullopt, Failure{FailureKind::SourceNotRegular}};
     }
     SourceFacts facts{true, info.st_dev, info.st_ino, {}};
     if (!ReadersOf(file.get(), facts.readers, &info)) {
-        return {std::nullopt, ReasonOfError(errno)};
+        return {std::nullopt, SystemFailure(errno)};
     }
     try {
         ReadOutcome read;
@@ -301,7 +299,7 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
             // No size given: a file of /proc, or an empty file.
             std::string bytes;
             if (!ReadToEnd(file.get(), bytes)) {
-                return {std::nullopt, ReasonOfError(errno)};
+                return {std::nullopt, SystemFailure(errno)};
             }
             read = bytes.empty() ? ReadOutcome{SourceFile{}, {}} : SourceFromBytes(bytes);
         }
@@ -310,13 +308,13 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
         }
         return read;
     } catch (const std::bad_alloc&) {
-        return {std::nullopt, kOutOfMemoryReason};
+        return {std::nullopt, Failure{FailureKind::OutOfMemory}};
     }
 }
 
 ReadOutcome ReadSourceFile(const QString& path) {
     const std::optional<FileRef> file = FileAtPath(path);
-    return file ? ReadSourceFile(*file) : ReadOutcome{std::nullopt, ReasonOfError(errno)};
+    return file ? ReadSourceFile(*file) : ReadOutcome{std::nullopt, SystemFailure(errno)};
 }
 
 WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
@@ -326,14 +324,14 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     const char* name = target.name.constData();
     struct stat entry {};
     if (::fstatat(folder, name, &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno != ENOENT) {
-        return {ReasonOfError(errno), 0};
+        return {SystemFailure(errno), 0};
     }
     const bool exists = entry.st_ino != 0;
     if (exists && S_ISDIR(entry.st_mode)) {
-        return {QStringLiteral("目标路径是一个文件夹"), 0};
+        return {Failure{FailureKind::TargetIsFolder}, 0};
     }
     if (exists && !S_ISREG(entry.st_mode) && !S_ISLNK(entry.st_mode)) {
-        return {QStringLiteral("目标不是普通文件"), 0};
+        return {Failure{FailureKind::TargetNotRegular}, 0};
     }
     // The source itself at the target's name, or at the end of a link there.
     struct stat reached = entry;
@@ -341,11 +339,11 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
                           (!S_ISLNK(entry.st_mode) || ::fstatat(folder, name, &reached, 0) == 0) &&
                           reached.st_dev == source.device && reached.st_ino == source.inode;
     if (isSource && !options.replacesSource) {
-        return {QStringLiteral("目标就是源文件(经由链接或别的路径),为安全起见没有写入"), 0};
+        return {Failure{FailureKind::TargetIsSource}, 0};
     }
     const bool regular = exists && S_ISREG(entry.st_mode);
     if (regular && ::faccessat(folder, name, W_OK, 0) != 0 && errno == EACCES) {
-        return {QStringLiteral("目标文件是只读的"), 0};
+        return {Failure{FailureKind::TargetReadOnly}, 0};
     }
     // An existing target keeps what it has only where no one may read it who may not read the
     // source; a link in the target's place is replaced by a file of the saver's.
@@ -361,18 +359,15 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     NewFile file;
     if (!CreateNewFile(folder, keep ? 0600 : mode, file)) {
         if (errno != EACCES || !regular) {
-            return {ReasonOfError(errno), 0};
+            return {SystemFailure(errno), 0};
         }
         // The folder takes no new file, but the target itself may be written. Never so for the
         // source, which a failure half-way would destroy, nor for a target wider than the source.
         if (isSource) {
-            return {QStringLiteral(
-                        "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"),
-                    0};
+            return {Failure{FailureKind::SourceInPlace}, 0};
         }
         if (!keep) {
-            return {QStringLiteral("所在文件夹不允许新建文件,而目标文件能被无权读源文件的人读到"),
-                    0};
+            return {Failure{FailureKind::InPlaceWouldExpose}, 0};
         }
         return WriteInPlace(folder, target.name, text, encoding, options.flush);
     }
@@ -388,7 +383,7 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
     if (source.known && !NoMoreOpenThan(fd, source.readers, keep, saver)) {
         const int error = errno;
         Discard(folder, file);
-        return {ReasonOfError(error), 0};
+        return {SystemFailure(error), 0};
     }
     WriteOutcome outcome;
     if (!codec::EncodeInSlices(
@@ -410,10 +405,10 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         (options.flush && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
         const int error = errno;
         Discard(folder, file);
-        return {ReasonOfError(error), 0};
+        return {SystemFailure(error), 0};
     }
     if (!file.fd.Close()) {
-        return {ReasonOfError(errno), 0};
+        return {SystemFailure(errno), 0};
     }
     return outcome;
 }
@@ -422,14 +417,14 @@ WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
                              codec::TextEncoding encoding, const SourceFacts& source,
                              SaveOptions options) {
     if (path.isEmpty()) {
-        return {QStringLiteral("没有目标文件路径"), 0};
+        return {Failure{FailureKind::NoTargetPath}, 0};
     }
     const std::optional<FileRef> target = FileAtPath(path);
     if (!target) {
         const int error = errno;
-        return {error == ENOENT   ? QStringLiteral("目标文件夹不存在")
-                : error == EISDIR ? QStringLiteral("目标路径是一个文件夹")
-                                  : ReasonOfError(error),
+        return {error == ENOENT   ? Failure{FailureKind::TargetFolderMissing}
+                : error == EISDIR ? Failure{FailureKind::TargetIsFolder}
+                                  : SystemFailure(error),
                 0};
     }
     return WriteTargetFile(*target, text, encoding, source, options);

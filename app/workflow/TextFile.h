@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include "FileAccess.h"
+#include "FileErrors.h"
 #include "Folder.h"
 #include "text/TextCodec.h"
 
@@ -34,17 +35,11 @@ struct SourceFile {
     SourceFacts facts;
 };
 
-/// A read that either gave a file or a short reason why not.
+/// A read that either gave a file or why not.
 struct ReadOutcome {
     std::optional<SourceFile> file;
-    QString error;
-    bool binary = false;  ///< read, but a binary file (it holds a NUL byte), so no source
+    Failure failure;
 };
-
-/// Why a binary file is left alone.
-inline const QString kBinaryFileReason = QStringLiteral("这是二进制文件(含有NUL字节),不是源文件");
-/// Why a text is not read when memory runs out.
-inline const QString kOutOfMemoryReason = QStringLiteral("内存不足");
 
 /// Reads a whole regular file, up to the size it had when opened (to its end, when the system
 /// gives no size, as for /proc). A FIFO or device is refused without waiting on it.
@@ -61,12 +56,12 @@ bool ReadToEnd(int fd, std::string& bytes, bool stopAtNul = false);
 /// NUL are a binary file and give no source.
 ReadOutcome SourceFromBytes(std::string_view bytes);
 
-/// What a write did: an empty error on success, and how many characters the encoding could not
-/// hold (each written as "?").
+/// What a write did: no failure on success, and how many characters the encoding could not hold
+/// (each written as "?").
 struct WriteOutcome {
-    QString error;
+    Failure failure;
     std::size_t unrepresentable = 0;
-    bool ok() const { return error.isEmpty(); }
+    bool ok() const { return !failure; }
 };
 
 /// How a target is saved.

@@ -14,13 +14,24 @@
 #include "workflow/TextFile.h"
 
 using codec::TextEncoding;
+using workflow::Failure;
+using workflow::FailureKind;
 using workflow::ReadSourceFile;
 using workflow::SourceFacts;
+using workflow::SystemFailure;
 using workflow::WriteTargetFile;
 
 namespace {
 
 constexpr TextEncoding Gbk = TextEncoding::Gbk;
+
+// A failure as text, which a case run as another user sends back.
+QString Said(const Failure& failure) {
+    return QStringLiteral("%1/%2").arg(static_cast<int>(failure.kind)).arg(failure.error);
+}
+QString Said(FailureKind kind) {
+    return Said(Failure{kind});
+}
 
 QByteArray Native(const QString& path) {
     return QFile::encodeName(path);
@@ -35,7 +46,7 @@ struct stat StatOf(const QString& path) {
 // What a save knows of the source at `path`, as a read of it learns.
 SourceFacts FactsOf(const QString& path) {
     const workflow::ReadOutcome read = ReadSourceFile(path);
-    EXPECT_TRUE(read.file.has_value()) << path.toStdString() << read.error.toStdString();
+    EXPECT_TRUE(read.file.has_value()) << path.toStdString() << Said(read.failure).toStdString();
     return read.file ? read.file->facts : SourceFacts{};
 }
 
@@ -57,18 +68,16 @@ QString AclOf(const QString& path) {
 
 TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     TempFolder folder;
-    EXPECT_EQ(ReadSourceFile(folder.Path("gone.ASM")).error,
-              QStringLiteral("没有那个文件或文件夹"));
-    EXPECT_EQ(ReadSourceFile(folder.Root()).error, QStringLiteral("这是一个文件夹,不是文件"));
-    EXPECT_EQ(ReadSourceFile(folder.Write("F", "x") + "/A.ASM").error,
-              QStringLiteral("路径中有一项不是文件夹"));
-    EXPECT_EQ(ReadSourceFile(folder.Path(QString(300, u'n'))).error, QStringLiteral("文件名太长"));
+    EXPECT_EQ(ReadSourceFile(folder.Path("gone.ASM")).failure, SystemFailure(ENOENT));
+    EXPECT_EQ(ReadSourceFile(folder.Root()).failure.kind, FailureKind::SourceIsFolder);
+    EXPECT_EQ(ReadSourceFile(folder.Write("F", "x") + "/A.ASM").failure, SystemFailure(ENOTDIR));
+    EXPECT_EQ(ReadSourceFile(folder.Path(QString(300, u'n'))).failure, SystemFailure(ENAMETOOLONG));
     // A FIFO with no writer is seen for what it is, not waited on.
     ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).constData(), 0600), 0);
-    EXPECT_EQ(ReadSourceFile(folder.Path("pipe")).error, QStringLiteral("不是普通文件"));
+    EXPECT_EQ(ReadSourceFile(folder.Path("pipe")).failure.kind, FailureKind::SourceNotRegular);
     const workflow::ReadOutcome binary =
         ReadSourceFile(folder.Write("P.ASM", QByteArray("a\0b", 3)));
-    EXPECT_TRUE(binary.binary && !binary.file);
+    EXPECT_TRUE(binary.failure.kind == FailureKind::BinaryFile && !binary.file);
     // A file of /proc says its size is 0, and is read to its end.
     const workflow::ReadOutcome status = ReadSourceFile(QStringLiteral("/proc/self/status"));
     ASSERT_TRUE(status.file.has_value());
@@ -77,7 +86,8 @@ TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     const QString locked = folder.Write("LOCKED.ASM", "nop\r\n");
     QFile::setPermissions(locked, QFileDevice::Permissions());
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7555));
-    EXPECT_EQ(AsUnprivileged([&] { return ReadSourceFile(locked).error; }), "没有权限");
+    EXPECT_EQ(AsUnprivileged([&] { return Said(ReadSourceFile(locked).failure); }),
+              Said(SystemFailure(EACCES)));
 }
 
 TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
@@ -114,7 +124,8 @@ TEST(WriteTargetFile, ReplacesALinkAtTheTargetAndNeverTheSourceUnasked) {
     ASSERT_TRUE(QFile::link(source, folder.Path("S.ASM.TX_")));
     const SourceFacts facts = FactsOf(source);
     for (const QString& target : {folder.Path("S.ASM.TX_"), folder.Root() + "/./S.ASM"}) {
-        EXPECT_TRUE(WriteTargetFile(target, u"x", Gbk, facts).error.startsWith("目标就是源文件"));
+        EXPECT_EQ(WriteTargetFile(target, u"x", Gbk, facts).failure.kind,
+                  FailureKind::TargetIsSource);
     }
     EXPECT_EQ(TempFolder::Read(source), QByteArray("source"));
     EXPECT_TRUE(WriteTargetFile(source, u"asked", Gbk, facts, {.replacesSource = true}).ok());
@@ -177,23 +188,25 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
 
 TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
     TempFolder folder;
-    EXPECT_EQ(WriteTargetFile(folder.Path("none/T.TX_"), u"x", Gbk).error,
-              QStringLiteral("目标文件夹不存在"));
+    EXPECT_EQ(WriteTargetFile(folder.Path("none/T.TX_"), u"x", Gbk).failure.kind,
+              FailureKind::TargetFolderMissing);
     EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
-    EXPECT_EQ(WriteTargetFile(folder.Root(), u"x", Gbk).error,
-              QStringLiteral("目标路径是一个文件夹"));
-    EXPECT_EQ(WriteTargetFile(folder.Path(QString(300, u'n')), u"x", Gbk).error, "文件名太长");
+    EXPECT_EQ(WriteTargetFile(folder.Root(), u"x", Gbk).failure.kind, FailureKind::TargetIsFolder);
+    EXPECT_EQ(WriteTargetFile(folder.Path(QString(300, u'n')), u"x", Gbk).failure,
+              SystemFailure(ENAMETOOLONG));
     ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).constData(), 0600), 0);
-    EXPECT_EQ(WriteTargetFile(folder.Path("pipe"), u"x", Gbk).error, "目标不是普通文件");
+    EXPECT_EQ(WriteTargetFile(folder.Path("pipe"), u"x", Gbk).failure.kind,
+              FailureKind::TargetNotRegular);
 
     const QString target = folder.Write("T.TX_", "old target");
     // A folder the user may not write to, with a read-only target.
     QFile::setPermissions(target, QFileDevice::Permissions(0x4444));
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
-    EXPECT_EQ(AsUnprivileged([&] { return WriteTargetFile(target, u"new", Gbk).error; }),
-              "目标文件是只读的");
-    EXPECT_EQ(AsUnprivileged([&] { return WriteTargetFile(folder.Path("N"), u"new", Gbk).error; }),
-              "没有权限");
+    EXPECT_EQ(AsUnprivileged([&] { return Said(WriteTargetFile(target, u"new", Gbk).failure); }),
+              Said(FailureKind::TargetReadOnly));
+    EXPECT_EQ(AsUnprivileged(
+                  [&] { return Said(WriteTargetFile(folder.Path("N"), u"new", Gbk).failure); }),
+              Said(SystemFailure(EACCES)));
     EXPECT_EQ(TempFolder::Read(target), QByteArray("old target"));
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
 }
@@ -212,15 +225,16 @@ TEST(WriteTargetFile, AWritableTargetInAClosedFolderIsWrittenInPlaceOnlyWhereItI
     }
     ASSERT_EQ(chmod(Native(open).constData(), 0666), 0);
     QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
-    const auto save = [&](const QString& to) {
+    const auto save = [&](const QString& to, bool replacesSource = false) {
         return AsUnprivileged([&] {
             const SourceFacts facts = FactsOf(source);
-            return WriteTargetFile(to, u"new", Gbk, facts).error;
+            return Said(WriteTargetFile(to, u"new", Gbk, facts, {replacesSource}).failure);
         });
     };
-    EXPECT_EQ(save(target), "");
-    EXPECT_TRUE(save(folder.Root() + "/./S.ASM").startsWith(QStringLiteral("目标就是源文件")));
-    EXPECT_TRUE(save(open).contains(QStringLiteral("无权读源文件的人")));
+    EXPECT_EQ(save(target), Said(FailureKind::None));
+    EXPECT_EQ(save(folder.Root() + "/./S.ASM"), Said(FailureKind::TargetIsSource));
+    EXPECT_EQ(save(source, true), Said(FailureKind::SourceInPlace));
+    EXPECT_EQ(save(open), Said(FailureKind::InPlaceWouldExpose));
     EXPECT_EQ(TempFolder::Read(target), QByteArray("new"));
     EXPECT_EQ(TempFolder::Read(source), QByteArray("source"));
     EXPECT_EQ(TempFolder::Read(open), QByteArray("old"));
