@@ -399,12 +399,11 @@ std::size_t EncodeInto(std::u16string_view text, TextEncoding encoding, std::str
 
 bool EncodeInSlices(std::u16string_view text, TextEncoding encoding,
                     const std::function<bool(std::string_view)>& write,
-                    std::size_t& unrepresentable) {
-    constexpr std::size_t kSlice = 1 << 20;
+                    std::size_t& unrepresentable, std::size_t sliceUnits) {
     std::string bytes;  // one buffer for every slice
     std::size_t at = 0;
     do {
-        std::size_t end = std::min(text.size(), at + kSlice);
+        std::size_t end = std::min(text.size(), at + std::max<std::size_t>(sliceUnits, 1));
         end += end < text.size() && IsHighSurrogate(text[end - 1]);
         std::size_t missing = 0;
         const std::size_t size = EncodeInto(text.substr(at, end - at), encoding, bytes, &missing);

@@ -47,12 +47,12 @@ std::string Encode(std::u16string_view text, TextEncoding encoding,
 std::size_t EncodeInto(std::u16string_view text, TextEncoding encoding, std::string& out,
                        std::size_t* unrepresentable = nullptr);
 
-/// Encodes `text` a slice at a time, handing each slice's bytes to `write`, so that a large text
-/// never sits in memory twice: a byte-order mark comes once, first, and no slice splits a
-/// surrogate pair. Stops with false at the first `write` that fails.
+/// Encodes `text` a slice of `sliceUnits` units at a time, handing each slice's bytes to `write`,
+/// so that a large text never sits in memory twice: a byte-order mark comes once, first, and no
+/// slice splits a surrogate pair. Stops with false at the first `write` that fails.
 bool EncodeInSlices(std::u16string_view text, TextEncoding encoding,
                     const std::function<bool(std::string_view)>& write,
-                    std::size_t& unrepresentable);
+                    std::size_t& unrepresentable, std::size_t sliceUnits = 1 << 20);
 
 /// The first and last reserved characters that stand for undecodable bytes 0x80 to 0xFF.
 inline constexpr char16_t kFirstRawByte = 0xF780;

@@ -18,21 +18,20 @@ void Check(bool holds) {
     }
 }
 
-// Encodes in slices that end where `cuts` say, never inside a surrogate pair, into one buffer
-// reused for every slice as a save does.
-std::string EncodeInSlices(std::u16string_view text, codec::TextEncoding encoding,
-                           std::string_view cuts) {
+// Encoded by the save's own slicing, with slices as short as `units` so that short inputs cross
+// many slice ends; every slice goes to one string.
+std::string EncodedInSlices(std::u16string_view text, codec::TextEncoding encoding,
+                            std::size_t units) {
     std::string out;
-    std::string buffer;
-    std::size_t at = 0;
-    for (std::size_t i = 0; at < text.size(); ++i) {
-        std::size_t end = std::min(text.size(), at + 1 + (i < cuts.size() ? cuts[i] & 0x1F : 31));
-        if (end < text.size() && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) {
-            ++end;
-        }
-        out.append(buffer, 0, codec::EncodeInto(text.substr(at, end - at), encoding, buffer));
-        at = end;
-    }
+    std::size_t unrepresentable = 0;
+    codec::EncodeInSlices(
+        text, encoding,
+        [&](std::string_view bytes) {
+            out += bytes;
+            return true;
+        },
+        unrepresentable, units);
+    Check(unrepresentable == 0);
     return out;
 }
 
@@ -58,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(codec::Encode(gbk, codec::TextEncoding::Gbk) == bytes);
     const std::u16string utf8 = codec::DecodeUtf8(bytes);
     Check(codec::Encode(utf8, codec::TextEncoding::Utf8) == bytes);
-    Check(EncodeInSlices(gbk, codec::TextEncoding::Gbk, bytes) == bytes);
-    Check(EncodeInSlices(utf8, codec::TextEncoding::Utf8, bytes) == bytes);
+    const std::size_t units = size == 0 ? 1 : 1 + data[0] % 8;
+    Check(EncodedInSlices(gbk, codec::TextEncoding::Gbk, units) == bytes);
+    Check(EncodedInSlices(utf8, codec::TextEncoding::Utf8, units) == bytes);
+    Check(EncodedInSlices(utf8, codec::TextEncoding::Utf8WithBom, units) == "\xEF\xBB\xBF" + bytes);
     return 0;
 }

@@ -2,44 +2,63 @@
 
 namespace {
 
-struct ToggleCase {
-    const char* box;
-    std::vector<const char*> dependents;  // shown while the box is checked
-    std::vector<const char*> opposites;   // shown while the box is unchecked
-    const char* checkedMessage;
-    const char* uncheckedMessage;
-};
-
-// clang-format off
-const ToggleCase kToggles[] = {
-    {"Check1", {"Text9"}, {}, "提示:您可以编辑自动添加的文件头", ""},
-    {"Check2", {"Text10"}, {}, "提示:您可以编辑自动添加的文件尾", ""},
-    {"Check6", {}, {"Check3", "Check5"}, "提示:所有的行注释将被保留", "提示:您可以修改行注释引导符"},
-    {"Check7", {}, {"Check4"}, "提示:所有的块注释将被保留", "提示:您可以修改块注释引导符和结束符"},
-    {"Check9", {}, {}, "提示:保留行首的空格和制表符,可以保持程序的体形美", "提示:删除行首的空格和制表符,会破坏程序的体形美"},
-    {"Check10", {}, {"Check9"}, "提示:您觉得有必要保留多余的空行和空格吗?", "提示:多余的空行和空格将被删除"},
-    {"Check11", {}, {}, "提示:字符串中的注释符号将被忽略", "注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"},
-    {"Check3", {}, {}, nullptr, nullptr},  // no message: the tip line is left alone
-};
-// clang-format on
-
-TEST_F(WindowTest, EachReactingBoxShowsHidesAndExplainsBothStates) {
-    for (const ToggleCase& c : kToggles) {
-        SCOPED_TRACE(c.box);
-        for (int round = 0; round < 2; ++round) {
-            const QString before = Tip();
-            Toggle(c.box);
-            const bool checked = Find<QCheckBox>(c.box)->isChecked();
-            const char* message = checked ? c.checkedMessage : c.uncheckedMessage;
-            EXPECT_EQ(Tip(), message ? QString::fromUtf8(message) : before);
-            const bool caution = Tip().startsWith(QStringLiteral("注意:"));
-            EXPECT_EQ(TipColour(), caution ? window::kRed : window::kBlue);
-            for (const char* name : c.dependents)
-                EXPECT_EQ(Shown(name), checked) << name;
-            for (const char* name : c.opposites)
-                EXPECT_EQ(Shown(name), !checked) << name;
+// The controls the window shows now, by name.
+QStringList ShownControls(const QWidget& form) {
+    QStringList names;
+    for (const QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->objectName().isEmpty() && widget->isVisibleTo(&form)) {
+            names << widget->objectName();
         }
     }
+    return names;
+}
+
+// Whatever a box does, doing it twice undoes it; a box that reacts says something new on the
+// tip line each way and starts the blink, a caution in red; one that does not react leaves the
+// tip line and the mascot alone.
+TEST_F(WindowTest, EveryOptionBoxToggledTwiceLeavesThePanelAsItWas) {
+    for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6", "Check7",
+                            "Check9", "Check10", "Check11"}) {
+        SCOPED_TRACE(box);
+        const bool reacts = QByteArray(box) != "Check3" && QByteArray(box) != "Check4" &&
+                            QByteArray(box) != "Check5";
+        const QStringList before = ShownControls(*form);
+        for (int round = 0; round < 2; ++round) {
+            const QString tip = Tip();
+            form->setProperty("BlinkCount", 4);
+            Toggle(box);
+            EXPECT_EQ(Tip() != tip, reacts);
+            EXPECT_EQ(BlinkCount() == 0, reacts && !Tip().isEmpty());
+            EXPECT_EQ(TipColour(),
+                      Tip().startsWith(QStringLiteral("注意:")) ? window::kRed : window::kBlue);
+        }
+        EXPECT_EQ(ShownControls(*form), before);
+    }
+}
+
+// Keeping every comment of a kind hides the choices it makes moot, and keeping every blank hides
+// the choice of leading blanks; the block editors show while their block is asked for. A hidden
+// control still counts.
+TEST_F(WindowTest, BoxesHideTheChoicesTheyMakeMootAndHiddenChoicesStillCount) {
+    Toggle("Check6");
+    EXPECT_FALSE(Shown("Check3") || Shown("Check5"));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:所有的行注释将被保留"));
+    Toggle("Check7");
+    EXPECT_FALSE(Shown("Check4"));
+    Toggle("Check10");
+    EXPECT_FALSE(Shown("Check9"));
+    Find<QCheckBox>("Check5")->setChecked(true);
+    Find<QCheckBox>("Check9")->setChecked(false);
+    EXPECT_TRUE(form->CurrentOptions().KeepWholeLineComments);
+    EXPECT_FALSE(form->CurrentOptions().KeepLeadingSpaces);
+
+    Toggle("Check1");
+    EXPECT_TRUE(Shown("Text9"));
+    EXPECT_EQ(Tip(), QStringLiteral("提示:您可以编辑自动添加的文件头"));
+    Toggle("Check2");
+    EXPECT_TRUE(Shown("Text10"));
+    Toggle("Check11");
+    EXPECT_EQ(Tip(), QStringLiteral("注意:字符串中的注释符号将被处理,有可能破坏文件的完整性!"));
 }
 
 }  // namespace

@@ -1,0 +1,111 @@
+// The command line's parts in-process: the diff it writes, the escapes of --set, and which
+// options each file gets.
+#include <gtest/gtest.h>
+
+#include <QCommandLineParser>
+
+#include "../workflow/TempFolder.h"
+#include "tools/StripSettings.h"
+#include "tools/UnifiedDiff.h"
+
+namespace {
+
+std::string Diff(const std::string& name, std::string_view before, std::string_view after) {
+    std::string out;
+    const bool differs =
+        tools::UnifiedDiff(name, before, after, [&](std::string_view piece) { out += piece; });
+    EXPECT_EQ(differs, !out.empty());
+    return out;
+}
+
+// Three lines of context as diff has them, hunks apart when their context does not meet, a last
+// line without its line break marked as diff marks it, and a CR kept as part of its line.
+TEST(UnifiedDiff, WritesHunksAsDiffDoes) {
+    EXPECT_EQ(Diff("A.ASM", "same\n", "same\n"), "");
+    EXPECT_EQ(Diff("D.ASM", "a\nb\nc\nd ; x\ne\nf\ng\nh\ni\nj\nk\nl\nm ; y\nn",
+                   "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\nk\nl\nm\nn\n"),
+              "--- a/D.ASM\t\n+++ b/D.ASM\t\n"
+              "@@ -1,7 +1,7 @@\n a\n b\n c\n-d ; x\n+d\n e\n f\n g\n"
+              "@@ -10,5 +10,5 @@\n j\n k\n l\n-m ; y\n-n\n\\ No newline at end of file\n+m\n+n\n");
+    EXPECT_EQ(Diff("F.ASM", "a\r\nb ; c\r\n", "a\r\nb\r\n"),
+              "--- a/F.ASM\t\n+++ b/F.ASM\t\n@@ -1,2 +1,2 @@\n a\r\n-b ; c\r\n+b\r\n");
+    EXPECT_EQ(Diff("E.ASM", "x\n", ""), "--- a/E.ASM\t\n+++ b/E.ASM\t\n@@ -1,1 +0,0 @@\n-x\n");
+}
+
+TEST(UnifiedDiff, QuotesNamesThatPatchWouldMisread) {
+    for (const auto& [name, header] :
+         {std::pair{"SDCC Includes/reg.h", "--- a/SDCC Includes/reg.h\t\n"},
+          {"tab\there.c", "--- \"a/tab\\there.c\"\n"},
+          {"say \"hi\".c", "--- \"a/say \\\"hi\\\".c\"\n"},
+          {"back\\slash.c", "--- \"a/back\\\\slash.c\"\n"}}) {
+        EXPECT_TRUE(Diff(name, "x ; y\n", "x\n").starts_with(header)) << name;
+    }
+}
+
+TEST(OptionFields, SetTakesFlagsAsDigitsAndTextsWithFourEscapes) {
+    workflow::OptionSet o;
+    EXPECT_EQ(workflow::AssignOptionField(o, "HeaderText", R"(a\r\n\tb\\)"), "");
+    EXPECT_EQ(o.HeaderText, u"a\r\n\tb\\");
+    EXPECT_EQ(workflow::AssignOptionField(o, "KeepAllLineComments", "1"), "");
+    EXPECT_TRUE(o.KeepAllLineComments);
+    EXPECT_EQ(workflow::AssignOptionField(o, "AddTargetExtension", "0"), "");
+    EXPECT_FALSE(o.AddTargetExtension);
+    const workflow::OptionSet before = o;
+    for (const auto& [name, value] : {std::pair{"StringLeader", R"(\q)"},
+                                      {"StringLeader", R"(x\)"},
+                                      {"AddHeader", "yes"},
+                                      {"Nope", "1"}}) {
+        EXPECT_NE(workflow::AssignOptionField(o, name, value), "") << name << value;
+    }
+    EXPECT_EQ(o, before);
+}
+
+// Reads a command line into settings, as the program does.
+tools::Settings Read(const QStringList& arguments, QString* error = nullptr) {
+    QCommandLineParser parser;
+    tools::DescribeOptions(parser);
+    EXPECT_TRUE(parser.parse(QStringList{"qingyan-strip"} + arguments));
+    tools::Settings settings;
+    QString problem;
+    EXPECT_EQ(tools::ReadSettings(parser, settings, problem), error == nullptr)
+        << problem.toStdString();
+    if (error != nullptr) {
+        *error = problem;
+    }
+    return settings;
+}
+
+// Each file gets its language's preset, and over it every option the command line names: a
+// marker the user gives holds for C files too, and the blocks come from their files for both.
+TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
+    TempFolder folder;
+    const QString header = folder.Write("HEAD.TXT", "; h\n; i\r");
+    const tools::Settings automatic = Read({"--keep-whole-lines", "--header-file", header, "x"});
+    const workflow::OptionSet& c = automatic.OptionsFor("src/main.C");
+    const workflow::OptionSet& assembler = automatic.OptionsFor("MAIN.ASM");
+    EXPECT_EQ(c.LineCommentLeader, u"//");
+    EXPECT_EQ(c.Rules, engine::kCRules);
+    EXPECT_EQ(assembler.LineCommentLeader, u";");
+    EXPECT_EQ(assembler.Rules, engine::LexicalRules{});
+    for (const workflow::OptionSet* o : {&c, &assembler}) {
+        EXPECT_TRUE(o->KeepWholeLineComments);
+        EXPECT_TRUE(o->AddHeader);
+        EXPECT_EQ(o->HeaderText, u"; h\r\n; i\r\n");
+    }
+    const tools::Settings typed =
+        Read({"--line-comment", "#", "--set", "BlockCommentLeader=(*", "x"});
+    EXPECT_EQ(typed.OptionsFor("a.h").LineCommentLeader, u"#");
+    EXPECT_EQ(typed.OptionsFor("a.h").BlockCommentLeader, u"(*");
+    EXPECT_EQ(typed.OptionsFor("a.h").Rules, engine::kCRules);
+    EXPECT_EQ(Read({"--lang", "c", "x"}).OptionsFor("A.ASM").LineCommentLeader, u"//");
+    EXPECT_EQ(Read({"--lang", "asm", "x"}).OptionsFor("a.c").LineCommentLeader, u";");
+
+    QString error;
+    Read({"--line-comment", "\n", "x"}, &error);
+    EXPECT_TRUE(error.contains(QStringLiteral("行注释引导符只由换行符组成")))
+        << error.toStdString();
+    Read({"--header-file", folder.Path("NONE"), "x"}, &error);
+    EXPECT_TRUE(error.contains(QStringLiteral("没有那个文件或文件夹"))) << error.toStdString();
+}
+
+}  // namespace
