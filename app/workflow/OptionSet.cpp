@@ -2,12 +2,18 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace workflow {
 namespace {
 
 using O = OptionSet;
+
+// The escapes a text of --set may hold, and what each stands for.
+constexpr std::pair<char16_t, char16_t> kEscapes[] = {
+    {u'r', u'\r'}, {u'n', u'\n'}, {u't', u'\t'}, {u'\\', u'\\'}};
 
 std::optional<QString> Unescape(const QString& value) {
     QString out;
@@ -16,25 +22,15 @@ std::optional<QString> Unescape(const QString& value) {
             out += value[i];
             continue;
         }
-        if (++i == value.size()) {
+        const auto* escape =
+            ++i == value.size()
+                ? std::end(kEscapes)
+                : std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                               [&](const auto& known) { return known.first == value[i]; });
+        if (escape == std::end(kEscapes)) {
             return std::nullopt;
         }
-        switch (value[i].unicode()) {
-            case u'r':
-                out += u'\r';
-                break;
-            case u'n':
-                out += u'\n';
-                break;
-            case u't':
-                out += u'\t';
-                break;
-            case u'\\':
-                out += u'\\';
-                break;
-            default:
-                return std::nullopt;
-        }
+        out += escape->second;
     }
     return out;
 }

@@ -13,76 +13,59 @@
 
 namespace {
 
-int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
+int NumberIn(const char* variable) {
     const char* value = std::getenv(variable);
+    return value == nullptr ? 0 : std::atoi(value);
+}
+
+int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
     struct stat st {};
-    if (value == nullptr || fstat(fd, &st) != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
+    if (fstat(fd, &st) != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
         return 0;
     }
-    return std::atoi(value);
+    return NumberIn(variable);
+}
+
+// Fails with `error` when it is set; calls the real `name` otherwise.
+template <typename Result, typename... Args>
+Result FailOrCall(const char* name, int error, Args... args) {
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return reinterpret_cast<Result (*)(Args...)>(dlsym(RTLD_NEXT, name))(args...);
 }
 
 }  // namespace
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
-    static const auto real =
-        reinterpret_cast<ssize_t (*)(int, const void*, size_t)>(dlsym(RTLD_NEXT, "write"));
-    if (const int error = ErrorFor("QINGYAN_FAIL_WRITE", fd)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd, data, size);
+    return FailOrCall<ssize_t>("write", ErrorFor("QINGYAN_FAIL_WRITE", fd), fd, data, size);
 }
 
 extern "C" int fsync(int fd) {
-    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     // QINGYAN_STALL_FSYNC=FILE: says so by creating FILE, then waits to be killed mid-save.
     if (const char* stall = std::getenv("QINGYAN_STALL_FSYNC")) {
         close(open(stall, O_WRONLY | O_CREAT, 0600));
         pause();
     }
-    if (const int error = ErrorFor("QINGYAN_FAIL_FSYNC", fd)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd);
+    return FailOrCall<int>("fsync", ErrorFor("QINGYAN_FAIL_FSYNC", fd), fd);
 }
 
 extern "C" int fallocate(int fd, int mode, off_t offset, off_t length) {
-    static const auto real =
-        reinterpret_cast<int (*)(int, int, off_t, off_t)>(dlsym(RTLD_NEXT, "fallocate"));
-    if (const int error = ErrorFor("QINGYAN_FAIL_FALLOCATE", fd)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd, mode, offset, length);
+    return FailOrCall<int>("fallocate", ErrorFor("QINGYAN_FAIL_FALLOCATE", fd), fd, mode, offset,
+                           length);
 }
 
 extern "C" int syncfs(int fd) {
-    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "syncfs"));
-    if (const int error = ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false)) {
-        errno = error;
-        return -1;
-    }
-    return real(fd);
+    return FailOrCall<int>("syncfs", ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false), fd);
 }
 
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
-    static const auto real = reinterpret_cast<int (*)(int, const char*, int, const char*, int)>(
-        dlsym(RTLD_NEXT, "linkat"));
-    if (const char* value = std::getenv("QINGYAN_FAIL_LINK")) {
-        errno = std::atoi(value);
-        return -1;
-    }
-    return real(fromFolder, from, toFolder, to, flags);
+    return FailOrCall<int>("linkat", NumberIn("QINGYAN_FAIL_LINK"), fromFolder, from, toFolder, to,
+                           flags);
 }
 
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
-    static const auto real =
-        reinterpret_cast<int (*)(int, const char*, int, const char*)>(dlsym(RTLD_NEXT, "renameat"));
-    if (const char* value = std::getenv("QINGYAN_FAIL_LINK")) {
-        errno = std::atoi(value);
-        return -1;
-    }
-    return real(fromFolder, from, toFolder, to);
+    return FailOrCall<int>("renameat", NumberIn("QINGYAN_FAIL_LINK"), fromFolder, from, toFolder,
+                           to);
 }

@@ -51,23 +51,6 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedAfterAWarning) {
         Launch({.arguments = {"--extension", "", source}}).err.contains("警告:如果扩展名为空"));
 }
 
-TEST(StripCli, BlockFilesTakeTheLineBreakOfEachSource) {
-    TempFolder folder;
-    const QString header = folder.Write("HEAD.TXT", ";h1\n;h2\r");
-    const QString crlf = folder.Write("A.ASM", "nop ; x\r\n");
-    const QString lf = folder.Write("B.ASM", "nop ; x\n");
-    EXPECT_EQ(Launch({.arguments = {"--header-file", header, crlf, lf}}).status, 0);
-    EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray(";h1\r\n;h2\r\nnop\r\n"));
-    EXPECT_EQ(TempFolder::Read(lf + ".TX_"), QByteArray(";h1\n;h2\nnop\n"));
-    EXPECT_EQ(Launch({.arguments = {"--header-file", folder.Path("NONE.TXT"), crlf}}).status, 2);
-    // --set takes the escapes \t \r \n \\ in texts.
-    EXPECT_EQ(
-        Launch({.arguments = {"--set", "AddFooter=1", "--set", "FooterText=;\\t\\\\\\r\\n", crlf}})
-            .status,
-        0);
-    EXPECT_EQ(TempFolder::Read(crlf + ".TX_"), QByteArray("nop\r\n;\t\\\r\n"));
-}
-
 TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {
     TempFolder folder;
     folder.WriteNamed("\xD6\xD0.ASM", "nop ; x\r\n");
@@ -266,9 +249,6 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
               QByteArray("int x;\n#define A 1 ; kept in C\n"));
     EXPECT_FALSE(QFileInfo::exists(folder.Path(".hidden/H.ASM.TX_")));
     EXPECT_FALSE(QFileInfo::exists(folder.Path("elsewhere/E.ASM.TX_")));
-    // One language forced on every file.
-    ASSERT_EQ(Strip({"--lang", "asm", "src/sub/DEF.H"}).status, 0);
-    EXPECT_EQ(TempFolder::Read(folder.Path("src/sub/DEF.H.TX_")), "int x\n#define A 1\n");
 }
 
 TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {

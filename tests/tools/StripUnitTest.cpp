@@ -32,16 +32,6 @@ TEST(UnifiedDiff, WritesHunksAsDiffDoes) {
     EXPECT_EQ(Diff("E.ASM", "x\n", ""), "--- a/E.ASM\t\n+++ b/E.ASM\t\n@@ -1,1 +0,0 @@\n-x\n");
 }
 
-TEST(UnifiedDiff, QuotesNamesThatPatchWouldMisread) {
-    for (const auto& [name, header] :
-         {std::pair{"SDCC Includes/reg.h", "--- a/SDCC Includes/reg.h\t\n"},
-          {"tab\there.c", "--- \"a/tab\\there.c\"\n"},
-          {"say \"hi\".c", "--- \"a/say \\\"hi\\\".c\"\n"},
-          {"back\\slash.c", "--- \"a/back\\\\slash.c\"\n"}}) {
-        EXPECT_TRUE(Diff(name, "x ; y\n", "x\n").starts_with(header)) << name;
-    }
-}
-
 TEST(OptionFields, SetTakesFlagsAsDigitsAndTextsWithFourEscapes) {
     workflow::OptionSet o;
     EXPECT_EQ(workflow::AssignOptionField(o, "HeaderText", R"(a\r\n\tb\\)"), "");
