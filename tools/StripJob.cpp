@@ -10,9 +10,13 @@
 #include "UnifiedDiff.h"
 #include "engine/Passes.h"
 #include "text/TargetText.h"
+#include "text/TextCodec.h"
 #include "workflow/Browsing.h"
 #include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
+#include "workflow/OptionSet.h"
+#include "workflow/Pipeline.h"
+#include "workflow/TextFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -20,6 +20,7 @@
 #include "workflow/Browsing.h"
 #include "workflow/FileErrors.h"
 #include "workflow/FileNames.h"
+#include "workflow/Folder.h"
 #include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "text/TargetText.h"
+#include "workflow/FileErrors.h"
 #include "workflow/OptionSet.h"
 #include "workflow/SourceLanguage.h"
 #include "workflow/TextFile.h"
