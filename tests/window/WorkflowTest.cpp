@@ -273,6 +273,7 @@ TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Root());
 }
 

@@ -104,6 +104,10 @@ TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
     const QString longest = folder.Path(QString(251, u'n') + ".TX_");
     EXPECT_TRUE(WriteTargetFile(longest, u"x", Gbk).ok());
     EXPECT_EQ(folder.Entries(), (QStringList{QString(251, u'n') + ".TX_", "T.TX_"}));
+    // GBK met only late, after the text has been written over half the bytes it was read from.
+    const workflow::ReadOutcome late =
+        ReadSourceFile(folder.Write("LATE.ASM", QByteArray(64, 'x') + "\xD6\xD0"));
+    EXPECT_TRUE(late.file && late.file->text == std::u16string(64, u'x') + u"中");
 }
 
 // No link can aim a save: a link at the target is replaced, and what it pointed at is untouched.
@@ -249,10 +253,14 @@ TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     QDir(folder.Root()).mkpath("tree/sub");
     QDir(folder.Root()).mkpath("private");
     folder.Write("tree/sub/A.ASM", "nop ; x\n");
+    // A link to a file is a source; a broken link is none.
+    ASSERT_TRUE(QFile::link("A.ASM", folder.Path("tree/sub/L.ASM")));
+    ASSERT_TRUE(QFile::link("NONE", folder.Path("tree/sub/N.ASM")));
     const std::vector<workflow::BatchSource> found = workflow::BatchSourcesUnder(
         workflow::Folder::Open(Native(folder.Path("tree"))), QStringLiteral("*.ASM"));
-    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].shown, "sub/A.ASM");
+    EXPECT_EQ(found[1].shown, "sub/L.ASM");
     ASSERT_TRUE(QDir(folder.Root()).rename("tree/sub", "tree/moved"));
     ASSERT_TRUE(QFile::link(folder.Path("private"), folder.Path("tree/sub")));
     EXPECT_TRUE(workflow::CleanFile(found[0].file, {}).Clean());
