@@ -28,7 +28,7 @@ TEST(ProgressBarSink, ShowsTheRunMovesAtMostEveryIntervalAndScalesHugeRuns) {
     sink.Finish();
     EXPECT_TRUE(bar.isHidden());
 
-    const std::size_t huge = std::size_t{INT_MAX} * 3;  // beyond the range of a bar
+    const std::size_t huge = std::size_t{1} << 32;  // beyond the range of a bar, and of an int
     sink.Start(huge);
     waitForTheNextRepaint();
     sink.SetValue(huge);
