@@ -158,9 +158,9 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     EXPECT_EQ(StatOf(kept).st_mode & 07777, 0600u);
     // ACL entries: kept where the source has them too, dropped where they would let more read.
     SetAcl(shared, "u::rw,u:12345:r,g::r,m::r,o::-");
-    SetAcl(kept, "u::rw,u:12345:r,g::-,m::r,o::-");
+    SetAcl(kept, "u::rw,u:12345:r,g::r,m::r,o::-");
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(shared)).ok());
-    EXPECT_EQ(AclOf(kept), "u::rw-,u:12345:r--,g::---,m::r--,o::---");
+    EXPECT_EQ(AclOf(kept), "u::rw-,u:12345:r--,g::r--,m::r--,o::---");
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
     EXPECT_EQ(AclOf(kept), "u::rw-,g::---,o::---");
 
