@@ -151,12 +151,14 @@ TEST(StripSafety, NamesThatWouldShowAlikeAreTwoFiles) {
         EXPECT_EQ(check.out.count(comment), 1) << comment << check.out.toStdString();
     }
     // Given as arguments, each by its own bytes.
-    const Outcome given = Launch({.folder = folder.Path("src"), .inChild = [] {
-                                      execl(QINGYAN_STRIP_PATH, "qingyan-strip", "--check",
-                                            "\\x82.ASM", "\x82.ASM", nullptr);
-                                  }});
-    EXPECT_EQ(given.out.count("; literal"), 1) << given.out.toStdString();
-    EXPECT_EQ(given.out.count("; byte"), 1);
+    const Outcome given =
+        Launch({.folder = folder.Path("src"), .inChild = [] {
+                    execl(QINGYAN_STRIP_PATH, "qingyan-strip", "--check", "\\x82.ASM", "\x82.ASM",
+                          "\xD6\xD0.ASM", "\xE4\xB8\xAD.ASM", nullptr);
+                }});
+    for (const char* comment : {"; literal", "; byte", "; gbk", "; utf-8"}) {
+        EXPECT_EQ(given.out.count(comment), 1) << comment << given.out.toStdString();
+    }
     ASSERT_EQ(Launch({.arguments = {"-r", "src"}, .folder = folder.Root()}).status, 0);
     EXPECT_EQ(folder.ReadNamed("src/\\x82.ASM.TX_"), "a\n");
     EXPECT_EQ(folder.ReadNamed("src/\x82.ASM.TX_"), "b\n");
