@@ -49,6 +49,7 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedAfterAWarning) {
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
     EXPECT_TRUE(
         Launch({.arguments = {"--extension", "", source}}).err.contains("警告:如果扩展名为空"));
+    EXPECT_EQ(Launch({.arguments = {"--stdout", "--no-extension", source}}).err, "");  // no save
 }
 
 TEST(StripCli, ANameThatIsNotUtf8IsCleanedUnderItsOwnBytes) {

@@ -32,7 +32,7 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
     EXPECT_EQ(ReportText(), Report(folder.Root(), {}));
     EXPECT_EQ(Tip(),
               QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下没有找到源文件!"));
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
     EXPECT_TRUE(TipLine()->isVisibleTo(form.get()));
     EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4") ||
                  Shown("ProgressBar1"));
@@ -96,7 +96,7 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
                 "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
                          QStringLiteral("/'目录下的3个源文件中有1个未能完好处理,原因见报告"));
-    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TipColour(), kRed);
     EXPECT_TRUE(QFileInfo(folder.Path("B.ASM.TX_")).isDir());
     EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
               QString::fromStdU16String(std::u16string(text::kFooterTemplate)).toUtf8());
@@ -117,7 +117,7 @@ TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
         << ReportText().toStdString();
     EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
                          QStringLiteral("/'目录下的1个源文件中有1个未能完好处理,原因见报告"));
-    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TipColour(), kRed);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), "; ?\r\n" + kTarget);
 }
 

@@ -14,7 +14,7 @@ TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip
         ClickTipLine();
         ASSERT_EQ(Tip(), QString::fromUtf8(window::kTips[i])) << i;
     }
-    EXPECT_EQ(TipColour(), window::kTeal);
+    EXPECT_EQ(TipColour(), kTeal);
     ClickTipLine();  // one past the last
     EXPECT_EQ(Tip(), QStringLiteral("提示:没有更多的信息了...再点击这里,我又将重复前面的内容..."));
     ClickTipLine();  // and the tour starts again

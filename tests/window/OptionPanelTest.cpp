@@ -1,5 +1,8 @@
 #include "WindowFixture.h"
 
+#include <QApplication>
+#include <QScrollBar>
+
 namespace {
 
 // The controls the window shows now, by name.
@@ -29,8 +32,7 @@ TEST_F(WindowTest, EveryOptionBoxToggledTwiceLeavesThePanelAsItWas) {
             Toggle(box);
             EXPECT_EQ(Tip() != tip, reacts);
             EXPECT_EQ(BlinkCount() == 0, reacts && !Tip().isEmpty());
-            EXPECT_EQ(TipColour(),
-                      Tip().startsWith(QStringLiteral("注意:")) ? window::kRed : window::kBlue);
+            EXPECT_EQ(TipColour(), Tip().startsWith(QStringLiteral("注意:")) ? kRed : kBlue);
         }
         EXPECT_EQ(ShownControls(*form), before);
     }
@@ -54,6 +56,11 @@ TEST_F(WindowTest, BoxesHideTheChoicesTheyMakeMootAndHiddenChoicesStillCount) {
 
     Toggle("Check1");
     EXPECT_TRUE(Shown("Text9"));
+    auto* header = Find<window::ExactTextEdit>("Text9");
+    header->SetExactText(u"x");  // too short to need a scroll bar: shown all the same
+    QApplication::processEvents();
+    EXPECT_TRUE(header->horizontalScrollBar()->isVisible() &&
+                header->verticalScrollBar()->isVisible());
     EXPECT_EQ(Tip(), QStringLiteral("提示:您可以编辑自动添加的文件头"));
     Toggle("Check2");
     EXPECT_TRUE(Shown("Text10"));

@@ -24,7 +24,7 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(form->CurrentOptions(), workflow::OptionSet{});
     EXPECT_EQ(Tip(), QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/"
                                     "提示区,获取帮助信息!"));
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
     EXPECT_EQ(BlinkCount(), 0);
     EXPECT_EQ(TipIndex(), 0);
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),

@@ -16,6 +16,11 @@
 #include "window/ExactTextEdit.h"
 #include "window/Form1.h"
 
+/// The tip line's colours as the user sees them.
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kTeal(0, 128, 128);
+
 /// A freshly started window, shown offscreen, with its controls found by their names.
 class WindowTest : public ::testing::Test {
 protected:

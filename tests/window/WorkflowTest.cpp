@@ -21,7 +21,7 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     EXPECT_EQ(SourceText(), u"; 标题\r\n\tMOVLW 0x20 ; 装入\n\r\n");
     EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮可消除注释")));
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
 
     Press("Command1");
     EXPECT_EQ(Beeps(), 1);
@@ -66,7 +66,7 @@ TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
               QStringList({"//", "/*", "*/", "\"", "\""}));
     EXPECT_EQ(Tip(), QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C"
                                     "的规则识别;选汇编文件时换回"));
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
     Press("Command1");
     EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(),
               TempFolder::Read(samples + "/expected/ESCAPES.C.TX_"));
@@ -103,11 +103,11 @@ TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     Start();
     Pick("P.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:这是二进制文件(含有NUL字节),不是源文件,没有载入!"));
-    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TipColour(), kRed);
     EXPECT_TRUE(SourceText().empty() && !Shown("Command1") && !Shown("Command4"));
     Pick("E.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:源文件为空!"));
-    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TipColour(), kRed);
     EXPECT_TRUE(Shown("Command1") && Shown("Command4") && !Shown("Command2"));
     Toggle("Check2");
     Press("Command1");
@@ -115,7 +115,7 @@ TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     Pick("N.ASM");
     EXPECT_FALSE(Shown("Command2"));  // nothing to save for the newly picked file yet
     EXPECT_EQ(SourceText(), u"\r\n");
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
 }
 
 TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
@@ -132,7 +132,7 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), source);
     EXPECT_FALSE(Shown("Label9") || Shown("Text11"));
     EXPECT_EQ(Tip(), QStringLiteral("警告:如果不加扩展名,源文件将被目标文件被覆盖!"));
-    EXPECT_EQ(TipColour(), window::kRed);
+    EXPECT_EQ(TipColour(), kRed);
     EXPECT_EQ(Beeps(), beeps + 1);
     Toggle("Check8");
     EXPECT_EQ(TargetPath(), source + ".TX_");
@@ -147,7 +147,7 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     QTest::keyClicks(extension, "BAK");
     EXPECT_EQ(TargetPath(), source + "BAK");
     EXPECT_EQ(Tip(), QString());
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
 }
 
 TEST_F(WorkflowTest, AHandTypedTargetPathIsUsedAsTypedAndAMissingFolderIsNotCreated) {
@@ -284,7 +284,7 @@ TEST_F(WorkflowTest, AVolumeThatIsNotReadyMovesNothingAndAReadyOneOpens) {
     drives->addItem(QStringLiteral("/media/floppy [A]"), QStringLiteral("/media/no-such-volume"));
     drives->setCurrentIndex(drives->count() - 1);
     EXPECT_EQ(Tip(), QStringLiteral("提示:/media/floppy [A]设备未准备好!"));
-    EXPECT_EQ(TipColour(), window::kBlue);
+    EXPECT_EQ(TipColour(), kBlue);
     EXPECT_EQ(folders->path(), folder.Root());
     EXPECT_FALSE(Shown("Command5"));
 
