@@ -112,6 +112,26 @@ TEST(StripSafety, JobsAreCappedAndAThreadThatCannotStartLowersTheCount) {
     EXPECT_EQ(limited.out.count('\n'), 3);
 }
 
+// The walk holds each folder open while its files wait: a deep tree is walked whole even when the
+// soft limit on open files is low, since the program raises it as far as the hard limit allows.
+TEST(StripSafety, ADeepTreeIsWalkedWholeUnderALowSoftLimitOnOpenFiles) {
+    TempFolder folder;
+    QString deep = "tree";
+    for (int level = 0; level < 40; ++level) {
+        deep += QStringLiteral("/%1").arg(level);
+        QDir(folder.Root()).mkpath(deep);
+        folder.Write(deep + "/A.ASM", "nop ; x\n");
+    }
+    const Outcome run = Launch({.arguments = {"--check", "-r", folder.Path("tree")}, .inChild = [] {
+                                    rlimit files{};
+                                    getrlimit(RLIMIT_NOFILE, &files);
+                                    files.rlim_cur = 24;
+                                    setrlimit(RLIMIT_NOFILE, &files);
+                                }});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out.count("1处注释将被消除"), 40);
+}
+
 // A run killed in the middle of a save leaves the old target whole, and no temporary file.
 TEST(StripSafety, AKilledRunLeavesNoDebris) {
     TempFolder folder;
