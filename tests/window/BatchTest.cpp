@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QProgressBar>
 
 #include "WindowFixture.h"
 #include "workflow/Batch.h"
@@ -28,7 +29,10 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
     Start();
     Pick("A.ASM");
     Find<QLineEdit>("Text8")->setText("*.C");  // typed, not applied: the run reads the box
+    auto* bar = Find<QProgressBar>("ProgressBar1");
+    bar->setValue(bar->maximum());  // where an earlier run left it: a new run starts from nothing
     RunBatch();
+    EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(ReportText(), Report(folder.Root(), {}));
     EXPECT_EQ(Tip(),
               QStringLiteral("提示:'") + folder.Root() + QStringLiteral("/'目录下没有找到源文件!"));
