@@ -289,6 +289,9 @@ TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
     ASSERT_EQ(diff.status, 1) << diff.err.toStdString();  // as diff's: 1 for differences
     // The same names from absolute paths under the current folder.
     EXPECT_EQ(Strip({"--diff", "-r", folder.Path("src")}).out, diff.out);
+    const TempFolder outside;  // and a path elsewhere as it was given
+    const QString far = outside.Write("F.ASM", "x ; y\n");
+    EXPECT_TRUE(Strip({"--diff", far}).out.startsWith("--- a/" + far.toUtf8() + "\t\n"));
     EXPECT_EQ(folder.Entries().size(), 3);  // nothing written
     ASSERT_EQ(Strip({"-r", "src"}).status, 0);
     const QString sources[] = {"src/BANNER.ASM", "src/LFMIX.ASM", "src/sub/BLOCK.C",
