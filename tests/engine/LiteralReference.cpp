@@ -240,17 +240,11 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
         heardOf == removed) {
         return {};
     }
-    std::ostringstream out;
-    out << "text=" << Show(text) << " line=" << Show(o.LineCommentLeader)
-        << " block=" << Show(o.BlockCommentLeader) << Show(o.BlockCommentTerminator)
-        << " string=" << Show(o.StringLeader) << Show(o.StringTerminator)
-        << " options=" << o.IgnoreMarkersInStrings << o.KeepHeaderLineComments
-        << o.KeepHeaderBlockComment << o.KeepWholeLineComments << o.KeepAllLineComments
-        << o.KeepAllBlockComments << o.KeepLeadingSpaces << o.KeepSurplusBlanks
-        << " rules=" << Show(std::u16string(1, o.Rules.CharacterQuote)) << o.Rules.BackslashEscapes
-        << o.Rules.LineSplicing << o.Rules.SeparateTokens << "\n engine:    " << Show(stripped)
-        << " -> " << Show(tidied) << "\n reference: " << Show(expected) << " -> "
-        << Show(expectedTidied);
+    std::ostringstream out;  // the case, and what each side made of it
+    out << "text=" << Show(text) << " markers=" << Show(o.LineCommentLeader)
+        << Show(o.BlockCommentLeader) << Show(o.BlockCommentTerminator) << Show(o.StringLeader)
+        << Show(o.StringTerminator) << "\n engine:    " << Show(stripped) << " -> " << Show(tidied)
+        << "\n reference: " << Show(expected) << " -> " << Show(expectedTidied);
     return out.str();
 }
 

@@ -40,35 +40,29 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
         // ends it.
         {u"; title\r\n; date\r\n\r\n; later\r\nnop\r\n", u"; title\r\n; date\r\n\r\n\r\nnop\r\n"},
         {u"\r\n\n ; title\r\nnop ; x\r\n", u"\r\n\n ; title\r\nnop \r\n"},
-        {u"/* a */\r\n/* b */x", u"/* a */\r\nx"},
         {u"\"s\"; kept\r\nx ; gone", u"\"s\"; kept\r\nx \r\n"},
         {u"; a\r\n/* b */c", u"\r\nc",
          Flipped(&O::KeepHeaderLineComments, &O::KeepHeaderBlockComment)},
         // Line comments leave the code before them and their line break.
         {u"x\r\nmov a,b ; load\r\nnop", u"x\r\nmov a,b \r\nnop"},
-        {u"x\r\nnop ; end", u"x\r\nnop \r\n"},
         {u"x\r\n; whole\r\n  ; indented\r\nnop ; x\r\n", u"x\r\n; whole\r\n  \r\nnop \r\n",
          Flipped(&O::KeepWholeLineComments)},
-        {u"x ; a\r\n; b\r\n", u"x ; a\r\n; b\r\n", Flipped(&O::KeepAllLineComments)},
         // Block comments end at their first terminator and take their line breaks with them.
         {u"x\r\na /* one\r\ntwo */ b\r\n", u"x\r\na  b\r\n"},
         {u"x /* open ; note", u"x /* open \r\n"},
         {u"x;\r\n/** //Len */\r\nSEG(len);\r\n", u"x;\r\n\r\nSEG(len);\r\n",
          Markers({{&O::LineCommentLeader, u"//"}})},
-        {u"x/*/ and more", u"x"},
         {u"x /* a \"*/\" b", u"x \" b"},
         {u"x /* <*/> */ y", u"x  y",
          Markers({{&O::StringLeader, u"<"}, {&O::StringTerminator, u">"}})},
         // Strings hide markers, and must close before the line ends.
         {u"x \";/*\" ; c\r\n", u"x \";/*\" \r\n"},
         {u"x \";\" y\r\nz", u"x \"\r\nz", Flipped(&O::IgnoreMarkersInStrings)},
-        {u"x \"open ; c\r\n\"y", u"x \"open \r\n\"y"},
         {u"x \"a\r;b\" c\r\n", u"x \"a\r\r\n"},
         // Empty markers switch their construct off.
         {u"x ; a\r\n/* b */\r\n", u"x ; a\r\n\r\n", Markers({{&O::LineCommentLeader, u""}})},
         {u"x ; a\r\n/* b */\r\n", u"x \r\n/* b */\r\n",
          Markers({{&O::BlockCommentTerminator, u""}})},
-        {u"x \";\"\r\n", u"x \"\r\n", Markers({{&O::StringLeader, u""}})},
         // Every kind of line break ends a comment and stays as it was.
         {u"x\nmov a // c\nnop\ncall f\r\nret\n", u"x\nmov a \nnop\ncall f\r\nret\n",
          Markers({{&O::LineCommentLeader, u"//"}})},
@@ -108,42 +102,6 @@ TEST(EliminateComments, ReadsCSourcesAsACompilerDoes) {
     EXPECT_EQ(engine::EliminateComments(u"s = \"\\\"//\"; t = '//';",
                                         Markers({{&O::LineCommentLeader, u"//"}})),
               u"s = \"\\\"\r\n");
-}
-
-TEST(TidyWhitespace, DropsBlankLinesAndBlanksAtLineEndsKeepingEachBreak) {
-    const Case cases[] = {
-        {u"a\r\n\r\n\r\nb", u"a\r\nb\r\n"},
-        {u"mov a,b \t \r\n", u"mov a,b\r\n"},
-        {u"\t  \tmov  a \r\n", u"\t  \tmov  a\r\n"},
-        {u"\t  \tmov  a \r\n  ; kept\r\n", u"mov  a\r\n; kept\r\n", Flipped(&O::KeepLeadingSpaces)},
-        {u"  a \r\n\r\n b", u"  a \r\n\r\n b",
-         Flipped(&O::KeepSurplusBlanks, &O::KeepLeadingSpaces)},
-        {u" a \n b \r c ", u" a\n b\r c\r\n"},
-    };
-    for (const auto& c : cases) {
-        const O& o = c.options;
-        EXPECT_EQ(engine::TidyWhitespace(c.text, o), c.expected)
-            << testing::PrintToString(std::u16string(c.text));
-    }
-    EXPECT_EQ(engine::TidyWhitespace(u" a \n\r\n b \r\n\r", {}, u"\n"), u" a\n b\r\n");
-    EXPECT_EQ(engine::TidyWhitespace(u"a\rb", {}, u"\r"), u"a\rb\r");
-    EXPECT_EQ(engine::TidyWhitespace(u"a", {}, u""), u"a\r\n");  // no main break: CR LF
-}
-
-TEST(MainLineBreak, IsTheCommonestKind) {
-    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"", u"\r\n"},          {u"a\nb\n", u"\n"},      {u"a\rb\r", u"\r"},
-        {u"a\r\nb\nc", u"\r\n"}, {u"a\nb\nc\r\n", u"\n"}, {u"a\nb\rc", u"\n"},
-        {u"a\rb\r\rc\n", u"\r"}};
-    for (const auto& [text, mainBreak] : cases) {
-        // Long texts too, so that whole vectors are swept, and the same as a file's bytes.
-        for (const std::u16string& padded :
-             {std::u16string(text), std::u16string(21, u'x') + std::u16string(text) + u"yz"}) {
-            EXPECT_EQ(engine::MainLineBreak(padded), mainBreak) << testing::PrintToString(padded);
-            EXPECT_EQ(engine::MainLineBreakOfBytes(std::string(padded.begin(), padded.end())),
-                      mainBreak);
-        }
-    }
 }
 
 // Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 
 #include <fcntl.h>
 
@@ -99,25 +98,6 @@ TEST(WindowProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_EQ(bad.status, 2);
         EXPECT_TRUE(bad.err.startsWith("qingyan: ")) << bad.err.toStdString();
         EXPECT_TRUE(bad.out.isEmpty());
-    }
-}
-
-// The manual describes every option and every --set field that --help names.
-TEST(StripCli, TheManualNamesEverythingTheHelpNames) {
-    const QString help = QString::fromUtf8(Launch({.arguments = {"--help"}}).out);
-    QFile manual(QStringLiteral(QINGYAN_MANUAL));
-    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
-    const QString page = QString::fromUtf8(manual.readAll()).remove(QStringLiteral("\\"));
-    QStringList named;
-    for (const QRegularExpressionMatch& match :
-         QRegularExpression(QStringLiteral("(--[a-z-]+|^  [A-Za-z]+=(?:0\\|1|TEXT))"),
-                            QRegularExpression::MultilineOption)
-             .globalMatch(help)) {
-        named.append(match.captured(1).trimmed());
-    }
-    EXPECT_GE(named.size(), 50);
-    for (const QString& name : named) {
-        EXPECT_TRUE(page.contains(name)) << name.toStdString();
     }
 }
 

@@ -125,22 +125,6 @@ TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), "; ?\r\n" + kTarget);
 }
 
-TEST_F(BatchTest, NamesThatAreNotUtf8AreListedPickedAndCleanedUnderTheirOwnBytes) {
-    const QByteArray gbkName = "\xD6\xD0\xCE\xC4.ASM";  // 中文.ASM
-    folder.WriteNamed(gbkName, kSource);
-    folder.WriteNamed("\xFF.ASM", kSource);
-    Start();
-    EXPECT_EQ(Find<window::FileList>("File1")->count(), 2);
-    Pick(QStringLiteral("中文.ASM"));
-    Press("Command4");
-    EXPECT_EQ(folder.ReadNamed(gbkName + ".TX_"), kTarget);
-    RunBatch();
-    EXPECT_TRUE(ReportText().contains(
-        QStringLiteral("1:  \\xff.ASM(字符数=18)  ==>  \\xff.ASM.TX_(字符数=13)")))
-        << ReportText().toStdString();
-    EXPECT_EQ(folder.ReadNamed("\xFF.ASM.TX_"), kTarget);
-}
-
 TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
     folder.Write("A.ASM", kSource);
     folder.Write("B.ASM", kSource);

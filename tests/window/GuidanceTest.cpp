@@ -1,7 +1,4 @@
 #include <QApplication>
-#include <QFile>
-#include <QRegularExpression>
-#include <QScreen>
 #include <QTextDocument>
 
 #include "WindowFixture.h"
@@ -30,21 +27,6 @@ TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip
     EXPECT_EQ(Tip(), QStringLiteral("提示:点击左下角的duvo/提示区,可获取更多信息哦!"));
     ClickTipLine();
     EXPECT_EQ(Tip(), QString::fromUtf8(window::kTips[3]));
-}
-
-// The tip about the system names the one the program was built and is tested on, as that system
-// names itself.
-TEST(TipTexts, NameTheSystemTheProgramRunsOn) {
-    QFile release(QStringLiteral("/etc/os-release"));
-    const QString system = release.open(QIODevice::ReadOnly)
-                               ? QRegularExpression(QStringLiteral("^PRETTY_NAME=\"?([^\"\n]*)"),
-                                                    QRegularExpression::MultilineOption)
-                                     .match(QString::fromUtf8(release.readAll()))
-                                     .captured(1)
-                               : QStringLiteral("Linux");
-    EXPECT_EQ(
-        QString::fromUtf8(window::kTips[6]),
-        QStringLiteral("提示:本软件的开发系统是C++/Qt,在") + system + QStringLiteral("下运行通过"));
 }
 
 TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {
@@ -82,34 +64,6 @@ TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
     form->Timer1_Timer();
     EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:7"));
     EXPECT_EQ(target->ExactText(), u"x\r\n\r\n中文");
-}
-
-TEST_F(WindowTest, UnderscoresStayWholeAfterScrollingUpInTheEditors) {
-    auto* editor = Find<window::ExactTextEdit>("RichTextBox1");
-    editor->SetExactText(
-        u"________________________ Timer0_Reload\r\n"_qs.repeated(300).toStdU16String());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    editor->setFocus();
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(editor, Qt::Key_PageDown);
-    }
-    for (int i = 0; i < 45; ++i) {
-        QTest::keyClick(editor, Qt::Key_Up);
-        QApplication::processEvents();
-    }
-    // What the screen shows: rows whose left part is a solid run of ink, one per visible line.
-    const QImage shot = form->screen()->grabWindow(form->winId()).toImage();
-    const QRect view(editor->viewport()->mapTo(form.get(), QPoint(0, 0)),
-                     editor->viewport()->size());
-    int inkedRows = 0;
-    for (int y = view.top(); y < view.bottom(); ++y) {
-        int dark = 0;
-        for (int x = view.left() + 6; x < view.left() + 100; ++x) {
-            dark += qGray(shot.pixel(x, y)) < 160 ? 1 : 0;
-        }
-        inkedRows += dark > 60 ? 1 : 0;
-    }
-    EXPECT_GE(inkedRows, view.height() / QFontMetrics(editor->font()).lineSpacing() - 1);
 }
 
 TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSlices) {

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QComboBox>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -150,43 +149,6 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TipColour(), kBlue);
 }
 
-TEST_F(WorkflowTest, AHandTypedTargetPathIsUsedAsTypedAndAMissingFolderIsNotCreated) {
-    folder.Write("A.ASM", kGbkSource);
-    Start();
-    Pick("A.ASM");
-    Press("Command1");
-    auto* target = Find<QLineEdit>("Text5");
-    target->setText(folder.Path("OTHER.TXT"));
-    Press("Command2");
-    EXPECT_EQ(TempFolder::Read(folder.Path("OTHER.TXT")), kGbkTarget);
-
-    target->setText(folder.Path("none/OTHER.TXT"));
-    const std::u16string before = TargetText();
-    Press("Command2");
-    EXPECT_TRUE(Tip().startsWith(QStringLiteral("注意:目标文件没有保存,目标文件夹不存在!")));
-    EXPECT_FALSE(QFileInfo::exists(folder.Path("none")));
-    EXPECT_EQ(TargetText(), before);
-
-    target->clear();
-    const int beeps = Beeps();
-    Press("Command2");
-    EXPECT_EQ(Tip(), QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
-    EXPECT_EQ(Beeps(), beeps + 2);
-}
-
-TEST_F(WorkflowTest, ASourceThatVanishedAfterListingLeavesNothingToSave) {
-    folder.Write("A.ASM", kGbkSource);
-    folder.Write("GONE.ASM", kGbkSource);
-    Start();
-    Pick("A.ASM");
-    Press("Command1");
-    QFile::remove(folder.Path("GONE.ASM"));
-    Pick("GONE.ASM");
-    EXPECT_EQ(Tip(), QStringLiteral("注意:无法读取源文件,没有那个文件或文件夹!"));
-    EXPECT_TRUE(SourceText().empty() && TargetText().empty());
-    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4"));
-}
-
 TEST_F(WorkflowTest, FoldersAndThePattern) {
     folder.Write("A.ASM", kGbkSource);
     QDir(folder.Root()).mkpath("sub/gone");
@@ -229,30 +191,6 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
     EXPECT_EQ(files->path(), folder.Root());
 }
 
-TEST_F(WorkflowTest, TheKeyboardTabsTypesAndSelectsInTheLists) {
-    folder.Write("A.ASM", kGbkSource);
-    folder.Write("MAIN.ASM", kGbkSource);
-    QDir(folder.Root()).mkdir("lib");
-    QDir(folder.Root()).mkdir("src");
-    Start();
-    QApplication::setActiveWindow(form.get());
-    auto* folders = Find<window::FolderList>("Dir1");
-    folders->setFocus();
-    QTest::keyClick(folders, Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), Find("File1"));
-    EXPECT_EQ(SourcePath(), QString());            // tabbing into the file list loads nothing
-    QTest::keyClick(Find("File1"), Qt::Key_Down);  // an arrow key is a pick
-    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
-    QTest::keyClicks(Find("File1"), "m");
-    EXPECT_EQ(SourcePath(), folder.Path("MAIN.ASM"));
-
-    QTest::keyClicks(folders, "s");
-    EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("src"));
-    EXPECT_TRUE(Shown("Command5"));  // a selection made with the keyboard counts
-    QTest::keyClick(folders, Qt::Key_Up);
-    EXPECT_EQ(window::FolderList::PathOf(folders->currentItem()), folder.Path("lib"));
-}
-
 TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     QDir(folder.Root()).mkdir("sub");
     folder.Write("sub/B.ASM", kGbkSource);
@@ -275,24 +213,6 @@ TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     QApplication::sendEvent(form.get(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Root());
-}
-
-TEST_F(WorkflowTest, AVolumeThatIsNotReadyMovesNothingAndAReadyOneOpens) {
-    Start();
-    auto* drives = Find<QComboBox>("Drive1");
-    auto* folders = Find<window::FolderList>("Dir1");
-    drives->addItem(QStringLiteral("/media/floppy [A]"), QStringLiteral("/media/no-such-volume"));
-    drives->setCurrentIndex(drives->count() - 1);
-    EXPECT_EQ(Tip(), QStringLiteral("提示:/media/floppy [A]设备未准备好!"));
-    EXPECT_EQ(TipColour(), kBlue);
-    EXPECT_EQ(folders->path(), folder.Root());
-    EXPECT_FALSE(Shown("Command5"));
-
-    drives->setCurrentIndex(drives->findData(QStringLiteral("/")));
-    EXPECT_EQ(folders->path(), QStringLiteral("/"));
-    EXPECT_EQ(Find<window::FileList>("File1")->path(), QStringLiteral("/"));
-    EXPECT_TRUE(Shown("Command5"));
-    EXPECT_EQ(Tip(), QStringLiteral("提示:请进一步选择路径"));
 }
 
 }  // namespace
