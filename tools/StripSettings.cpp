@@ -18,7 +18,7 @@ using Options = workflow::OptionSet;
 
 // The help of an option field's command-line option: what it does, and whether it is the default.
 QString FlagHelp(const workflow::OptionField& field, const char* help, bool sets) {
-    const Options defaults;
+    static const Options defaults;
     if (const auto* flag = std::get_if<bool Options::*>(&field.member)) {
         return QString::fromUtf8(help) +
                (defaults.**flag == sets ? QStringLiteral("(默认)。") : QStringLiteral("。"));
