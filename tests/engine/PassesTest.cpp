@@ -69,8 +69,7 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
         {u"x\r; w\nnop ; y\r", u"x\r; w\nnop \r", Flipped(&O::KeepWholeLineComments)},
     };
     for (const auto& c : cases) {
-        const O& o = c.options;
-        EXPECT_EQ(engine::EliminateComments(c.text, o), c.expected)
+        EXPECT_EQ(engine::EliminateComments(c.text, c.options), c.expected)
             << testing::PrintToString(std::u16string(c.text));
     }
     // A comment that runs to the end of the text leaves the main line break.

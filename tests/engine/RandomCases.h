@@ -57,11 +57,12 @@ public:
         const std::u16string lineInBlock =
             o.BlockCommentLeader + u" " + o.LineCommentLeader + u" x " + o.BlockCommentTerminator;
         // clang-format off
+        // Chinese, and the last ASCII and first other character, where C's word characters begin.
         const std::u16string pieces[] = {
             o.LineCommentLeader, o.BlockCommentLeader, o.BlockCommentTerminator, o.StringLeader,
             o.StringTerminator, lineInBlock, usual, usual, usual, u"\r\n", u"\r", u"\n", u"\"", u";",
             u"/*", u"*/", u"/", u"*", u"<", u">", u"'", u" ", u" ", u"\t", u"a", u"b", u"mov",
-            u"注释", u"中"};
+            u"注释", u"中", u"\x7f", u"\x80"};
         // What C's rules read: escapes, splices, quotes, and the characters tokens are made of.
         const std::u16string cPieces[] = {
             u"\\", u"\\", u"\\\"", u"\\'", u"\\\\", u"\\\r\n", u"\\\n", u"\\\r", u"'", u"'",

@@ -1,4 +1,6 @@
 #include <qpa/qplatformwindow.h>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -76,6 +78,13 @@ TEST_F(WindowTest, TheEditorsTellApartTheCharactersThatCodeConfuses) {
     EXPECT_GE(InkAtCentre(font, u'0'), InkAtCentre(font, u'O') + 200);
     EXPECT_TRUE(font.families().contains(QStringLiteral("宋体")));
     EXPECT_TRUE(font.families().contains(QStringLiteral("AR PL UMing CN")));
+}
+
+// A caption's Latin and Chinese come from one face, not Chinese borrowed into a Latin face.
+TEST_F(WindowTest, TheCaptionsAreSetInAFaceThatWritesChinese) {
+    const QString face = QFontInfo(Find("Check1")->font()).family();
+    EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::SimplifiedChinese))
+        << face.toStdString();
 }
 
 TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
