@@ -15,6 +15,12 @@ struct Outcome {
     QString err;
 };
 
+/// The settings that make FailIo plant `failure` (NAME=VALUE) in the program under test.
+inline QStringList FailingIo(const QString& failure) {
+    return {"LD_PRELOAD=" QINGYAN_FAIL_IO, failure,
+            "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+}
+
 /// How to start it.
 struct Call {
     QStringList arguments{};

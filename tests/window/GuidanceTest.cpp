@@ -75,6 +75,10 @@ TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSli
     // Edited, the widget's lines are joined with the text's line break.
     EXPECT_EQ(edit.ExactText(), u"a\r\nb\r\nc\r\nd");
     EXPECT_EQ(edit.Length(), 10);
+    // Typing can be undone; setting the text cannot.
+    edit.undo();
+    EXPECT_EQ(edit.toPlainText(), QStringLiteral("a\nb\nc\n"));
+    EXPECT_FALSE(edit.document()->isUndoAvailable());
 
     // Lines of 3 characters plus CR LF: 5 divides 2^18 + 1, so a CR LF straddles the first slice
     // boundary.

@@ -29,6 +29,8 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(TipColour(), kBlue);
     EXPECT_EQ(BlinkCount(), 0);
     EXPECT_EQ(TipIndex(), 0);
+    EXPECT_EQ(Find("Drive1")->toolTip(), QStringLiteral("选择驱动器"));  // a hint on hover
+    EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),
               QStringLiteral("青砚V12"));  // as X11 and Wayland show it: nothing appended
 }

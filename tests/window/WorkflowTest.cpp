@@ -12,7 +12,7 @@ const QByteArray kGbkSource =
 const QByteArray kGbkTarget = "; \xB1\xEA\xCC\xE2\r\n\tMOVLW 0x20\n";
 
 TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding) {
-    folder.Write("A.ASM", kGbkSource);
+    QFile::setPermissions(folder.Write("A.ASM", kGbkSource), QFile::ReadOwner | QFile::WriteOwner);
     Start();
     Pick("A.ASM");
     EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
@@ -32,6 +32,9 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkSource);
     EXPECT_EQ(Tip(), QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
+    // No one may read the target who may not read the source.
+    EXPECT_EQ(QFileInfo(folder.Path("A.ASM.TX_")).permissions(),
+              QFileInfo(folder.Path("A.ASM")).permissions());
 
     // Eliminating again starts from the source; edits to the target reach the save.
     Toggle("Check1");
@@ -96,9 +99,7 @@ TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
 TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     folder.Write("E.ASM", "");
     folder.Write("N.ASM", "\r\n");
-    folder.Write("P.ASM", QByteArray("\x7f"
-                                     "ELF\0\1; x\n",
-                                     10));
+    folder.Write("P.ASM", QByteArray("\177ELF\0\1; x\n", 10));
     Start();
     Pick("P.ASM");
     EXPECT_EQ(Tip(), QStringLiteral("注意:这是二进制文件(含有NUL字节),不是源文件,没有载入!"));
@@ -189,6 +190,8 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
     EXPECT_EQ(files->path(), folder.Path("sub"));
     OpenFolder(folder.Root());  // back up the chain of folders above
     EXPECT_EQ(files->path(), folder.Root());
+    form->Drive1_Change();  // the volume of the folder, which is ready
+    EXPECT_EQ(Tip(), QStringLiteral("提示:请进一步选择路径"));
 }
 
 TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {

@@ -82,6 +82,10 @@ TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     const workflow::ReadOutcome status = ReadSourceFile(QStringLiteral("/proc/self/status"));
     ASSERT_TRUE(status.file.has_value());
     EXPECT_TRUE(QString::fromStdU16String(status.file->text).contains("Pid:"));
+    // One of /sys says it holds 4096 bytes and holds fewer: those are read, and nothing more.
+    const QString online = QStringLiteral("/sys/devices/system/cpu/online");
+    EXPECT_EQ(QString::fromStdU16String(ReadSourceFile(online).file.value().text).toUtf8(),
+              TempFolder::Read(online));
 
     const QString locked = folder.Write("LOCKED.ASM", "nop\r\n");
     QFile::setPermissions(locked, QFileDevice::Permissions());
