@@ -96,6 +96,8 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
         << error.toStdString();
     Read({"--header-file", folder.Path("NONE"), "x"}, &error);
     EXPECT_TRUE(error.contains(QStringLiteral("没有那个文件或文件夹"))) << error.toStdString();
+    Read({"--set", "AddHeader", "x"}, &error);
+    EXPECT_EQ(error, QStringLiteral("--set 需要 FIELD=VALUE: AddHeader"));
 }
 
 }  // namespace

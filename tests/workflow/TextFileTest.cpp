@@ -99,11 +99,12 @@ TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
     const QString path = folder.Path("T.TX_");
     ASSERT_TRUE(WriteTargetFile(path, u"中\n\r\n", Gbk).ok());
     EXPECT_EQ(TempFolder::Read(path), QByteArray("\xD6\xD0\n\r\n"));
-    ASSERT_TRUE(WriteTargetFile(path, u"中", TextEncoding::Utf8WithBom).ok());
-    EXPECT_EQ(TempFolder::Read(path), QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD"));
+    // The last character stands for a byte that is not UTF-8, and is written as that byte.
+    ASSERT_TRUE(WriteTargetFile(path, u"中\uF7FF", TextEncoding::Utf8WithBom).ok());
+    EXPECT_EQ(TempFolder::Read(path), QByteArray("\xEF\xBB\xBF\xE4\xB8\xAD\xFF"));
     const workflow::ReadOutcome read = ReadSourceFile(path);  // the mark read back, not as text
     EXPECT_TRUE(read.file && read.file->encoding == TextEncoding::Utf8WithBom &&
-                read.file->text == u"中");
+                read.file->text == u"中\uF7FF");
     // A name as long as the system allows: the new file's own name never makes it too long.
     const QString longest = folder.Path(QString(251, u'n') + ".TX_");
     EXPECT_TRUE(WriteTargetFile(longest, u"x", Gbk).ok());
