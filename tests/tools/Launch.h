@@ -21,6 +21,15 @@ inline QStringList FailingIo(const QString& failure) {
             "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
 }
 
+/// Our environment with the NAME=VALUE `settings` added.
+inline QProcessEnvironment EnvironmentWith(const QStringList& settings) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& setting : settings) {
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    }
+    return env;
+}
+
 /// How to start it.
 struct Call {
     QStringList arguments{};
@@ -37,14 +46,10 @@ struct Call {
 /// Starts the program, gives it its input and waits for it to end.
 inline Outcome Launch(const Call& call) {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& setting : call.environment) {
-        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
-    }
+    QProcessEnvironment env = EnvironmentWith(call.environment);
     for (const QString& name : call.unset) {
         env.remove(name);
     }
-    process.setProcessEnvironment(env);
     process.setWorkingDirectory(call.folder);
     QString program = call.program;
     TempFolder copy;
@@ -56,7 +61,6 @@ inline Outcome Launch(const Call& call) {
         if (env.contains(QStringLiteral("LD_PRELOAD"))) {
             QFile::copy(env.value(QStringLiteral("LD_PRELOAD")), copy.Path("preload.so"));
             env.insert(QStringLiteral("LD_PRELOAD"), copy.Path("preload.so"));
-            process.setProcessEnvironment(env);
         }
         process.setChildProcessModifier([inChild = call.inChild] {
             if (!BecomeUnprivileged()) {
@@ -69,6 +73,7 @@ inline Outcome Launch(const Call& call) {
     } else if (call.inChild) {
         process.setChildProcessModifier(call.inChild);
     }
+    process.setProcessEnvironment(env);
     process.start(program, call.arguments);
     process.write(call.input);
     process.closeWriteChannel();

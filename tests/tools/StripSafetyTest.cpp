@@ -139,11 +139,8 @@ TEST(StripSafety, AKilledRunLeavesNoDebris) {
     folder.Write("A.ASM.TX_", "old");
     TempFolder signal;
     QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LD_PRELOAD", QINGYAN_FAIL_IO);
-    env.insert("QINGYAN_STALL_FSYNC", signal.Path("stalled"));
-    env.insert("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-    run.setProcessEnvironment(env);
+    run.setProcessEnvironment(
+        EnvironmentWith(FailingIo("QINGYAN_STALL_FSYNC=" + signal.Path("stalled"))));
     run.start(QStringLiteral(QINGYAN_STRIP_PATH), {source});
     QElapsedTimer clock;
     clock.start();
