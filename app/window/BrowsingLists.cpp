@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include "workflow/Browsing.h"
 #include "workflow/FileNames.h"
@@ -109,6 +111,18 @@ void FileList::focusInEvent(QFocusEvent* event) {
         setCurrentItem(nullptr);  // so that the first arrow key picks the first file
     }
     quiet_ = false;
+}
+
+void FileList::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (!hasFocus() || currentItem() != nullptr) {
+        return;  // a current file shows the focus itself
+    }
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+    option.state |= QStyle::State_KeyboardFocusChange;  // some styles draw it for the keyboard only
+    QStylePainter(viewport()).drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 void FileList::SetPath(const QString& path) {

@@ -68,6 +68,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     /// Tabbing into the list makes the first file current; that is no pick and loads nothing.
     void focusInEvent(QFocusEvent* event) override;
+    /// With the focus and no current file, the list marks its focus around its whole inside.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void Refill();

@@ -13,15 +13,19 @@ constexpr std::size_t kSlice = 256 * 1024;
 
 // The Song face draws its underscore below the bottom of its line box, where the next line's
 // painting and scrolling cut it off. Text raised by a tenth of a line keeps every glyph whole.
-QTextCharFormat RaisedText() {
+QTextCharFormat RaisedText(const std::optional<QFont>& face) {
     QTextCharFormat format;
     format.setBaselineOffset(10);
+    if (face) {
+        format.setFont(*face);
+    }
     return format;
 }
 
 }  // namespace
 
 ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent), filler_(new QTimer(this)) {
+    setTabChangesFocus(true);
     filler_->setInterval(0);
     connect(filler_, &QTimer::timeout, this, &ExactTextEdit::ShowNextSlice);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
@@ -33,8 +37,17 @@ ExactTextEdit::ExactTextEdit(QWidget* parent) : QPlainTextEdit(parent), filler_(
 }
 
 void ExactTextEdit::SetExactText(std::u16string text, std::u16string lineBreak) {
+    Show(std::move(text), std::move(lineBreak), std::nullopt);
+}
+
+void ExactTextEdit::SetTextInFace(std::u16string text, const QFont& face) {
+    Show(std::move(text), u"\r\n", face);
+}
+
+void ExactTextEdit::Show(std::u16string text, std::u16string lineBreak, std::optional<QFont> face) {
     exact_ = std::move(text);
     lineBreak_ = std::move(lineBreak);
+    face_ = std::move(face);
     userEdited_ = false;
     shown_ = 0;
     if (suspended_) {
@@ -44,7 +57,7 @@ void ExactTextEdit::SetExactText(std::u16string text, std::u16string lineBreak) 
     settingText_ = true;
     document()->setUndoRedoEnabled(false);  // a slice is no step the user could undo
     clear();
-    QTextCursor(document()).setBlockCharFormat(RaisedText());  // what the user types, too
+    QTextCursor(document()).setBlockCharFormat(RaisedText(face_));  // what the user types, too
     settingText_ = false;
     ShowNextSlice();
     moveCursor(QTextCursor::Start);  // the first slice carried it along; later ones go past it
@@ -54,7 +67,7 @@ void ExactTextEdit::SuspendDisplay(bool suspended) {
     suspended_ = suspended;
     if (!suspended && setWhileSuspended_) {
         setWhileSuspended_ = false;
-        SetExactText(std::move(exact_), std::move(lineBreak_));
+        Show(std::move(exact_), std::move(lineBreak_), std::move(face_));
     }
 }
 
@@ -68,7 +81,7 @@ void ExactTextEdit::ShowNextSlice() {
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(
         QString::fromUtf16(exact_.data() + shown_, static_cast<qsizetype>(end - shown_)),
-        RaisedText());
+        RaisedText(face_));
     settingText_ = false;
     shown_ = end;
     const bool complete = FullyShown();

@@ -38,7 +38,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
             findChild<QWidget*>(QLatin1String(workflow::kOptionFields[at].control));
     }
     ShowOptions(workflow::OptionSet{});
-    SetTabOrder();
+    SetKeyboardNavigation();
     ConnectHandlers();
 
     Form_Load();

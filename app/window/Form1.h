@@ -107,7 +107,8 @@ private:
     void CreateProgressBand();
     void CreateTipBand();
     void CreateFrames();
-    void SetTabOrder();
+    /// The focus order, and the keys that move the focus and press buttons.
+    void SetKeyboardNavigation();
     void ConnectHandlers();
     /// Sets every option control from `options`: the inverse of CurrentOptions().
     void ShowOptions(const workflow::OptionSet& options);

@@ -75,7 +75,6 @@ void Form1::CreateOptionColumn() {
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        box->setTabChangesFocus(true);  // a block of comment lines has no use for a typed tab
         box->setTabStopDistance(8 * box->fontMetrics().horizontalAdvance(u' '));
         box->hide();
         return box;
@@ -142,17 +141,15 @@ void Form1::CreatePathsAndEditors() {
     Text1 = Place(new QLineEdit(this), "Text1", Twips(6120, 600, 6375, 270), "源文件路径及文件名");
     Text1->setReadOnly(true);
 
-    const auto editor = [this](const char* name, const char* initialText, const char* hint,
-                               const QRect& geometry) {
+    const auto editor = [this](const char* name, const char* hint, const QRect& geometry) {
         auto* edit = Place(new ExactTextEdit(this), name, geometry, hint);
         edit->setFont(EditorFont(9));
         edit->setTabStopDistance(8 * edit->fontMetrics().horizontalAdvance(u' '));  // as in code
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->SetExactText(ResourceText(initialText).toStdU16String());
         return edit;
     };
-    RichTextBox1 =
-        editor("RichTextBox1", ":/text/about.txt", "显示源文件内容", Twips(5280, 960, 7215, 2655));
+    RichTextBox1 = editor("RichTextBox1", "显示源文件内容", Twips(5280, 960, 7215, 2655));
+    RichTextBox1->SetExactText(ResourceText(":/text/about.txt").toStdU16String());
 
     Check8 = Place(new QCheckBox(QStringLiteral("为目标文件添加扩展名"), this), "Check8",
                    Twips(6120, 3720, 2295, 255), "选择是否要为目标文件添加附加扩展名");
@@ -165,8 +162,9 @@ void Form1::CreatePathsAndEditors() {
     Place(new QLabel(QStringLiteral("目标文件"), this), "Label2", Twips(5280, 4080, 1215, 255));
     Text5 =
         Place(new QLineEdit(this), "Text5", Twips(6120, 4080, 6375, 270), "目标文件路径及文件名");
-    RichTextBox2 = editor("RichTextBox2", ":/text/chip.txt", "显示目标文件内容",
-                          Twips(5280, 4440, 7215, 2655));
+    RichTextBox2 = editor("RichTextBox2", "显示目标文件内容", Twips(5280, 4440, 7215, 2655));
+    // The chip is drawn in the columns of 宋体, where a box-drawing character is two letters wide.
+    RichTextBox2->SetTextInFace(ResourceText(":/text/chip.txt").toStdU16String(), SongFont(9));
 }
 
 void Form1::CreateProgressBand() {
@@ -190,7 +188,7 @@ void Form1::CreateTipBand() {
     Image1 = Place(new MascotView(this), "Image1", Twips(240, 8040, 480, 480));
     Label10 = Place(new ClickableLabel(QStringLiteral("提示:"), this), "Label10",
                     Twips(840, 8040, 8175, 495), "点击duvo/提示区可以获取帮助");
-    Label10->setFont(SongFont(12));
+    Label10->setFont(EditorFont(12));  // paths and addresses: l and 1, O and 0 must differ
     Label10->setWordWrap(true);
     Label10->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ShowOnTipLine(Label10->text(), kRed, false);  // its colour at design time
@@ -217,7 +215,11 @@ void Form1::CreateTipBand() {
     Timer1->setInterval(500);
 }
 
-void Form1::SetTabOrder() {
+void Form1::SetKeyboardNavigation() {
+    // Enter or Return on a focused button presses it, as Space does.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
     const QList<QWidget*> order = {
         Drive1,   Dir1,     File1,    Text1,  Text4,  Text5,   Command1,     Command2,
         Text6,    Text7,    Text8,    Text9,  Text10, Check1,  Check2,       Check3,

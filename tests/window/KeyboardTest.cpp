@@ -1,0 +1,91 @@
+#include <QApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "WindowFixture.h"
+
+namespace {
+
+const QByteArray kSource = "; head\r\n\tNOP ; x\r\n";
+const QByteArray kTarget = "; head\r\n\tNOP\r\n";
+
+class KeyboardTest : public WorkflowTest {
+protected:
+    void StartActive() {
+        Start();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    // The names of the controls that Tab visits from the drive list, once round the window.
+    std::vector<std::string> TabWalk(Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        Find("Drive1")->setFocus(Qt::TabFocusReason);
+        std::vector<std::string> walk{"Drive1"};
+        for (int step = 0; step < 60; ++step) {
+            Key(Qt::Key_Tab, modifiers);
+            const std::string name = QApplication::focusWidget()->objectName().toStdString();
+            if (name == "Drive1") {
+                break;
+            }
+            walk.push_back(name);
+        }
+        return walk;
+    }
+};
+
+// Tab and Shift+Tab go round every control that takes the focus, both editors included, in the
+// window's order, and type nothing into the source they pass through.
+TEST_F(KeyboardTest, TabWalksTheWholeFocusOrderBothWaysAndNeverTypes) {
+    folder.Write("A.ASM", kSource);
+    StartActive();
+    Pick("A.ASM");
+    const std::u16string source = SourceText(), target = TargetText();
+    // The visible controls of the window's focus order: the header and footer boxes are hidden,
+    // and so is 批量 until a folder is opened.
+    const std::vector<std::string> order = {
+        "Drive1",   "Dir1",     "File1",  "Text1",  "Text4",   "Text5",        "Command1",
+        "Text6",    "Text7",    "Text8",  "Check1", "Check2",  "Check3",       "Check4",
+        "Check5",   "Check6",   "Check7", "Check8", "Text11",  "Check9",       "Check10",
+        "Command3", "Command4", "Text12", "Text13", "Check11", "RichTextBox1", "RichTextBox2"};
+    EXPECT_EQ(TabWalk(), order);
+    std::vector<std::string> backwards = TabWalk(Qt::ShiftModifier);
+    std::reverse(backwards.begin() + 1, backwards.end());
+    EXPECT_EQ(backwards, order);
+    for (int press = 0; press < 40; ++press) {
+        Key(Qt::Key_Tab);
+    }
+    EXPECT_EQ(SourceText(), source);
+    EXPECT_EQ(TargetText(), target);
+}
+
+// Enter and Return press the focused button, as Space does.
+TEST_F(KeyboardTest, EnterOrReturnOnAFocusedButtonPressesIt) {
+    folder.Write("A.ASM", kSource);
+    StartActive();
+    Pick("A.ASM");
+    Find("Command1")->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(), kTarget);
+    EXPECT_TRUE(Shown("Command2"));
+    Find("Command2")->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_Enter);
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kTarget);
+}
+
+// Tabbed into, the file list shows that it holds the focus, though no file is current yet.
+TEST_F(KeyboardTest, TheFileListMarksItsFocus) {
+    folder.Write("A.ASM", kSource);
+    StartActive();
+    auto* files = Find<window::FileList>("File1");
+    const QImage unfocused = files->grab().toImage();
+    Find("Dir1")->setFocus(Qt::TabFocusReason);
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), files);
+    EXPECT_EQ(files->currentItem(), nullptr);  // tabbing in picks nothing
+    EXPECT_NE(files->grab().toImage(), unfocused);
+    EXPECT_EQ(SourcePath(), QString());
+}
+
+}  // namespace
