@@ -125,6 +125,7 @@ void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     Command4->hide();
     Text1->clear();
     Text5->clear();
+    ShowMarkersOfSource();  // no file is picked any more: the panel's own markers
     RichTextBox1->SetExactText({});
     ProgressBar1->hide();
     Label10->show();

@@ -79,6 +79,24 @@ TEST_F(BatchTest, EachFileOfAMixedFolderIsReadInItsOwnLanguage) {
               "int x;\n#define A 1 ; kept in C\nchar q = '\\'';\n");
 }
 
+// The run ends with no file picked: the marker boxes show the panel's own markers again, and a
+// box the user typed in keeps what was typed.
+TEST_F(BatchTest, AfterARunTheMarkerBoxesAreThePanelsOwn) {
+    folder.Write("B.c", "int x; // c\n");
+    Start();
+    Pick("B.c");
+    const auto box = [this](const char* name) { return Find<QLineEdit>(name)->text(); };
+    ASSERT_EQ(box("Text4"), "//");
+    RunBatch();
+    EXPECT_EQ(QStringList({box("Text4"), box("Text6"), box("Text7"), box("Text12"), box("Text13")}),
+              QStringList({";", "/*", "*/", "\"", "\""}));
+    Pick("B.c");
+    QTest::keyClicks(Find<QLineEdit>("Text6"), "*");
+    RunBatch();
+    EXPECT_EQ(box("Text4"), ";");
+    EXPECT_EQ(box("Text6"), "/**");
+}
+
 TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
     folder.Write("A.ASM", kSource);
     folder.Write("B.ASM", kSource);
@@ -94,8 +112,9 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
                {"1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=" + QString::number(13 + footer) + ")",
                 "2:  B.ASM(字符数=18)  ==>  未处理:目标路径是一个文件夹",
                 "3:  C.ASM(字符数=0)  ==>  C.ASM.TX_(字符数=" + QString::number(footer) + ")"}));
-    EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
-                         QStringLiteral("/'目录下的3个源文件中有1个未能完好处理,原因见报告"));
+    EXPECT_TRUE(TipShows(QStringLiteral("注意:'"), folder.Root() + u'/',
+                         QStringLiteral("'目录下的3个源文件中有1个未能完好处理,原因见报告")))
+        << Tip().toStdString();
     EXPECT_EQ(TipColour(), kRed);
     EXPECT_TRUE(QFileInfo(folder.Path("B.ASM.TX_")).isDir());
     EXPECT_EQ(TempFolder::Read(folder.Path("C.ASM.TX_")),
@@ -115,8 +134,9 @@ TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
         ReportText().contains(QStringLiteral("1:  A.ASM(字符数=18)  ==>  A.ASM.TX_(字符数=18)  "
                                              "注意:1个字符无法用源文件的编码表示,已写为?")))
         << ReportText().toStdString();
-    EXPECT_EQ(Tip(), QStringLiteral("注意:'") + folder.Root() +
-                         QStringLiteral("/'目录下的1个源文件中有1个未能完好处理,原因见报告"));
+    EXPECT_TRUE(TipShows(QStringLiteral("注意:'"), folder.Root() + u'/',
+                         QStringLiteral("'目录下的1个源文件中有1个未能完好处理,原因见报告")))
+        << Tip().toStdString();
     EXPECT_EQ(TipColour(), kRed);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), "; ?\r\n" + kTarget);
 }

@@ -82,6 +82,55 @@ TEST_F(WindowTest, TheEditorsTellApartTheCharactersThatCodeConfuses) {
     EXPECT_TRUE(font.families().contains(QStringLiteral("AR PL UMing CN")));
 }
 
+// Paths and addresses on the tip line read right: l, 1 and I, 0 and O differ plainly, and the
+// Chinese still comes from the Song face.
+TEST_F(WindowTest, TheTipLineTellsApartLettersAndDigitsThatLookAlike) {
+    const QFont font = TipLine()->font();
+    EXPECT_GE(PixelsApart(font, u'l', u'1'), 4);
+    EXPECT_GE(PixelsApart(font, u'l', u'I'), 4);
+    EXPECT_GE(PixelsApart(font, u'1', u'I'), 4);
+    EXPECT_GE(InkAtCentre(font, u'0'), InkAtCentre(font, u'O') + 200);
+    EXPECT_TRUE(font.families().contains(QStringLiteral("宋体")));
+}
+
+// The leftmost and rightmost columns of ink in the rows [top, bottom) of `image`.
+std::pair<int, int> InkColumns(const QImage& image, int top, int bottom) {
+    int left = image.width(), right = -1;
+    for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 192) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
+// The chip picture, as the target editor draws it at start: every line of its frame starts and
+// ends in the same pixel column, and its loops are drawn with arcs, not corners.
+TEST_F(WindowTest, TheChipPictureIsDrawnWhole) {
+    auto* editor = Find<window::ExactTextEdit>("RichTextBox2");
+    const QImage drawn = editor->viewport()->grab().toImage();
+    QTextCursor line(editor->document());
+    std::vector<std::pair<int, int>> edges;
+    for (int row = 0; row < 11; ++row) {  // the frame, pins included, is eleven lines high
+        const QRect box = editor->cursorRect(line);
+        edges.push_back(InkColumns(drawn, box.top(), box.bottom()));
+        line.movePosition(QTextCursor::NextBlock);
+    }
+    for (int row = 1; row < 11; ++row) {
+        EXPECT_NEAR(edges[row].first, edges[0].first, 1) << "line " << row + 1;
+        EXPECT_NEAR(edges[row].second, edges[0].second, 1) << "line " << row + 1;
+    }
+    EXPECT_GT(edges[0].second - edges[0].first, 200);  // not a sliver of it
+    QTextCursor inPicture(editor->document());
+    inPicture.setPosition(2);
+    const QFont face = inPicture.charFormat().font();
+    EXPECT_GE(PixelsApart(face, u'╭', u'┌'), 4);
+    EXPECT_GE(PixelsApart(face, u'╯', u'┘'), 4);
+}
+
 // A caption's Latin and Chinese come from one face, not Chinese borrowed into a Latin face.
 TEST_F(WindowTest, TheCaptionsAreSetInAFaceThatWritesChinese) {
     const QString face = QFontInfo(Find("Check1")->font()).family();

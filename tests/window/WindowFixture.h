@@ -39,6 +39,18 @@ protected:
     QLabel* TipLine() const { return Find<QLabel>("Label10"); }
     QString Tip() const { return TipLine()->text(); }
     QColor TipColour() const { return TipLine()->palette().color(QPalette::WindowText); }
+    /// Whether the tip line reads `before`, `path`, `after`, the path whole or, where the message
+    /// would not fit, shortened in its middle to a start and an end joined by "…".
+    bool TipShows(const QString& before, const QString& path, const QString& after) const {
+        const QString tip = Tip();
+        if (!tip.startsWith(before) || !tip.endsWith(after)) {
+            return false;
+        }
+        const QString shown = tip.mid(before.size(), tip.size() - before.size() - after.size());
+        const qsizetype cut = shown.indexOf(u'…');
+        return shown == path ||
+               (cut >= 0 && path.startsWith(shown.left(cut)) && path.endsWith(shown.mid(cut + 1)));
+    }
     bool Shown(const char* name) const { return !Find(name)->isHidden(); }
     void Toggle(const char* name) const { Find<QCheckBox>(name)->click(); }
     void ClickTipLine() const { QTest::mouseClick(TipLine(), Qt::LeftButton); }

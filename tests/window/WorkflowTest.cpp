@@ -184,8 +184,9 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
 
     QDir(folder.Root()).rmdir("sub/gone");  // vanished after it was listed
     OpenFolder(folder.Path("sub/gone"));
-    EXPECT_EQ(Tip(), QStringLiteral("注意:无法打开文件夹'") + folder.Path("sub/gone") +
-                         QStringLiteral("',文件夹不存在!"));
+    EXPECT_TRUE(TipShows(QStringLiteral("注意:无法打开文件夹'"), folder.Path("sub/gone"),
+                         QStringLiteral("',文件夹不存在!")))
+        << Tip().toStdString();
     EXPECT_EQ(folders->path(), folder.Path("sub"));
     EXPECT_EQ(files->path(), folder.Path("sub"));
     OpenFolder(folder.Root());  // back up the chain of folders above
