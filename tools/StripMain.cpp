@@ -24,6 +24,7 @@
 #include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"
+#include "workflow/Usage.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -210,11 +211,18 @@ int StripMain(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(QINGYAN_VERSION));
     workflow::LoadQtTranslations(app);
 
+    const auto refuse = [](const QString& error) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") + error);
+        Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
+        return kBadUsage;
+    };
     QCommandLineParser parser;
     tools::DescribeOptions(parser);
     if (!parser.parse(arguments)) {
-        Print(stderr, QStringLiteral("qingyan-strip: ") + parser.errorText());
-        return kBadUsage;
+        const QStringList unknown = parser.unknownOptionNames();
+        return refuse(unknown.isEmpty() ? parser.errorText()
+                                        : workflow::UnknownOptionMessage(workflow::TypedOption(
+                                              arguments.mid(1), unknown.front())));
     }
     if (parser.isSet(QStringLiteral("help"))) {
         Write(stdout, parser.helpText().toStdString());
@@ -229,9 +237,7 @@ int StripMain(int argc, char* argv[]) {
     const bool read = tools::ReadSettings(parser, settings, error);
     settings.paths = PathsOf(settings.paths, argc, argv);
     if (!read) {
-        Print(stderr, QStringLiteral("qingyan-strip: ") + error);
-        Print(stderr, QStringLiteral("用法: qingyan-strip [选项] FILE...  (--help 查看说明)"));
-        return kBadUsage;
+        return refuse(error);
     }
     const workflow::OptionSet& o = settings.byLanguage.front();  // naming is the same in each
     const bool saves = settings.mode == tools::Settings::Mode::Save &&

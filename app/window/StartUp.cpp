@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include "workflow/Usage.h"
+
 namespace window {
 namespace {
 
@@ -45,8 +47,7 @@ StartRequest ReadStartArguments(const QStringList& arguments) {
             return {StartRequest::Action::Version, {}, {}};
         } else if (!optionsEnded && argument.size() > 1 && argument.startsWith(u'-')) {
             if (!IsQtOption(argument, takesValue)) {
-                return {
-                    StartRequest::Action::Error, {}, QStringLiteral("未知选项'%1'").arg(argument)};
+                return {StartRequest::Action::Error, {}, workflow::UnknownOptionMessage(argument)};
             }
             at += takesValue ? 1 : 0;
         } else if (!request.path.isEmpty()) {

@@ -94,6 +94,20 @@ TEST(WindowProgram, AnswersHelpAndVersionWithoutADisplay) {
     }
 }
 
+// Both programs refuse an option they do not know in the same words, naming it as it was typed.
+TEST(WindowProgram, BothProgramsWordAnUnknownOptionAlike) {
+    for (const QString& typed :
+         {QStringLiteral("--bogus"), QStringLiteral("--bogus=1"), QStringLiteral("-Z")}) {
+        const Outcome window = Launch({.arguments = {typed}, .program = QINGYAN_WINDOW_PATH});
+        const Outcome strip = Launch({.arguments = {typed, "a.asm"}});
+        const QString said = QStringLiteral(": 未知选项'") + typed + QStringLiteral("'\n");
+        EXPECT_TRUE(window.err.startsWith("qingyan" + said)) << window.err.toStdString();
+        EXPECT_TRUE(strip.err.startsWith("qingyan-strip" + said)) << strip.err.toStdString();
+        EXPECT_EQ(window.status, 2);
+        EXPECT_EQ(strip.status, 2);
+    }
+}
+
 TEST(StripCli, StandardInputToStandardOutputAndItsReadErrors) {
     const Outcome run =
         Launch({.arguments = {"--lang", "c", "-"}, .input = "int x; // c\nint y;\n"});
@@ -164,7 +178,7 @@ TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
         EXPECT_FALSE(run.err.isEmpty());
         errors += run.err;
     }
-    EXPECT_TRUE(errors.contains("未知选项"));  // Qt's own texts in Chinese
+    EXPECT_TRUE(errors.contains("未知选项"));
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
     const Outcome pattern = Launch({.arguments = {"--pattern", "*.ASM", source}});
     EXPECT_EQ(pattern.status, 2);
