@@ -12,6 +12,8 @@ packages=(
 [ "${1:-}" = "--bench" ] && packages+=(hyperfine time)
 [ "${1:-}" = "--fuzz" ] && packages+=(clang libclang-rt-14-dev)
 [ "${1:-}" = "--package" ] && packages+=(dpkg-dev file gzip)
+# CI opens the window on a display of its own and waits for it to be mapped.
+[ "${1:-}" = "--display" ] && packages+=(xvfb xauth xdotool)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -81,6 +81,11 @@ TEST(StripSafety, OddInputsFinishInTimeAndMemory) {
     const Outcome starved = Launch(
         {.arguments = {big},
          .environment = {"ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=32"}});
+#elif defined(__SANITIZE_THREAD__)
+    // The sanitizer maps its shadow memory first: a cap on the address space would stop it.
+    const Outcome starved = Launch(
+        {.arguments = {big},
+         .environment = {"TSAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=32"}});
 #else
     const Outcome starved = Launch({.arguments = {big}, .inChild = [] {
                                         const rlimit cap{64 << 20, 64 << 20};
