@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "LineBreaks.h"
 #include "LiteralSearch.h"
@@ -48,14 +49,13 @@ class CommentScanner {
 public:
     // The output is written over `inPlace`, the text itself: every piece of output goes at or
     // before the place it was read from, and a search never reads behind the scan's position but
-    // through `backslashesBeforePos_`. With `removed`, no output is made, but its last character
-    // is followed all the same, so that the comments heard of are those a pass removes.
-    CommentScanner(std::u16string_view text, const EliminationOptions& options,
-                   std::u16string_view mainLineBreak, const std::function<void(TextSpan)>* removed,
-                   std::u16string* inPlace)
-        : text_(text),
+    // through `backslashesBeforePos_`; what a rule must know of what came before, it reads in the
+    // output. `removed`, when given, hears of each comment removed.
+    CommentScanner(std::u16string& inPlace, const EliminationOptions& options,
+                   std::u16string_view mainLineBreak, const std::function<void(TextSpan)>* removed)
+        : text_(inPlace),
           removed_(removed),
-          inPlace_(inPlace),
+          inPlace_(&inPlace),
           opt_(options),
           rules_(options.Rules),
           mainLineBreak_(mainLineBreak),
@@ -64,21 +64,22 @@ public:
                      !options.StringTerminator.empty()),
           quotesOn_(options.IgnoreMarkersInStrings && !quote_.empty()),
           blocksOn_(!options.BlockCommentLeader.empty() && !options.BlockCommentTerminator.empty()),
-          lineBreaks_({text}),
-          lineEnds_({text}),
-          stringLeaders_({text, options.StringLeader}),
-          stringTerminators_({text, options.StringTerminator}),
-          stringStops_({text, options.StringTerminator, rules_.BackslashEscapes,
+          rawStringsOn_(stringsOn_ && rules_.RawStrings && options.StringLeader == u"\"" &&
+                        options.StringTerminator == u"\""),
+          lineBreaks_({text_}),
+          lineEnds_({text_}),
+          stringLeaders_({text_, options.StringLeader}),
+          stringTerminators_({text_, options.StringTerminator}),
+          stringStops_({text_, options.StringTerminator, rules_.BackslashEscapes,
                         rules_.LineSplicing, &pos_, &backslashesBeforePos_}),
-          quoteStops_({text, quote_, rules_.BackslashEscapes, rules_.LineSplicing, &pos_,
+          quoteStops_({text_, quote_, rules_.BackslashEscapes, rules_.LineSplicing, &pos_,
                        &backslashesBeforePos_}),
-          runStops_(
-              quote_.empty()
-                  ? AnyMarkerSearch(text, {options.StringLeader, options.LineCommentLeader,
-                                           options.BlockCommentLeader})
-                  : AnyMarkerSearch(text, {options.StringLeader, quote_, options.LineCommentLeader,
-                                           options.BlockCommentLeader})),
-          blockTerminators_({text, options.BlockCommentTerminator}) {}
+          runStops_(AnyMarkerSearch(
+              text_,
+              {options.StringLeader, CommentStop(options.LineCommentLeader),
+               CommentStop(options.BlockCommentLeader)},
+              {quote_, rules_.HeaderNames ? std::u16string_view(u"#") : std::u16string_view()})),
+          blockTerminators_({text_, options.BlockCommentTerminator, rules_.LineSplicing}) {}
 
     void Run(ProgressSink* progress) {
         const std::size_t maximum = text_.size() + 1;
@@ -87,8 +88,8 @@ public:
         }
         ClearUpperVectorState();
         while (pos_ < text_.size()) {
-            if (!TakeString() && !TakeCharacterLiteral() && !TakeLineComment() &&
-                !TakeBlockComment()) {
+            if (!TakeHeaderName() && !TakeRawString() && !TakeString() && !TakeCharacterLiteral() &&
+                !TakeLineComment() && !TakeBlockComment()) {
                 TakeOrdinaryRun();
             }
             if (progress) {
@@ -99,25 +100,29 @@ public:
         if (progress) {
             progress->Finish();
         }
-        if (inPlace_ != nullptr) {
-            inPlace_->resize(out_);
-            *inPlace_ += overflow_;  // the main line break that may end it, which had no room
-        }
+        inPlace_->resize(out_);
+        *inPlace_ += overflow_;  // the main line break that may end it, which had no room
     }
 
 private:
+    std::u16string_view CommentStop(std::u16string_view marker) const {
+        // A marker cut in two by a line join is found by its first character.
+        return rules_.LineSplicing ? marker.substr(0, 1) : marker;
+    }
+
     bool StartsAt(std::size_t at, std::u16string_view marker) const {
         return !marker.empty() && text_.substr(at).starts_with(marker);
     }
 
+    // Where a comment marker starting at `at` ends, or npos when none starts there.
+    std::size_t MarkerEnd(std::size_t at, std::u16string_view marker) const {
+        if (rules_.LineSplicing) {
+            return SplicedMarkerEnd(text_, at, marker);
+        }
+        return StartsAt(at, marker) ? at + marker.size() : npos;
+    }
+
     void Emit(std::size_t from, std::size_t to) {
-        if (from < to) {
-            lastOutput_ = text_[to - 1];
-            anyOutput_ = true;
-        }
-        if (inPlace_ == nullptr) {
-            return;  // only the comments are wanted, and what the last output character was
-        }
         char16_t* data = inPlace_->data();
         std::copy(data + from, data + to, data + out_);  // never ahead of where it reads
         out_ += to - from;
@@ -125,11 +130,6 @@ private:
 
     // Output that is no piece of the text: a space, or the main line break at the very end.
     void EmitText(std::u16string_view piece) {
-        lastOutput_ = piece.back();
-        anyOutput_ = true;
-        if (inPlace_ == nullptr) {
-            return;
-        }
         if (out_ + piece.size() <= pos_) {
             std::copy(piece.begin(), piece.end(), inPlace_->data() + out_);
             out_ += piece.size();
@@ -138,8 +138,14 @@ private:
         }
     }
 
-    bool OutputEmpty() const { return !anyOutput_; }
-    char16_t LastOutput() const { return lastOutput_; }
+    bool OutputEmpty() const { return out_ == 0 && overflow_.empty(); }
+    char16_t LastOutput() const {
+        return overflow_.empty() ? (*inPlace_)[out_ - 1] : overflow_.back();
+    }
+    // The output's character `back` places before its end (1: the last), or 0 before its start.
+    char16_t OutputBack(std::size_t back) const {
+        return back <= out_ ? (*inPlace_)[out_ - back] : char16_t{0};
+    }
 
     // Moves the scan to `end`, first noting how many backslashes end the text before it (while
     // they are still there to read: output in place may overwrite them).
@@ -152,6 +158,127 @@ private:
             backslashesBeforePos_ = pos_ + run == end ? backslashesBeforePos_ + run : run;
         }
         pos_ = end;
+    }
+
+    // A header name noted on its directive's line is copied whole when the scan reaches it.
+    bool TakeHeaderName() {
+        while (nextHeaderName_ < headerNames_.size() &&
+               headerNames_[nextHeaderName_].position < pos_) {
+            ++nextHeaderName_;  // it lay inside a comment or a literal
+        }
+        if (nextHeaderName_ == headerNames_.size() ||
+            headerNames_[nextHeaderName_].position != pos_) {
+            return false;
+        }
+        const TextSpan name = headerNames_[nextHeaderName_++];
+        inHead_ = false;
+        Pass(name.position + name.length, true);
+        return true;
+    }
+
+    // Notes the header names of the directive whose # is at pos_: the one of an #include,
+    // #include_next or #import, or those inside __has_include(…) of an #if or #elif.
+    void NoteHeaderNames() {
+        headerNames_.clear();
+        nextHeaderName_ = 0;
+        const std::size_t lineEnd = std::min(lineBreaks_.FindFrom(pos_), text_.size());
+        const std::size_t wordStart = SkipBlanks(pos_ + 1, lineEnd);
+        std::size_t wordEnd = wordStart;
+        while (wordEnd < lineEnd && IsWordCharacter(text_[wordEnd])) {
+            ++wordEnd;
+        }
+        const std::u16string_view word = text_.substr(wordStart, wordEnd - wordStart);
+        if (word == u"include" || word == u"include_next" || word == u"import") {
+            NoteHeaderNameAt(SkipBlanks(wordEnd, lineEnd), lineEnd);
+            return;
+        }
+        if (word != u"if" && word != u"elif") {
+            return;
+        }
+        constexpr std::u16string_view kHasInclude = u"__has_include";
+        for (std::size_t at = FindText(text_.substr(0, lineEnd), kHasInclude, wordEnd); at != npos;
+             at = FindText(text_.substr(0, lineEnd), kHasInclude, at + 1)) {
+            std::size_t after = at + kHasInclude.size();
+            if (text_.substr(after, 5) == u"_next") {
+                after += 5;
+            }
+            if (IsWordCharacter(text_[at - 1]) ||
+                (after < lineEnd && IsWordCharacter(text_[after]))) {
+                continue;  // part of a longer name
+            }
+            after = SkipBlanks(after, lineEnd);
+            if (after < lineEnd && text_[after] == u'(') {
+                NoteHeaderNameAt(SkipBlanks(after + 1, lineEnd), lineEnd);
+            }
+        }
+    }
+
+    void NoteHeaderNameAt(std::size_t at, std::size_t lineEnd) {
+        if (at >= lineEnd || text_[at] != u'<') {
+            return;
+        }
+        const std::size_t close = FindUnit(text_.data(), at + 1, lineEnd, u'>');
+        if (close != npos) {
+            headerNames_.push_back({at, close + 1 - at});
+        }
+    }
+
+    std::size_t SkipBlanks(std::size_t at, std::size_t end) const {
+        while (at < end && (text_[at] == u' ' || text_[at] == u'\t')) {
+            ++at;
+        }
+        return at;
+    }
+
+    // Whether nothing but blanks stands in the output since its last line break.
+    bool OutputAtLineStart() const {
+        for (std::size_t back = 1; back <= out_; ++back) {
+            const char16_t c = OutputBack(back);
+            if (c == u'\r' || c == u'\n') {
+                return true;
+            }
+            if (c != u' ' && c != u'\t') {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // A raw string literal: its prefix ends the output (R, u8R, uR, UR or LR, no longer name),
+    // its delimiter of at most 16 characters stands between the quote and "(". It ends at the
+    // first )delimiter", or runs to the end of the text when there is none.
+    bool TakeRawString() {
+        if (!rawStringsOn_ || text_[pos_] != u'"' || !OutputEndsInRawPrefix()) {
+            return false;
+        }
+        std::size_t open = pos_ + 1;
+        while (open < text_.size() && open - pos_ <= 17 && IsDelimiterCharacter(text_[open])) {
+            ++open;
+        }
+        if (open == text_.size() || text_[open] != u'(' || open - pos_ > 17) {
+            return false;
+        }
+        std::u16string closing = u")";
+        closing.append(text_.substr(pos_ + 1, open - pos_ - 1)).push_back(u'"');
+        const std::size_t close = FindText(text_, closing, open + 1);
+        return TakeLiteral(close == npos ? text_.size() : close + closing.size());
+    }
+
+    bool OutputEndsInRawPrefix() const {
+        if (OutputBack(1) != u'R') {
+            return false;
+        }
+        std::size_t prefix = 1;  // how many characters of the output the prefix takes
+        if (OutputBack(2) == u'8' && OutputBack(3) == u'u') {
+            prefix = 3;
+        } else if (OutputBack(2) == u'u' || OutputBack(2) == u'U' || OutputBack(2) == u'L') {
+            prefix = 2;
+        }
+        return prefix == out_ || !IsWordCharacter(OutputBack(prefix + 1));
+    }
+
+    static bool IsDelimiterCharacter(char16_t c) {
+        return c > u' ' && c < 0x7F && c != u'(' && c != u')' && c != u'\\';
     }
 
     // A string must close on the line on which it opens, or the text must hold no further line
@@ -167,13 +294,47 @@ private:
         return end != npos && TakeLiteral(end);
     }
 
-    // A character literal is read as a string is, under the language's rules.
+    // A character literal is read as a string is, under the language's rules; a quote between
+    // two characters of a number is none.
     bool TakeCharacterLiteral() {
-        if (!quotesOn_ || !StartsAt(pos_, quote_)) {
+        if (!quotesOn_ || !StartsAt(pos_, quote_) || IsDigitSeparator()) {
             return false;
         }
         const std::size_t end = EndOfLiteral(pos_ + 1, quoteStops_, quote_);
         return end != npos && TakeLiteral(end);
+    }
+
+    bool IsDigitSeparator() {
+        return rules_.DigitSeparators && pos_ + 1 < text_.size() &&
+               IsNumberCharacter(text_[pos_ + 1]) && OutputEndsInNumber();
+    }
+
+    static bool IsNumberCharacter(char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+               c == u'_';
+    }
+
+    // Whether the output ends in a preprocessing number: a digit, or a dot and a digit, followed
+    // by digits, letters, underscores, dots, digit separators and the signs of exponents. What
+    // was read of the output's last token is remembered, so that no character is read twice.
+    bool OutputEndsInNumber() {
+        const char16_t* output = inPlace_->data();
+        std::size_t start = out_;
+        while (start > number_.end &&
+               (IsNumberCharacter(output[start - 1]) || output[start - 1] == u'.' ||
+                output[start - 1] == u'\'' ||
+                ((output[start - 1] == u'+' || output[start - 1] == u'-') && start >= 2 &&
+                 std::u16string_view(u"eEpP").find(output[start - 2]) != npos))) {
+            --start;
+        }
+        if (start == number_.end && start > 0) {
+            start = number_.start;  // the token read last time goes on
+        }
+        number_ = {start, out_};
+        const char16_t first = start < out_ ? output[start] : u' ';
+        const char16_t second = start + 1 < out_ ? output[start + 1] : u' ';
+        return (first >= u'0' && first <= u'9') ||
+               (first == u'.' && second >= u'0' && second <= u'9');
     }
 
     bool TakeLiteral(std::size_t end) {
@@ -228,7 +389,7 @@ private:
     // A line comment runs up to and including the first line break. Removed, it leaves that
     // break, or the main one when it runs to the end of the text.
     bool TakeLineComment() {
-        if (!StartsAt(pos_, opt_.LineCommentLeader)) {
+        if (MarkerEnd(pos_, opt_.LineCommentLeader) == npos) {
             return false;
         }
         const std::size_t lineBreak =
@@ -255,11 +416,11 @@ private:
     }
 
     bool TakeBlockComment() {
-        if (!blocksOn_ || !StartsAt(pos_, opt_.BlockCommentLeader) ||
-            blockTerminators_.FindFrom(pos_) == npos) {
+        const std::size_t inside = blocksOn_ ? MarkerEnd(pos_, opt_.BlockCommentLeader) : npos;
+        if (inside == npos || blockTerminators_.FindFrom(pos_) == npos) {
             return false;
         }
-        const std::size_t end = EndOfBlockComment(pos_ + opt_.BlockCommentLeader.size());
+        const std::size_t end = EndOfBlockComment(inside);
         const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
         if (removed_ != nullptr && !keep) {
             (*removed_)({pos_, end - pos_});
@@ -280,8 +441,8 @@ private:
     std::size_t EndOfBlockComment(std::size_t at) {
         const std::u16string_view terminator = opt_.BlockCommentTerminator;
         while (at < text_.size()) {
-            if (StartsAt(at, terminator)) {
-                return at + terminator.size();
+            if (const std::size_t end = MarkerEnd(at, terminator); end != npos) {
+                return end;
             }
             if (stringsOn_ && StartsAt(at, opt_.StringLeader)) {
                 const std::size_t stringEnd = stringTerminators_.FindFrom(at);
@@ -302,7 +463,13 @@ private:
     // first comment or string do not end the head, so that a banner after them is still the file's
     // head.
     void TakeOrdinaryRun() {
-        const std::size_t end = std::min(runStops_.FindFrom(pos_ + 1), text_.size());
+        if (rules_.HeaderNames && text_[pos_] == u'#' && OutputAtLineStart()) {
+            NoteHeaderNames();
+        }
+        std::size_t end = std::min(runStops_.FindFrom(pos_ + 1), text_.size());
+        if (nextHeaderName_ < headerNames_.size()) {
+            end = std::min(end, std::max(headerNames_[nextHeaderName_].position, pos_ + 1));
+        }
         if (inHead_ && (taken_ || !IsBlankRun(text_.substr(pos_, end - pos_)))) {
             inHead_ = false;
         }
@@ -315,7 +482,7 @@ private:
 
     std::u16string_view text_;
     const std::function<void(TextSpan)>* removed_;  // when given, hears of each removed comment
-    std::u16string* inPlace_;  // the text the output is written over; null with `removed_`
+    std::u16string* inPlace_;                       // the text, which the output overwrites
     const EliminationOptions& opt_;
     const LexicalRules& rules_;
     std::u16string_view mainLineBreak_;
@@ -323,6 +490,7 @@ private:
     const bool stringsOn_;
     const bool quotesOn_;
     const bool blocksOn_;
+    const bool rawStringsOn_;
     LineBreakFinder lineBreaks_;
     UnsplicedLineBreakFinder lineEnds_;
     MarkerFinder stringLeaders_;
@@ -333,10 +501,13 @@ private:
     MarkerFinder blockTerminators_;
     std::u16string overflow_;  // output that did not fit in the text, at its end
     std::size_t out_ = 0;      // the output's length so far
-    char16_t lastOutput_ = 0;  // the output's last character,
-    bool anyOutput_ = false;   // once there is one
     std::size_t pos_ = 0;
     std::size_t backslashesBeforePos_ = 0;  // the backslashes that end the text before pos_
+    std::vector<TextSpan> headerNames_;     // on the directive line being read, in order
+    std::size_t nextHeaderName_ = 0;        // the first of them not yet reached
+    struct {
+        std::size_t start = 0, end = 0;  // the output's last token as read last: [start, end)
+    } number_;
     bool inHead_ = true;  // still in the leading run of comments, strings and blank lines
     bool taken_ = false;  // a comment or a string has been taken
 };
@@ -352,13 +523,15 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
 
 void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
                               std::u16string_view mainLineBreak, ProgressSink* progress) {
-    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, nullptr, &text)
+    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, nullptr)
         .Run(progress);
 }
 
 void ForEachRemovedComment(std::u16string_view text, const EliminationOptions& options,
                            const std::function<void(TextSpan)>& removed) {
-    CommentScanner(text, options, kCrLf, &removed, nullptr).Run(nullptr);
+    // The pass itself, on a copy: the rules that look back read what it has written.
+    std::u16string copy(text);
+    CommentScanner(copy, options, kCrLf, &removed).Run(nullptr);
 }
 
 }  // namespace engine

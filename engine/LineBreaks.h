@@ -32,4 +32,25 @@ inline std::size_t FindLineBreak(std::u16string_view text, std::size_t from,
     return std::u16string_view::npos;
 }
 
+/// Where `marker` ends when it starts at `at`, the line joins of a backslash right before a line
+/// break allowed between its characters (/\⏎* reads as /*), or npos when it does not start there.
+/// An empty marker starts nowhere.
+inline std::size_t SplicedMarkerEnd(std::u16string_view text, std::size_t at,
+                                    std::u16string_view marker) {
+    if (marker.empty() || at >= text.size() || text[at] != marker.front()) {
+        return std::u16string_view::npos;
+    }
+    ++at;
+    for (std::size_t next = 1; next < marker.size(); ++next, ++at) {
+        while (at + 1 < text.size() && text[at] == u'\\' &&
+               (text[at + 1] == u'\r' || text[at + 1] == u'\n')) {
+            at += 1 + LineBreakLength(text, at + 1);
+        }
+        if (at >= text.size() || text[at] != marker[next]) {
+            return std::u16string_view::npos;
+        }
+    }
+    return at;
+}
+
 }  // namespace engine

@@ -46,14 +46,26 @@ private:
     std::size_t found_ = npos;
 };
 
-/// Occurrences of a marker. An empty marker is found at `from` itself, as long as text remains.
+/// Occurrences of a marker, also cut in two by line joins where `spliced` (see SplicedMarkerEnd).
+/// An empty marker is found at `from` itself, as long as text remains.
 struct MarkerSearch {
     std::u16string_view text;
     std::u16string_view marker;
+    bool spliced = false;
     std::size_t operator()(std::size_t from, std::size_t limit) const {
+        constexpr std::size_t npos = std::u16string_view::npos;
         const std::size_t starts = std::min(limit, text.size());
         if (marker.empty()) {
-            return from < starts ? from : std::u16string_view::npos;
+            return from < starts ? from : npos;
+        }
+        if (spliced && marker.size() > 1) {
+            for (std::size_t at = from; at < starts; ++at) {
+                at = FindUnit(text.data(), at, starts, marker.front());
+                if (at == npos || SplicedMarkerEnd(text, at, marker) != npos) {
+                    return at;
+                }
+            }
+            return npos;
         }
         // An occurrence starting before `limit` may run past it.
         const std::size_t end = std::min(text.size(), starts + marker.size() - 1);
@@ -61,20 +73,25 @@ struct MarkerSearch {
     }
 };
 
-/// Occurrences of any of up to four markers, with one sweep for their first characters instead of
-/// one per marker: where an ordinary run stops. An empty marker is found at `from` itself.
+/// Occurrences of any of up to eight markers, with one sweep for their first characters (at most
+/// four different ones) instead of one per marker: where an ordinary run stops. An empty marker is
+/// found at `from` itself.
 class AnyMarkerSearch {
 public:
-    AnyMarkerSearch(std::u16string_view text, std::initializer_list<std::u16string_view> markers)
+    /// `markers`, of which an empty one stops every run at once, and `optional` ones, of which an
+    /// empty one is none.
+    AnyMarkerSearch(std::u16string_view text, std::initializer_list<std::u16string_view> markers,
+                    std::initializer_list<std::u16string_view> optional = {})
         : text_(text) {
         for (std::u16string_view marker : markers) {
             anyEmpty_ = anyEmpty_ || marker.empty();
-            if (!marker.empty() && count_ < markers_.size()) {
-                markers_[count_++] = marker;
-            }
+            Add(marker);
         }
-        for (std::size_t i = 0; i < firstUnits_.size(); ++i) {
-            firstUnits_[i] = count_ == 0 ? char16_t{0} : markers_[std::min(i, count_ - 1)].front();
+        for (std::u16string_view marker : optional) {
+            Add(marker);
+        }
+        for (std::size_t i = units_; i < firstUnits_.size(); ++i) {
+            firstUnits_[i] = units_ == 0 ? char16_t{0} : firstUnits_[0];
         }
     }
 
@@ -84,9 +101,11 @@ public:
             return anyEmpty_ && from < end ? from : std::u16string_view::npos;
         }
         for (std::size_t at = from; at < end; ++at) {
-            at = FindAnyUnit(text_.data(), at, end, firstUnits_);
-            if (at == std::u16string_view::npos) {
-                break;
+            if (unitsSwept_) {
+                at = FindAnyUnit(text_.data(), at, end, firstUnits_);
+                if (at == std::u16string_view::npos) {
+                    break;
+                }
             }
             for (std::size_t i = 0; i < count_; ++i) {
                 if (text_.substr(at).starts_with(markers_[i])) {
@@ -98,11 +117,29 @@ public:
     }
 
 private:
+    void Add(std::u16string_view marker) {
+        if (marker.empty() || count_ == markers_.size()) {
+            return;
+        }
+        markers_[count_++] = marker;
+        const auto known = firstUnits_.begin() + static_cast<std::ptrdiff_t>(units_);
+        if (std::find(firstUnits_.begin(), known, marker.front()) != known) {
+            return;
+        }
+        if (units_ == firstUnits_.size()) {
+            unitsSwept_ = false;  // more first characters than one sweep looks for
+        } else {
+            firstUnits_[units_++] = marker.front();
+        }
+    }
+
     std::u16string_view text_;
-    std::array<std::u16string_view, 4> markers_{};
+    std::array<std::u16string_view, 8> markers_{};
     std::array<char16_t, 4> firstUnits_{};
     std::size_t count_ = 0;
+    std::size_t units_ = 0;  // different first characters in firstUnits_
     bool anyEmpty_ = false;
+    bool unitsSwept_ = true;  // false: every position is tried, slower but complete
 };
 
 /// Line breaks of every kind, as the whole text has them.

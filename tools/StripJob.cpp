@@ -16,6 +16,7 @@
 #include "workflow/FileNames.h"
 #include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
+#include "workflow/SourceLanguage.h"
 #include "workflow/TextFile.h"
 
 #include <fcntl.h>
@@ -196,6 +197,13 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
             Line(QStringLiteral("qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
                                 "-r(--recursive)")
                      .arg(path));
+        result.failed = true;
+        return result;
+    }
+    if (!settings.LanguageFor(path)) {
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 没有哪种语言认领这种文件,不知按什么"
+                                         "规则读它;要处理它,请用 --lang 指定语言(%2)")
+                              .arg(path, workflow::LanguageNames()));
         result.failed = true;
         return result;
     }

@@ -111,8 +111,9 @@ std::vector<Source> FilesOf(const tools::Settings& settings) {
             files.push_back(std::move(source));
             continue;
         }
-        for (workflow::BatchSource& source : workflow::BatchSourcesUnder(
-                 open, QString::fromStdU16String(settings.byLanguage.front().SourcePattern))) {
+        // A walk takes only what it can read by some language's rules, unless --lang names one.
+        const workflow::FileTypes types(settings.pattern, !settings.language);
+        for (workflow::BatchSource& source : workflow::BatchSourcesUnder(open, types)) {
             Source found;
             found.input.path = workflow::JoinPath(path, source.shown);
             found.input.file = std::move(source.file);

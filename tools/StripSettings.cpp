@@ -23,6 +23,9 @@ QString FlagHelp(const workflow::OptionField& field, const char* help, bool sets
         return QString::fromUtf8(help) +
                (defaults.**flag == sets ? QStringLiteral("(默认)。") : QStringLiteral("。"));
     }
+    if (!field.defaultShown) {
+        return QString::fromUtf8(help) + QStringLiteral("。");
+    }
     return QString::fromUtf8(help) + QStringLiteral("(默认 ") +
            QString::fromStdU16String(defaults.*std::get<std::u16string Options::*>(field.member)) +
            QStringLiteral(")。");
@@ -103,12 +106,43 @@ bool ApplyOptions(const QCommandLineParser& parser, const BlockFiles& blocks, Op
 
 }  // namespace
 
-const workflow::OptionSet& Settings::OptionsFor(const QString& path) const {
-    const engine::Language chosen = language == Language::Auto ? workflow::LanguageOfFile(path)
-                                    : language == Language::C  ? engine::Language::C
-                                                               : engine::Language::Assembler;
-    return byLanguage[static_cast<std::size_t>(chosen)];
+std::optional<engine::Language> Settings::LanguageFor(const QString& path) const {
+    if (language) {
+        return language;
+    }
+    return path == u"-" ? engine::Language::Assembler : workflow::LanguageOfFile(path);
 }
+
+const workflow::OptionSet& Settings::OptionsFor(const QString& path) const {
+    return byLanguage[static_cast<std::size_t>(
+        LanguageFor(path).value_or(engine::Language::Assembler))];
+}
+
+namespace {
+
+QString FromView(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// --lang's help: every language of the table with its file types and markers.
+QString LanguageHelp() {
+    QString help = QStringLiteral("按哪种语言的规则读取:auto(默认)按文件类型选择;");
+    QStringList languages;
+    for (const engine::LanguageRow& row : engine::LanguageTable()) {
+        QStringList types;
+        for (const std::u16string_view extension : row.extensions) {
+            types << u'.' + FromView(extension);
+        }
+        languages << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size())) +
+                         QStringLiteral("(") + FromView(row.shown) + u',' + types.join(u' ') +
+                         QStringLiteral(",注释符 ") + FromView(row.markers[0]) + u' ' +
+                         FromView(row.markers[1]) + u' ' + FromView(row.markers[2]) + u')';
+    }
+    return help + languages.join(QStringLiteral("、")) +
+           QStringLiteral("。给出语言时,所有文件都按它读取。");
+}
+
+}  // namespace
 
 void DescribeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -119,10 +153,7 @@ void DescribeOptions(QCommandLineParser& parser) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
-        {QStringLiteral("lang"),
-         QStringLiteral("语言预设:auto(默认,.c/.h 文件用 c,其余用 asm)、asm(; /* */ \",全部"
-                        "文件)、c(// /* */ \" 和 C 的字符串、字符常量和续行规则,全部文件)。"),
-         QStringLiteral("LANG")},
+        {QStringLiteral("lang"), LanguageHelp(), QStringLiteral("LANG")},
         {{QStringLiteral("r"), QStringLiteral("recursive")},
          QStringLiteral("处理文件夹及其子文件夹中的源文件(隐藏文件夹和指向文件夹的链接除外)。")},
         {{QStringLiteral("j"), QStringLiteral("jobs")},
@@ -163,21 +194,21 @@ void DescribeOptions(QCommandLineParser& parser) {
 
 bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString& error) {
     const QString language = parser.value(QStringLiteral("lang"));
-    if (language == u"c") {
-        settings.language = Settings::Language::C;
-    } else if (language == u"asm") {
-        settings.language = Settings::Language::Asm;
-    } else if (!language.isEmpty() && language != u"auto") {
-        error = QStringLiteral("--lang 只能是 asm、c 或 auto: ") + language;
-        return false;
+    if (!language.isEmpty() && language != u"auto") {
+        settings.language = engine::LanguageNamed(language.toStdString());
+        if (!settings.language) {
+            error = QStringLiteral("--lang 只能是 auto、") + workflow::LanguageNames() +
+                    QStringLiteral(": ") + language;
+            return false;
+        }
     }
     BlockFiles blocks;
     if (!ReadBlockFiles(parser, blocks, error)) {
         return false;
     }
-    for (const engine::Language each : engine::kLanguages) {
-        Options& options = settings.byLanguage[static_cast<std::size_t>(each)];
-        options = workflow::ForLanguage({}, each);
+    for (const engine::LanguageRow& row : engine::LanguageTable()) {
+        Options& options = settings.byLanguage[static_cast<std::size_t>(row.language)];
+        options = workflow::ForLanguage({}, row.language);
         if (!ApplyOptions(parser, blocks, options, error) ||
             !(error = workflow::MarkerProblem(options)).isEmpty()) {
             return false;
@@ -194,10 +225,18 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
                     : parser.isSet(QStringLiteral("diff"))  ? Settings::Mode::Diff
                                                             : Settings::Mode::Save;
     settings.recursive = parser.isSet(QStringLiteral("recursive"));
+    const QStringList sets = parser.values(QStringLiteral("set"));
+    const bool patternGiven = parser.isSet(QStringLiteral("pattern")) ||
+                              std::any_of(sets.begin(), sets.end(), [](const QString& assignment) {
+                                  return assignment.startsWith(QStringLiteral("SourcePattern="));
+                              });
     if (parser.isSet(QStringLiteral("pattern")) && !settings.recursive) {
         error = QStringLiteral("--pattern 只用于 -r(--recursive)");
         return false;
     }
+    settings.pattern = patternGiven
+                           ? QString::fromStdU16String(settings.byLanguage.front().SourcePattern)
+                           : workflow::ClaimedTypesPattern();
     settings.verbose = parser.isSet(QStringLiteral("verbose"));
     settings.report = parser.isSet(QStringLiteral("report"));
     settings.jobs = QThread::idealThreadCount();

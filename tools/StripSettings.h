@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 #include "workflow/OptionSet.h"
 
@@ -12,12 +13,14 @@ namespace tools {
 /// What the command line asks qingyan-strip to do.
 struct Settings {
     enum class Mode { Save, Stdout, Check, Diff };
-    enum class Language { Asm, C, Auto };
 
-    /// The options for each language, by engine::Language: its preset, then the command line.
+    /// The options for each language, by engine::Language: its row, then the command line.
     /// What names, picks and frames the files is the same in each.
-    std::array<workflow::OptionSet, engine::kLanguages.size()> byLanguage;
-    Language language = Language::Auto;
+    std::array<workflow::OptionSet, engine::kLanguageCount> byLanguage;
+    /// The language every file is read in (--lang); none for each file's own (--lang auto).
+    std::optional<engine::Language> language;
+    /// The file types -r takes: --pattern, or every type some language claims.
+    QString pattern;
     QStringList paths;  ///< as given; "-" is standard input
     Mode mode = Mode::Save;
     bool recursive = false;
@@ -25,7 +28,10 @@ struct Settings {
     bool verbose = false;
     bool report = false;
 
-    /// The options for the file at `path`.
+    /// The language the file at `path` is read in: --lang, or its own; the assembler's for
+    /// standard input; none for a file no language claims.
+    std::optional<engine::Language> LanguageFor(const QString& path) const;
+    /// The options for the file at `path`; the assembler's for a file no language claims.
     const workflow::OptionSet& OptionsFor(const QString& path) const;
 };
 

@@ -87,7 +87,7 @@ workflow::OptionSet Form1::CurrentOptions() const {
             editor != nullptr ? editor->ExactText()
                               : static_cast<QLineEdit*>(control)->text().toStdU16String();
     }
-    o.Rules = engine::PresetOf(workflow::LanguageOfFile(Text1->text())).rules;
+    o.Rules = engine::RowOf(workflow::WindowLanguageOf(Text1->text())).rules;
     return o;
 }
 
@@ -95,20 +95,14 @@ std::array<QLineEdit*, engine::kMarkerFields.size()> Form1::MarkerBoxes() const 
     return {Text4, Text6, Text7, Text12, Text13};
 }
 
-bool Form1::ShowMarkersOfSource() {
-    const engine::LanguagePreset& preset =
-        engine::PresetOf(workflow::LanguageOfFile(Text1->text()));
-    bool changed = false;
+void Form1::ShowMarkersOfSource() {
+    const engine::LanguageRow& row = engine::RowOf(workflow::WindowLanguageOf(Text1->text()));
     for (std::size_t field = 0; field < engine::kMarkerFields.size(); ++field) {
-        QLineEdit* box = MarkerBoxes()[field];
-        const QString marker = QString::fromUtf16(
-            preset.markers[field].data(), static_cast<qsizetype>(preset.markers[field].size()));
-        if (!typedMarkers_[field] && box->text() != marker) {
-            box->setText(marker);
-            changed = true;
+        if (!typedMarkers_[field]) {
+            MarkerBoxes()[field]->setText(QString::fromUtf16(
+                row.markers[field].data(), static_cast<qsizetype>(row.markers[field].size())));
         }
     }
-    return changed;
 }
 
 void Form1::ConnectHandlers() {

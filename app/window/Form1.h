@@ -115,14 +115,14 @@ private:
     /// The marker boxes, in the order of engine::kMarkerFields.
     std::array<QLineEdit*, engine::kMarkerFields.size()> MarkerBoxes() const;
     /// Shows the markers of the language of the source in Text1 in every marker box the user has
-    /// not typed in; returns whether any box changed.
-    bool ShowMarkersOfSource();
+    /// not typed in.
+    void ShowMarkersOfSource();
 
     void BuildSourcePath();
     /// Loads the file named in Text1; returns why it could not be read, or no failure.
     workflow::Failure LoadSourceFile();
     /// Shows a file as read (or why it could not be) in the editors and on the tip line.
-    workflow::Failure ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged);
+    workflow::Failure ShowSourceFile(workflow::ReadOutcome& read);
     void BuildTargetPath();
     /// The batch run's three stages: prepare the window, run one file through the single-file
     /// handlers, and show the report and the summary.
@@ -203,7 +203,6 @@ private:
     workflow::FileRef batchSource_;
     engine::TypedMarkers typedMarkers_;  // marker boxes the user has typed in
     std::array<QWidget*, workflow::kOptionFields.size()> optionControls_{};  // by table row
-    bool cRulesExplained_ = false;  // the tip line has told that C files are read as C
     qsizetype BatchFileCount = 0;
     QString BatchReport;
     qint16 BlinkCount = 0;

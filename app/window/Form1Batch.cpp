@@ -46,7 +46,7 @@ void Form1::Command5_Click() {
         return;
     }
     const std::vector<workflow::BatchSource> sources =
-        workflow::BatchSourcesIn(batchFolder_, Text8->text());
+        workflow::BatchSourcesIn(batchFolder_, workflow::FileTypes(Text8->text()));
     const InputHold hold;
     BeginBatch(static_cast<qsizetype>(sources.size()));
     BatchFileCount = 0;

@@ -32,19 +32,19 @@ void Form1::BuildSourcePath() {
 }
 
 workflow::Failure Form1::LoadSourceFile() {
-    const bool markersChanged = ShowMarkersOfSource();
+    ShowMarkersOfSource();
     workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
                                               : workflow::ReadSourceFile(Text1->text());
     // Shown, the text costs memory again; a failure there is told like a failed read.
     try {
-        return ShowSourceFile(read, markersChanged);
+        return ShowSourceFile(read);
     } catch (const std::bad_alloc&) {
         read = {std::nullopt, workflow::Failure{workflow::FailureKind::OutOfMemory}};
-        return ShowSourceFile(read, markersChanged);
+        return ShowSourceFile(read);
     }
 }
 
-workflow::Failure Form1::ShowSourceFile(workflow::ReadOutcome& read, bool markersChanged) {
+workflow::Failure Form1::ShowSourceFile(workflow::ReadOutcome& read) {
     if (!read.file) {
         // Nothing to clean: the previous file's text must never be saved under this name.
         RichTextBox1->SetExactText({});
@@ -71,12 +71,9 @@ workflow::Failure Form1::ShowSourceFile(workflow::ReadOutcome& read, bool marker
             QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
                            "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"));
     }
-    if (markersChanged && !cRulesExplained_ &&
-        workflow::LanguageOfFile(Text1->text()) == engine::Language::C) {
-        cRulesExplained_ = true;
-        PostMessage(
-            QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C的"
-                           "规则识别;选汇编文件时换回"));
+    if (const engine::Language language = workflow::WindowLanguageOf(Text1->text());
+        language != engine::Language::Assembler) {
+        PostMessage(workflow::LanguageHint(language));
     }
     Command2->hide();
     return {};

@@ -8,18 +8,10 @@
 
 namespace workflow {
 
-bool IsBatchSourceFile(const QString& name, const QString& pattern) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || pattern.isEmpty()) {
-        return false;
-    }
-    return pattern.toLower().contains(name.mid(dot + 1).toLower());
-}
-
 namespace {
 
 // The files of `folder` that the run takes, and its subfolders, both in name order as shown.
-void Sort(const std::shared_ptr<const Folder>& folder, const QString& pattern,
+void Sort(const std::shared_ptr<const Folder>& folder, const FileTypes& types,
           const QString& prefix, std::vector<BatchSource>& files,
           std::vector<std::pair<QString, QByteArray>>* subfolders) {
     const std::vector<FolderItem> items = ListOpenFolder(*folder);
@@ -33,7 +25,7 @@ void Sort(const std::shared_ptr<const Folder>& folder, const QString& pattern,
     });
     for (const std::size_t i : order) {
         const QString& name = shown[static_cast<qsizetype>(i)];
-        if (!items[i].isFolder && IsBatchSourceFile(name, pattern)) {
+        if (!items[i].isFolder && types.Takes(name)) {
             files.push_back({{folder, items[i].name}, prefix + name});
         } else if (subfolders != nullptr && items[i].isFolder && !items[i].isLink) {
             subfolders->push_back({name, items[i].name});
@@ -41,13 +33,13 @@ void Sort(const std::shared_ptr<const Folder>& folder, const QString& pattern,
     }
 }
 
-void Walk(const std::shared_ptr<const Folder>& folder, const QString& pattern,
+void Walk(const std::shared_ptr<const Folder>& folder, const FileTypes& types,
           const QString& prefix, std::vector<BatchSource>& files) {
     std::vector<std::pair<QString, QByteArray>> subfolders;
-    Sort(folder, pattern, prefix, files, &subfolders);
+    Sort(folder, types, prefix, files, &subfolders);
     for (const auto& [shown, name] : subfolders) {
         if (const std::shared_ptr<const Folder> subfolder = folder->Subfolder(name)) {
-            Walk(subfolder, pattern, prefix + shown + u'/', files);
+            Walk(subfolder, types, prefix + shown + u'/', files);
         }
     }
 }
@@ -55,16 +47,16 @@ void Walk(const std::shared_ptr<const Folder>& folder, const QString& pattern,
 }  // namespace
 
 std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
-                                        const QString& pattern, const QString& prefix) {
+                                        const FileTypes& types, const QString& prefix) {
     std::vector<BatchSource> files;
-    Sort(folder, pattern, prefix, files, nullptr);
+    Sort(folder, types, prefix, files, nullptr);
     return files;
 }
 
 std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
-                                           const QString& pattern) {
+                                           const FileTypes& types) {
     std::vector<BatchSource> files;
-    Walk(folder, pattern, {}, files);
+    Walk(folder, types, {}, files);
     return files;
 }
 

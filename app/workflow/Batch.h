@@ -6,17 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "FileTypes.h"
 #include "Folder.h"
 
 namespace workflow {
 
 struct FileOutcome;
-
-/// Whether the batch run takes `name` as a source file under the pattern text: the name's
-/// extension (after its last ".") must occur, ignoring case, anywhere in the pattern text. So
-/// BOOT.S and LOADER.A count under "*.TXT;*.ASM;...", MAIN.TX_ and MAKEFILE do not, and an empty
-/// pattern takes nothing.
-bool IsBatchSourceFile(const QString& name, const QString& pattern);
 
 /// A file that a batch run takes: the file in its open folder, and its name as the reports show
 /// it.
@@ -25,17 +20,17 @@ struct BatchSource {
     QString shown;
 };
 
-/// The files directly in `folder` that the batch run takes under `pattern`, in name order, each
-/// shown as `prefix` and its name.
+/// The files directly in `folder` that `types` takes, in name order, each shown as `prefix` and
+/// its name.
 std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
-                                        const QString& pattern, const QString& prefix = {});
+                                        const FileTypes& types, const QString& prefix = {});
 
-/// Every file under `folder` that the batch run would take under `pattern`: the files of each
+/// Every file under `folder` that `types` takes: the files of each
 /// folder in name order, then its subfolders one by one in name order, each shown as its path
 /// under `folder`. Hidden folders and symbolic links to folders are passed over, and a folder
 /// swapped for a link while the walk goes on is not entered.
 std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
-                                           const QString& pattern);
+                                           const FileTypes& types);
 
 /// The folder as the report and the summary show it: its path with a "/" after it, unless it is
 /// "/" itself.

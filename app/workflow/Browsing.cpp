@@ -1,13 +1,13 @@
 #include "Browsing.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStorageInfo>
 
 #include <algorithm>
 
 #include "FileNames.h"
+#include "FileTypes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,17 +111,10 @@ QStringList Subfolders(const QString& path) {
 }
 
 QStringList MatchingFiles(const QString& folder, const QString& pattern) {
-    QList<QRegularExpression> wildcards;
-    for (const QString& part : pattern.split(u';', Qt::SkipEmptyParts)) {
-        wildcards.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(part),
-                                            QRegularExpression::CaseInsensitiveOption));
-    }
+    const FileTypes types(pattern);
     QStringList names;
     for (const FolderEntry& entry : ListFolder(folder)) {
-        const auto matches = [&](const QRegularExpression& w) {
-            return w.match(entry.name).hasMatch();
-        };
-        if (!entry.isFolder && std::any_of(wildcards.begin(), wildcards.end(), matches)) {
+        if (!entry.isFolder && types.Takes(entry.name)) {
             names.append(entry.name);
         }
     }

@@ -31,8 +31,8 @@ QStringList FolderChain(const QString& path);
 /// The names of the subfolders of `path`, hidden ones excepted, sorted.
 QStringList Subfolders(const QString& path);
 
-/// The names of the files directly in `folder` that match `pattern`, a list of wildcard
-/// patterns separated by ";", matched without regard to case; hidden files excepted; sorted.
+/// The names of the files directly in `folder` that `pattern` takes (see FileTypes); hidden files
+/// excepted; sorted.
 QStringList MatchingFiles(const QString& folder, const QString& pattern);
 
 /// Whether the volume mounted at `mountPath` can be read now.

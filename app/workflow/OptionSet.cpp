@@ -66,8 +66,8 @@ const std::array<OptionField, 20> kOptionFields{{
     {"BlockCommentTerminator", &O::BlockCommentTerminator, "Text7", "block-close", "块注释结束符"},
     {"StringLeader", &O::StringLeader, "Text12", "string-open", "字符串引导符"},
     {"StringTerminator", &O::StringTerminator, "Text13", "string-close", "字符串结束符"},
-    {"SourcePattern", &O::SourcePattern, "Text8", "pattern", "-r 所取的源文件类型", nullptr, nullptr,
-     "TYPES"},
+    {"SourcePattern", &O::SourcePattern, "Text8", "pattern",
+     "-r 所取的源文件类型(默认:各语言认领的全部类型,见 --lang)", nullptr, nullptr, "TYPES", false},
 }};
 // clang-format on
 

@@ -60,6 +60,9 @@ struct OptionField {
     const char* offFlag = nullptr;
     const char* offFlagHelp = nullptr;
     const char* valueName = "TEXT";
+    /// Whether the help gives the default of the option set; not where the command line has
+    /// another.
+    bool defaultShown = true;
 };
 
 /// Every option field, in the order of the option panel's controls.

@@ -32,4 +32,8 @@ TEST(Differential, EngineMatchesTheLiteralReadingUnderCRules) {
     ExpectAgreement(19721130, 40000, [](RandomCases& cases) { return cases.COptions(); });
 }
 
+TEST(Differential, EngineMatchesTheLiteralReadingUnderCppRules) {
+    ExpectAgreement(20111011, 40000, [](RandomCases& cases) { return cases.CppOptions(); });
+}
+
 }  // namespace

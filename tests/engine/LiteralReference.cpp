@@ -57,6 +57,129 @@ std::size_t EndOfLiteral(const std::u16string& text, std::size_t from, const std
     return npos;
 }
 
+// Where `marker` ends when it starts at `at`, a backslash and a line break allowed between its
+// characters where lines are joined; npos when it does not start there.
+std::size_t MarkerEnd(const std::u16string& text, std::size_t at, const std::u16string& marker,
+                      bool spliced) {
+    if (!spliced) {
+        return StartsAt(text, at, marker) ? at + marker.size() : npos;
+    }
+    for (std::size_t i = 0; i < marker.size(); ++i, ++at) {
+        while (i > 0 && text.compare(at, 1, u"\\") == 0 && at + 1 < text.size() &&
+               (text[at + 1] == u'\r' || text[at + 1] == u'\n')) {
+            at += 1 + BreakLength(text, at + 1);
+        }
+        if (marker.empty() || at >= text.size() || text[at] != marker[i]) {
+            return npos;
+        }
+    }
+    return marker.empty() ? npos : at;
+}
+
+// The first place at or after `from` where `marker` starts, spliced or not.
+std::size_t FindMarker(const std::u16string& text, std::size_t from, const std::u16string& marker,
+                       bool spliced) {
+    for (std::size_t at = from; at < text.size(); ++at) {
+        if (MarkerEnd(text, at, marker, spliced) != npos) {
+            return at;
+        }
+    }
+    return npos;
+}
+
+bool IsWord(char16_t c) {
+    return c >= 0x80 || c == u'_' || c == u'$' || (c >= u'0' && c <= u'9') ||
+           ((c | 0x20) >= u'a' && (c | 0x20) <= u'z');
+}
+
+// The header names of a directive line starting at the # at `at`: after #include, #include_next
+// or #import, and after __has_include( or __has_include_next( on #if and #elif lines.
+std::vector<engine::TextSpan> HeaderNames(const std::u16string& text, std::size_t at) {
+    const std::size_t end = std::min(NextBreak(text, at), text.size());
+    const std::u16string line = text.substr(at + 1, end - at - 1);
+    const auto name = [&](std::size_t from) -> std::vector<engine::TextSpan> {
+        from = line.find_first_not_of(u" \t", from);
+        const std::size_t close = from == npos ? npos : line.find(u'>', from);
+        if (from == npos || line[from] != u'<' || close == npos) {
+            return {};
+        }
+        return {{at + 1 + from, close - from + 1}};
+    };
+    const std::size_t wordStart = std::min(line.find_first_not_of(u" \t"), line.size());
+    std::size_t wordEnd = wordStart;
+    while (wordEnd < line.size() && IsWord(line[wordEnd])) {
+        ++wordEnd;
+    }
+    const std::u16string word = line.substr(wordStart, wordEnd - wordStart);
+    if (word == u"include" || word == u"include_next" || word == u"import") {
+        return name(wordEnd);
+    }
+    std::vector<engine::TextSpan> names;
+    if (word != u"if" && word != u"elif") {
+        return names;
+    }
+    for (std::size_t found = line.find(u"__has_include", wordEnd); found != npos;
+         found = line.find(u"__has_include", found + 1)) {
+        std::size_t after = found + 13;
+        if (line.compare(after, 5, u"_next") == 0) {
+            after += 5;
+        }
+        if (IsWord(line[found - 1]) || (after < line.size() && IsWord(line[after]))) {
+            continue;
+        }
+        after = line.find_first_not_of(u" \t", after);
+        if (after != npos && line[after] == u'(') {
+            for (const engine::TextSpan span : name(after + 1)) {
+                names.push_back(span);
+            }
+        }
+    }
+    return names;
+}
+
+// Where a raw string literal starting with the quote at `at` ends, given the output before it;
+// npos when none starts there.
+std::size_t RawStringEnd(const std::u16string& text, std::size_t at, const std::u16string& output) {
+    std::size_t token = output.size();
+    while (token > 0 && IsWord(output[token - 1])) {
+        --token;
+    }
+    const std::u16string prefix = output.substr(token);
+    if (text[at] != u'"' || (prefix != u"R" && prefix != u"u8R" && prefix != u"uR" &&
+                             prefix != u"UR" && prefix != u"LR")) {
+        return npos;
+    }
+    const std::size_t open = text.find(u'(', at);
+    if (open == npos || open - at - 1 > 16) {
+        return npos;
+    }
+    const std::u16string delimiter = text.substr(at + 1, open - at - 1);
+    for (const char16_t c : delimiter) {
+        if (c <= u' ' || c >= 0x7F || c == u')' || c == u'\\') {
+            return npos;
+        }
+    }
+    const std::size_t close = text.find(u")" + delimiter + u"\"", open + 1);
+    return close == npos ? text.size() : close + delimiter.size() + 2;
+}
+
+// Whether the output ends in a preprocessing number.
+bool EndsInNumber(const std::u16string& output) {
+    std::size_t start = output.size();
+    const auto part = [&](std::size_t at) {
+        const char16_t c = output[at];
+        return (c < 0x80 && IsWord(c) && c != u'$') || c == u'.' || c == u'\'' ||
+               ((c == u'+' || c == u'-') && at > 0 &&
+                std::u16string_view(u"eEpP").find(output[at - 1]) != npos);
+    };
+    while (start > 0 && part(start - 1)) {
+        --start;
+    }
+    return start < output.size() && ((output[start] >= u'0' && output[start] <= u'9') ||
+                                     (output[start] == u'.' && start + 1 < output.size() &&
+                                      output[start + 1] >= u'0' && output[start + 1] <= u'9'));
+}
+
 // Whether C would read the two characters as parts of one token once nothing stands between them.
 bool WouldJoin(char16_t left, char16_t right) {
     const auto kind = [](char16_t c) {
@@ -85,19 +208,32 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
     const engine::LexicalRules& r = o.Rules;
     const bool escapes = r.BackslashEscapes || r.LineSplicing;
     const std::u16string quote = r.CharacterQuote ? std::u16string(1, r.CharacterQuote) : u"";
+    const bool spliced = r.LineSplicing;
     std::u16string output;
     bool headLine = true, headBlock = true, taken = false;
+    std::vector<engine::TextSpan> headerNames;
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t lineEnd = NextBreak(text, at);
         std::size_t next = at;
-        if (strings && escapes && StartsAt(text, at, sl)) {
+        for (const engine::TextSpan span : headerNames) {
+            if (span.position == at) {
+                next = at + span.length;
+                output += text.substr(at, span.length);
+                headLine = headBlock = false;
+            }
+        }
+        const bool rawStrings = r.RawStrings && strings && sl == u"\"" && st == u"\"";
+        if (next == at && rawStrings && RawStringEnd(text, at, output) != npos) {
+            next = RawStringEnd(text, at, output);
+            output += text.substr(at, next - at);
+        } else if (next == at && strings && escapes && StartsAt(text, at, sl)) {
             const std::size_t end = EndOfLiteral(text, at + sl.size(), st, r);
             if (end != npos) {
                 next = end;
                 output += text.substr(at, next - at);
             }
-        } else if (strings && StartsAt(text, at, sl)) {
+        } else if (next == at && strings && StartsAt(text, at, sl)) {
             // A string counts only when it closes before the first line break after its leader,
             // and never when the line breaks inside the leader itself.
             const std::size_t close = text.find(st, at + sl.size());
@@ -107,14 +243,16 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 output += text.substr(at, next - at);
             }
         }
-        if (next == at && o.IgnoreMarkersInStrings && StartsAt(text, at, quote)) {
+        const bool separator = r.DigitSeparators && at + 1 < text.size() && text[at + 1] < 0x80 &&
+                               IsWord(text[at + 1]) && text[at + 1] != u'$' && EndsInNumber(output);
+        if (next == at && o.IgnoreMarkersInStrings && StartsAt(text, at, quote) && !separator) {
             const std::size_t end = EndOfLiteral(text, at + 1, quote, r);
             if (end != npos) {
                 next = end;
                 output += text.substr(at, next - at);
             }
         }
-        if (next == at && StartsAt(text, at, ll)) {
+        if (next == at && MarkerEnd(text, at, ll, spliced) != npos) {
             while (r.LineSplicing && lineEnd != npos && lineEnd > 0 && text[lineEnd - 1] == u'\\') {
                 lineEnd = NextBreak(text, lineEnd + 1);
             }
@@ -129,17 +267,20 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 output += lineEnd == npos ? mainBreak : text.substr(lineEnd, next - lineEnd);
             }
         }
-        if (next == at && !bt.empty() && StartsAt(text, at, bl) && text.find(bt, at) != npos) {
-            next = at + bl.size();
-            while (next < text.size() && !StartsAt(text, next, bt)) {
+        if (next == at && !bt.empty() && MarkerEnd(text, at, bl, spliced) != npos &&
+            FindMarker(text, at, bt, spliced) != npos) {
+            next = MarkerEnd(text, at, bl, spliced);
+            while (next < text.size() && MarkerEnd(text, next, bt, spliced) == npos) {
                 const std::size_t close = text.find(st, next);
                 if (strings && StartsAt(text, next, sl) && close < NextBreak(text, next)) {
                     next = close + st.size();
                 } else {
-                    next = Nearest(text, next + 1, {&sl, &bt});
+                    next =
+                        std::min(text.find(sl, next + 1), FindMarker(text, next + 1, bt, spliced));
+                    next = std::min(next, text.size());
                 }
             }
-            next = std::min(text.size(), next + bt.size());
+            next = next < text.size() ? MarkerEnd(text, next, bt, spliced) : text.size();
             if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
                 output += text.substr(at, next - at);
             } else {
@@ -151,9 +292,28 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             }
         }
         if (next == at) {
-            next = Nearest(text, at + 1, {&sl, &ll, &bl});
+            if (r.HeaderNames && text[at] == u'#') {
+                const std::size_t lineStart = output.find_last_of(u"\r\n");
+                const std::size_t blank =
+                    output.find_first_not_of(u" \t", lineStart == npos ? 0 : lineStart + 1);
+                if (blank == npos) {
+                    headerNames = HeaderNames(text, at);
+                }
+            }
+            // Comment markers that a line join may cut stop a run at their first character.
+            const std::u16string lineStop = spliced ? ll.substr(0, 1) : ll;
+            const std::u16string blockStop = spliced ? bl.substr(0, 1) : bl;
+            next = Nearest(text, at + 1, {&sl, &lineStop, &blockStop});
             if (!quote.empty()) {
                 next = std::min(next, Nearest(text, at + 1, {&quote}));
+            }
+            if (r.HeaderNames) {
+                next = std::min(next, std::min(text.find(u'#', at + 1), text.size()));
+            }
+            for (const engine::TextSpan span : headerNames) {
+                if (span.position > at) {
+                    next = std::min(next, span.position);
+                }
             }
             const std::u16string run = text.substr(at, next - at);
             if (taken || run.find_first_not_of(u" \t\r\n") != npos) {

@@ -97,10 +97,51 @@ TEST(EliminateComments, ReadsCSourcesAsACompilerDoes) {
         EXPECT_EQ(engine::EliminateComments(c.text, C()), c.expected)
             << testing::PrintToString(std::u16string(c.text));
     }
+    // A header name holds no comment; a backslash and a line break join the halves of a marker.
+    const Case cPreprocessed[] = {
+        {u"#include <a//b.h> // c\n", u"#include <a//b.h> \n"},
+        {u"  #  include_next <dir/*.h>\nint x; /* c */\n",
+         u"  #  include_next <dir/*.h>\nint x; \n"},
+        {u"#import<x//y>\n#if __has_include(<a//b>) && __has_include_next ( <c/*d> ) // e\n",
+         u"#import<x//y>\n#if __has_include(<a//b>) && __has_include_next ( <c/*d> ) \n"},
+        // Elsewhere a < is no header name: a comparison, or a directive of another kind.
+        {u"x = a <b//c>\n#define L <a//b>\n", u"x = a <b\n#define L <a\n"},
+        {u"a = 1;/\\\n* c *\\\n/ b = 2; /\\\r\n/ d\ne\n", u"a = 1; b = 2; \ne\n"},
+        // Digit separators are no quotes; a prefixed character constant still is one.
+        {u"n = 1'000'000; // c\nm = 0x10'0000; /* d */ c = u8'/'; e = 1'0.5e1'0; //f\n",
+         u"n = 1'000'000; \nm = 0x10'0000;  c = u8'/'; e = 1'0.5e1'0; \n"},
+    };
+    for (const auto& c : cPreprocessed) {
+        EXPECT_EQ(engine::EliminateComments(c.text, C()), c.expected)
+            << testing::PrintToString(std::u16string(c.text));
+    }
     // Without the rules, the markers alone decide, as for assembler.
     EXPECT_EQ(engine::EliminateComments(u"s = \"\\\"//\"; t = '//';",
                                         Markers({{&O::LineCommentLeader, u"//"}})),
               u"s = \"\\\"\r\n");
+}
+
+// C++'s raw strings hold no comment, escape or splice, with or without a prefix and a delimiter;
+// a name that merely ends in R is no prefix.
+TEST(EliminateComments, ReadsCppRawStringsAndDigitSeparators) {
+    O cpp = C();
+    cpp.Rules = engine::kCppRules;
+    const Case cases[] = {
+        {u"s = R\"x(// not a comment)x\"; // c\n", u"s = R\"x(// not a comment)x\"; \n"},
+        {u"a = u8R\"(/* x */)\"; b = LR\"--(\\\n)\"//)--\"; /**/\n",
+         u"a = u8R\"(/* x */)\"; b = LR\"--(\\\n)\"//)--\"; \n"},
+        {u"t = uR\"(\")\" // c\n", u"t = uR\"(\")\" \n"},
+        {u"xR\"(//\" // c\n", u"xR\"(//\" \n"},
+        {u"v = 0b1010'1010; // c\n", u"v = 0b1010'1010; \n"},
+        // A raw string that never closes runs to the end: nothing after it is cut.
+        {u"w = R\"q(open // kept\n", u"w = R\"q(open // kept\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine::EliminateComments(c.text, cpp), c.expected)
+            << testing::PrintToString(std::u16string(c.text));
+    }
+    // C has no raw strings.
+    EXPECT_EQ(engine::EliminateComments(u"R\"(a)\"//b\n", C()), u"R\"(a)\"\n");
 }
 
 // Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.
@@ -118,8 +159,22 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     const std::u16string texts[] = {
         std::u16string(n, u'"'), std::u16string(n, u';'), leaders, terminators, openString,
         std::u16string(n, u'\r')};
-    const std::u16string cTexts[] = {escapedQuotes, quotes, u"//" + splices,
-                                     std::u16string(n, u'\\'), std::u16string(n, u'\'')};
+    std::u16string openRaws, separators, directives;
+    for (std::size_t i = 0; i < n / 8; ++i) {
+        openRaws += u"R\"ab(x";
+        separators += u"1'";
+        directives += u"#if __has_include(<a\n";
+    }
+    const std::u16string cTexts[] = {escapedQuotes,
+                                     quotes,
+                                     u"//" + splices,
+                                     std::u16string(n, u'\\'),
+                                     std::u16string(n, u'\''),
+                                     openRaws,
+                                     separators + u"x",
+                                     directives,
+                                     u"#if " + directives,
+                                     u"/" + splices + u"\n" + splices};
     O withBackslashQuote = C();
     withBackslashQuote.Rules.CharacterQuote = u'\\';
     const auto run = [](const std::u16string& text, const O& o) {
@@ -132,9 +187,12 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     for (const std::u16string& text : texts) {
         run(text, {});
     }
+    O cpp = C();
+    cpp.Rules = engine::kCppRules;
     for (const std::u16string& text : cTexts) {
         run(text, C());
         run(text, withBackslashQuote);
+        run(text, cpp);
     }
 }
 

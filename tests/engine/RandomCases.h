@@ -49,6 +49,21 @@ public:
         o.Rules.BackslashEscapes = Percent(85);
         o.Rules.LineSplicing = Percent(85);
         o.Rules.SeparateTokens = Percent(85);
+        o.Rules.HeaderNames = Percent(70);
+        o.Rules.DigitSeparators = Percent(70);
+        return o;
+    }
+
+    /// An option set of COptions() with C++'s raw string literals, most often with C++'s markers.
+    engine::EliminationOptions CppOptions() {
+        engine::EliminationOptions o = COptions();
+        if (Percent(70)) {
+            o.LineCommentLeader = u"//";
+            o.BlockCommentLeader = u"/*";
+            o.BlockCommentTerminator = u"*/";
+            o.StringLeader = o.StringTerminator = u"\"";
+        }
+        o.Rules.RawStrings = Percent(90);
         return o;
     }
 
@@ -66,12 +81,26 @@ public:
         // What C's rules read: escapes, splices, quotes, and the characters tokens are made of.
         const std::u16string cPieces[] = {
             u"\\", u"\\", u"\\\"", u"\\'", u"\\\\", u"\\\r\n", u"\\\n", u"\\\r", u"'", u"'",
-            u"'x'", u"\"//\"", u"e", u".", u"+", u"-", u"1", u"_", u"L", u"$", u"(", u"\f"};
+            u"'x'", u"\"//\"", u"e", u".", u"+", u"-", u"1", u"_", u"L", u"$", u"(", u"\f",
+            u"/\\\n*", u"*\\\r\n/", u"/\\\n/", u"\\\n", u"0x1'0", u"1'", u"'0", u"u8'a'",
+            u"#include <", u"#include_next<", u" #import ", u"#if __has_include(<",
+            u"__has_include (", u"__has_include_next(<", u"#elif ", u"#", u"<", u">"};
+        // What C++ adds: raw strings, their prefixes, delimiters and closings.
+        const std::u16string cppPieces[] = {
+            u"R\"", u"R\"(", u"u8R\"(", u"LR\"x(", u"uR\"", u"UR\"ab(", u")\"", u")x\"",
+            u")ab\"", u"xR\"(", u"R", u"R\"0123456789abcdefg(", u"R\" (", u")"};
         // clang-format on
         const bool c = o.Rules != engine::LexicalRules{};
+        const bool cpp = o.Rules.RawStrings;
         const auto piece = [&] {
-            const std::size_t n = below_(std::size(pieces) + (c ? std::size(cPieces) : 0));
-            return n < std::size(pieces) ? pieces[n] : cPieces[n - std::size(pieces)];
+            const std::size_t n = below_(std::size(pieces) + (c ? std::size(cPieces) : 0) +
+                                         (cpp ? std::size(cppPieces) : 0));
+            if (n < std::size(pieces)) {
+                return pieces[n];
+            }
+            return n - std::size(pieces) < std::size(cPieces)
+                       ? cPieces[n - std::size(pieces)]
+                       : cppPieces[n - std::size(pieces) - std::size(cPieces)];
         };
         std::u16string text;
         if (Percent(30)) {

@@ -241,6 +241,39 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
     EXPECT_FALSE(QFileInfo::exists(folder.Path("elsewhere/E.ASM.TX_")));
 }
 
+// Each file by its own language's rules: C++ for its many types, and nothing read by rules it
+// does not follow. -r passes over every file no language claims; one named is refused.
+TEST_F(StripTree, EachFileIsReadByItsOwnLanguageAndNoOtherFileIsTouched) {
+    const QByteArray cpp = "int a = 1; int b = 2; // two\nauto s = R\"x(// no)x\"; // c\n";
+    const QByteArray cleaned = "int a = 1; int b = 2;\nauto s = R\"x(// no)x\";\n";
+    const char* others[] = {"link.x", "libfoo.a", "main.d", "config.h.in", "CMakeLists.txt",
+                            "README", "start.S",  "boot.s", "rules.cmake"};
+    QDir(folder.Root()).mkpath("tree");
+    for (const char* name : {"t.cpp", "t.hpp", "t.cc", "t.INO"}) {
+        folder.Write(QStringLiteral("tree/") + name, cpp);
+    }
+    for (const char* name : others) {
+        folder.Write(QStringLiteral("tree/") + name, "add a0,a0,1; sw ra,0(sp) # x\n");
+    }
+    const Outcome run = Strip({"-r", "tree"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    for (const char* name : {"t.cpp", "t.hpp", "t.cc", "t.INO"}) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("tree/") + name + ".TX_")), cleaned)
+            << name;
+    }
+    for (const char* name : others) {
+        EXPECT_FALSE(QFileInfo::exists(folder.Path(QStringLiteral("tree/") + name + ".TX_")))
+            << name;
+    }
+    const Outcome named = Strip({"tree/link.x"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_TRUE(named.err.contains("--lang")) << named.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("tree/link.x.TX_")));
+    const Outcome forced = Strip({"--lang", "c++", "--stdout", "tree/README"});
+    EXPECT_EQ(forced.status, 0);
+    EXPECT_EQ(forced.out, "add a0,a0,1; sw ra,0(sp) # x\n");
+}
+
 TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
     const Outcome dirty = Strip({"--check", "--lang", "auto", "-r", "src"});
     EXPECT_EQ(dirty.status, 1);

@@ -7,6 +7,7 @@
 #include "../workflow/TempFolder.h"
 #include "tools/StripSettings.h"
 #include "tools/UnifiedDiff.h"
+#include "workflow/SourceLanguage.h"
 
 namespace {
 
@@ -89,6 +90,14 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
     EXPECT_EQ(typed.OptionsFor("a.h").Rules, engine::kCRules);
     EXPECT_EQ(Read({"--lang", "c", "x"}).OptionsFor("A.ASM").LineCommentLeader, u"//");
     EXPECT_EQ(Read({"--lang", "asm", "x"}).OptionsFor("a.c").LineCommentLeader, u";");
+    EXPECT_EQ(automatic.OptionsFor("x.HPP").Rules, engine::kCppRules);
+    EXPECT_EQ(automatic.LanguageFor("-"), engine::Language::Assembler);
+    EXPECT_EQ(automatic.LanguageFor("link.x"), std::nullopt);
+    EXPECT_EQ(Read({"--lang", "c++", "x"}).LanguageFor("vector"), engine::Language::Cpp);
+    // -r takes every type some language claims unless told otherwise.
+    EXPECT_EQ(automatic.pattern, workflow::ClaimedTypesPattern());
+    EXPECT_EQ(Read({"-r", "--pattern", "*.S", "x"}).pattern, "*.S");
+    EXPECT_EQ(Read({"--set", "SourcePattern=*.X", "x"}).pattern, "*.X");
 
     QString error;
     Read({"--line-comment", "\n", "x"}, &error);
@@ -98,6 +107,8 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
     EXPECT_TRUE(error.contains(QStringLiteral("没有那个文件或文件夹"))) << error.toStdString();
     Read({"--set", "AddHeader", "x"}, &error);
     EXPECT_EQ(error, QStringLiteral("--set 需要 FIELD=VALUE: AddHeader"));
+    Read({"--lang", "pascal", "x"}, &error);
+    EXPECT_EQ(error, QStringLiteral("--lang 只能是 auto、asm、c、c++: pascal"));
 }
 
 }  // namespace

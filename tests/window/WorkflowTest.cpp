@@ -75,8 +75,9 @@ TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
 
     Pick("A.ASM");
     EXPECT_EQ(box("Text4"), ";");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮")));  // an assembler file
     Pick("ESCAPES.C");
-    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:按[消除]按钮")));  // told once
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:这是C源文件")));  // told at every pick
     Pick("A.ASM");
     Press("Command1");
     EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\n");

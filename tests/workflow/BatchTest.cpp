@@ -5,21 +5,75 @@
 #include "workflow/Batch.h"
 #include "workflow/Pipeline.h"
 
-using workflow::IsBatchSourceFile;
+#include "workflow/FileTypes.h"
+#include "workflow/SourceLanguage.h"
 
 namespace {
 
-TEST(IsBatchSourceFile, TakesAnyExtensionThatOccursInThePatternText) {
-    const QString pattern = QStringLiteral("*.TXT;*.ASM;*.DT;*.C;*.INC;*.H");
-    for (const char* name : {"main.asm", "A.B.ASM", "BOOT.S", "X.IN", "Y.NC", "K.c", "NOTE."}) {
-        EXPECT_TRUE(IsBatchSourceFile(name, pattern)) << name;
+// A pattern is a list of wildcards, each matched against the whole name in any case: an
+// extension that only occurs inside the pattern's text takes nothing.
+TEST(FileTypes, TakeWhatAWildcardMatchesWholeAndNoBuildFile) {
+    const workflow::FileTypes types(QStringLiteral("*.TXT;*.ASM;*.DT;*.C;*.INC;*.H"));
+    for (const char* name : {"main.asm", "A.B.ASM", "K.c", "notes.txt", "x.Inc"}) {
+        EXPECT_TRUE(types.Takes(name)) << name;
     }
-    for (const char* name : {"MAIN.TX_", "MAKEFILE", "PIC.HEX", "NOTES.DOC"}) {
-        EXPECT_FALSE(IsBatchSourceFile(name, pattern)) << name;
+    for (const char* name :
+         {"BOOT.S", "LOADER.A", "X.IN", "MAIN.TX_", "MAKEFILE", "libfoo.a", "main.d", "link.x",
+          "config.h.in", "CMakeLists.txt", "cmakelists.TXT", "ASM", "main.asm.bak"}) {
+        EXPECT_FALSE(types.Takes(name)) << name;
     }
-    // An empty pattern takes nothing, and "*.*" no ordinary name.
-    EXPECT_FALSE(IsBatchSourceFile("NOTE.", "") || IsBatchSourceFile("MAIN.ASM", "*.*"));
-    EXPECT_TRUE(IsBatchSourceFile("NOTE.", "*.*"));
+    EXPECT_FALSE(workflow::FileTypes("").Takes("NOTE."));
+    EXPECT_FALSE(workflow::FileTypes("*.*").Takes("MAKEFILE"));
+    EXPECT_TRUE(workflow::FileTypes("*.*").Takes("NOTE."));
+    EXPECT_TRUE(workflow::FileTypes("BOOT?.[sS]").Takes("boot1.S"));
+    EXPECT_FALSE(workflow::FileTypes("*.cmake").Takes("rules.cmake"));
+    // Only what some language claims, where asked.
+    const workflow::FileTypes claimed(QStringLiteral("*"), true);
+    EXPECT_TRUE(claimed.Takes("a.cpp") && claimed.Takes("B.H") && claimed.Takes("m.ino"));
+    EXPECT_FALSE(claimed.Takes("link.x") || claimed.Takes("README") || claimed.Takes("x.hex"));
+}
+
+// One table decides each file's language, by its extension in any case.
+TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
+    using engine::Language;
+    const std::pair<const char*, std::optional<Language>> cases[] = {
+        {"a.ASM", Language::Assembler},
+        {"b.inc", Language::Assembler},
+        {"c.dt", Language::Assembler},
+        {"NOTES.TXT", Language::Assembler},
+        {"m.c", Language::C},
+        {"M.H", Language::C},
+        {"x.cpp", Language::Cpp},
+        {"x.CC", Language::Cpp},
+        {"x.cxx", Language::Cpp},
+        {"x.c++", Language::Cpp},
+        {"x.hpp", Language::Cpp},
+        {"x.hh", Language::Cpp},
+        {"x.hxx", Language::Cpp},
+        {"x.h++", Language::Cpp},
+        {"x.ipp", Language::Cpp},
+        {"x.tpp", Language::Cpp},
+        {"x.inl", Language::Cpp},
+        {"sketch.INO", Language::Cpp},
+        {"dir.c/link.x", std::nullopt},
+        {"README", std::nullopt},
+        {"CMakeLists.txt", std::nullopt},
+        {"Makefile", std::nullopt},
+        {"x.cmake", std::nullopt},
+        {"config.h.in", std::nullopt},
+    };
+    for (const auto& [path, language] : cases) {
+        EXPECT_EQ(workflow::LanguageOfFile(path), language) << path;
+    }
+    EXPECT_EQ(workflow::WindowLanguageOf("README"), Language::Assembler);
+    const QString claimed = workflow::ClaimedTypesPattern();
+    for (const char* type : {"*.ASM", "*.c", "*.cpp", "*.ino", "*.h++"}) {
+        EXPECT_TRUE(claimed.split(u';').contains(QString(type), Qt::CaseInsensitive)) << type;
+    }
+    EXPECT_EQ(workflow::LanguageNames(), QStringLiteral("asm、c、c++"));
+    EXPECT_EQ(workflow::LanguageHint(Language::C),
+              QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C的"
+                             "规则识别;选汇编文件时换回"));
 }
 
 TEST(BatchReport, TheRootFolderAndAnUnreadableSource) {

@@ -262,7 +262,7 @@ TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     ASSERT_TRUE(QFile::link("A.ASM", folder.Path("tree/sub/L.ASM")));
     ASSERT_TRUE(QFile::link("NONE", folder.Path("tree/sub/N.ASM")));
     const std::vector<workflow::BatchSource> found = workflow::BatchSourcesUnder(
-        workflow::Folder::Open(Native(folder.Path("tree"))), QStringLiteral("*.ASM"));
+        workflow::Folder::Open(Native(folder.Path("tree"))), workflow::FileTypes("*.ASM"));
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].shown, "sub/A.ASM");
     EXPECT_EQ(found[1].shown, "sub/L.ASM");
