@@ -50,11 +50,11 @@ public:
     // The output is written over `inPlace`, the text itself: every piece of output goes at or
     // before the place it was read from, and a search never reads behind the scan's position but
     // through `backslashesBeforePos_`; what a rule must know of what came before, it reads in the
-    // output. `removed`, when given, hears of each comment removed.
+    // output. `notes`, when given, hear of each comment removed and each literal that spans lines.
     CommentScanner(std::u16string& inPlace, const EliminationOptions& options,
-                   std::u16string_view mainLineBreak, const std::function<void(TextSpan)>* removed)
+                   std::u16string_view mainLineBreak, CommentPassNotes* notes)
         : text_(inPlace),
-          removed_(removed),
+          notes_(notes),
           inPlace_(&inPlace),
           opt_(options),
           rules_(options.Rules),
@@ -338,9 +338,21 @@ private:
     }
 
     bool TakeLiteral(std::size_t end) {
+        const bool spansLines = notes_ != nullptr && (rules_.LineSplicing || rawStringsOn_) &&
+                                FindLineBreak(text_, pos_, end) != npos;
+        if (spansLines) {
+            notes_->verbatim.push_back({out_, end - pos_});
+        }
         Pass(end, true);
         taken_ = true;
         return true;
+    }
+
+    // The comment [pos_, end) is removed.
+    void HearRemoved(std::size_t end) const {
+        if (notes_ != nullptr && notes_->removed) {
+            notes_->removed({pos_, end - pos_});
+        }
     }
 
     // Takes [pos_, end): emitted as it stands, or not at all.
@@ -399,8 +411,8 @@ private:
         const bool atLineStart = OutputEmpty() || LastOutput() == u'\r' || LastOutput() == u'\n';
         const bool keep = opt_.KeepAllLineComments || (opt_.KeepWholeLineComments && atLineStart) ||
                           (opt_.KeepHeaderLineComments && inHead_);
-        if (removed_ != nullptr && !keep) {
-            (*removed_)({pos_, end - pos_});
+        if (!keep) {
+            HearRemoved(end);
         }
         const std::size_t from = pos_;
         MoveTo(end);
@@ -422,8 +434,8 @@ private:
         }
         const std::size_t end = EndOfBlockComment(inside);
         const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
-        if (removed_ != nullptr && !keep) {
-            (*removed_)({pos_, end - pos_});
+        if (!keep) {
+            HearRemoved(end);
         }
         const bool space = !keep && rules_.SeparateTokens && !OutputEmpty() && end < text_.size() &&
                            WouldJoin(LastOutput(), text_[end]);
@@ -481,8 +493,8 @@ private:
     }
 
     std::u16string_view text_;
-    const std::function<void(TextSpan)>* removed_;  // when given, hears of each removed comment
-    std::u16string* inPlace_;                       // the text, which the output overwrites
+    CommentPassNotes* notes_;  // when given, hear of the removed comments and spanning literals
+    std::u16string* inPlace_;  // the text, which the output overwrites
     const EliminationOptions& opt_;
     const LexicalRules& rules_;
     std::u16string_view mainLineBreak_;
@@ -515,23 +527,18 @@ private:
 }  // namespace
 
 std::u16string EliminateComments(std::u16string_view text, const EliminationOptions& options,
-                                 std::u16string_view mainLineBreak, ProgressSink* progress) {
+                                 std::u16string_view mainLineBreak, ProgressSink* progress,
+                                 CommentPassNotes* notes) {
     std::u16string output(text);
-    EliminateCommentsInPlace(output, options, mainLineBreak, progress);
+    EliminateCommentsInPlace(output, options, mainLineBreak, progress, notes);
     return output;
 }
 
 void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
-                              std::u16string_view mainLineBreak, ProgressSink* progress) {
-    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, nullptr)
+                              std::u16string_view mainLineBreak, ProgressSink* progress,
+                              CommentPassNotes* notes) {
+    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, notes)
         .Run(progress);
-}
-
-void ForEachRemovedComment(std::u16string_view text, const EliminationOptions& options,
-                           const std::function<void(TextSpan)>& removed) {
-    // The pass itself, on a copy: the rules that look back read what it has written.
-    std::u16string copy(text);
-    CommentScanner(copy, options, kCrLf, &removed).Run(nullptr);
 }
 
 }  // namespace engine

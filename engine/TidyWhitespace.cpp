@@ -26,10 +26,37 @@ std::u16string_view TrimBlanks(std::u16string_view line, bool keepLeading) {
     return line.substr(start, end - start);
 }
 
+// The line breaks that end lines: those outside every span of `verbatim`, found in order.
+class LineEnds {
+public:
+    LineEnds(std::u16string_view text, std::span<const TextSpan> verbatim)
+        : text_(text), verbatim_(verbatim) {}
+
+    /// The first line break at or after `from` that ends a line, or npos.
+    std::size_t Find(std::size_t from) {
+        for (;;) {
+            const std::size_t found = FindLineBreak(text_, from);
+            while (next_ < verbatim_.size() &&
+                   verbatim_[next_].position + verbatim_[next_].length <= found) {
+                ++next_;  // wholly before it; found is npos at the end, past every span
+            }
+            if (found == npos || next_ == verbatim_.size() || verbatim_[next_].position > found) {
+                return found;
+            }
+            from = verbatim_[next_].position + verbatim_[next_].length;  // inside a literal
+        }
+    }
+
+private:
+    std::u16string_view text_;
+    std::span<const TextSpan> verbatim_;
+    std::size_t next_ = 0;  // the first span that does not end before the last search
+};
+
 }  // namespace
 
 void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& options,
-                           std::u16string_view mainLineBreak) {
+                           std::u16string_view mainLineBreak, std::span<const TextSpan> verbatim) {
     if (options.KeepSurplusBlanks) {
         return;
     }
@@ -52,8 +79,9 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
         }
         kept += length;
     };
+    LineEnds lineEnds(view, verbatim);
     while (pos < view.size()) {
-        const std::size_t found = FindLineBreak(view, pos);
+        const std::size_t found = lineEnds.Find(pos);
         if (found == npos) {
             break;  // the last line has no line break; it is dealt with below
         }
@@ -82,14 +110,15 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
     }
 }
 
-bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options) {
+bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options,
+                     std::span<const TextSpan> verbatim) {
     if (options.KeepSurplusBlanks) {
         return false;
     }
     ClearUpperVectorState();
+    LineEnds lineEnds(text, verbatim);
     std::size_t pos = 0;
-    for (std::size_t found = FindLineBreak(text, pos); found != npos;
-         found = FindLineBreak(text, pos)) {
+    for (std::size_t found = lineEnds.Find(pos); found != npos; found = lineEnds.Find(pos)) {
         const std::u16string_view line = text.substr(pos, found - pos);
         if (line.empty() || IsBlank(line.back()) ||
             (!options.KeepLeadingSpaces && IsBlank(line.front()))) {
@@ -102,9 +131,10 @@ bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options
 }
 
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
-                              std::u16string_view mainLineBreak) {
+                              std::u16string_view mainLineBreak,
+                              std::span<const TextSpan> verbatim) {
     std::u16string tidied(text);
-    TidyWhitespaceInPlace(tidied, options, mainLineBreak);
+    TidyWhitespaceInPlace(tidied, options, mainLineBreak, verbatim);
     return tidied;
 }
 

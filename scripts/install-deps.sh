@@ -3,14 +3,14 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format patch python3 libacl1-dev
+    build-essential cmake ninja-build pkg-config clang-format patch python3 libacl1-dev clang
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
 )
 # The benchmark scripts also time whole commands; the fuzzers need clang and its runtimes.
 [ "${1:-}" = "--bench" ] && packages+=(hyperfine time)
-[ "${1:-}" = "--fuzz" ] && packages+=(clang libclang-rt-14-dev)
+[ "${1:-}" = "--fuzz" ] && packages+=(libclang-rt-14-dev)
 [ "${1:-}" = "--package" ] && packages+=(dpkg-dev file gzip)
 # CI opens the window on a display of its own and waits for it to be mapped.
 [ "${1:-}" = "--display" ] && packages+=(xvfb xauth xdotool)

@@ -51,8 +51,9 @@ std::u16string WithCrLfAs(std::u16string_view block, std::u16string_view lineBre
 std::u16string MakeTargetText(std::u16string text, const engine::EliminationOptions& options,
                               const Blocks& blocks, std::u16string_view lineBreak,
                               engine::ProgressSink* progress) {
-    engine::EliminateCommentsInPlace(text, options, lineBreak, progress);
-    engine::TidyWhitespaceInPlace(text, options, lineBreak);
+    engine::CommentPassNotes notes;
+    engine::EliminateCommentsInPlace(text, options, lineBreak, progress, &notes);
+    engine::TidyWhitespaceInPlace(text, options, lineBreak, notes.verbatim);
     if (!blocks.header.empty()) {
         text.insert(0, WithCrLfAs(blocks.header, lineBreak));
     }

@@ -115,7 +115,8 @@ void Check(const QString& path, const workflow::SourceFile& source,
     std::size_t comments = 0;
     std::size_t line = 1;
     std::size_t counted = 0;  // the text before `counted` holds line - 1 breaks
-    engine::ForEachRemovedComment(text, options, [&](engine::TextSpan comment) {
+    engine::CommentPassNotes notes;
+    notes.removed = [&](engine::TextSpan comment) {
         ++comments;
         line += text::LineBreaksIn(text, counted, comment.position);
         counted = comment.position;
@@ -125,9 +126,11 @@ void Check(const QString& path, const workflow::SourceFile& source,
             std::u16string_view(text).substr(comment.position, comment.length);
         const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
         write(shownPath + ':' + std::to_string(line) + ": " + Printable(body) + '\n');
-    });
+    };
+    std::u16string stripped = text;
+    engine::EliminateCommentsInPlace(stripped, options, source.lineBreak, nullptr, &notes);
     const text::Blocks blocks = options.Blocks();
-    result.changes = comments > 0 || engine::TidyWouldChange(text, options) ||
+    result.changes = comments > 0 || engine::TidyWouldChange(stripped, options, notes.verbatim) ||
                      !blocks.header.empty() || !blocks.footer.empty();
     if (comments > 0) {
         write(shownPath + ": " + std::to_string(comments) + "处注释将被消除\n");

@@ -200,7 +200,8 @@ bool WouldJoin(char16_t left, char16_t right) {
 
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
                                  const std::u16string& mainBreak, std::vector<std::size_t>* steps,
-                                 std::vector<engine::TextSpan>* removed) {
+                                 std::vector<engine::TextSpan>* removed,
+                                 std::vector<engine::TextSpan>* verbatim) {
     const std::u16string &sl = o.StringLeader, &st = o.StringTerminator;
     const std::u16string &ll = o.LineCommentLeader, &bl = o.BlockCommentLeader,
                          &bt = o.BlockCommentTerminator;
@@ -210,6 +211,15 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
     const std::u16string quote = r.CharacterQuote ? std::u16string(1, r.CharacterQuote) : u"";
     const bool spliced = r.LineSplicing;
     std::u16string output;
+    const bool rawStrings = r.RawStrings && strings && sl == u"\"" && st == u"\"";
+    // A literal up to `end` goes to the output; one that holds a line break, where lines may be
+    // joined or raw strings be, is noted as verbatim.
+    const auto literal = [&](std::size_t from, std::size_t end) {
+        if ((r.LineSplicing || rawStrings) && NextBreak(text, from) < end) {
+            verbatim->push_back({output.size(), end - from});
+        }
+        output += text.substr(from, end - from);
+    };
     bool headLine = true, headBlock = true, taken = false;
     std::vector<engine::TextSpan> headerNames;
     std::size_t at = 0;
@@ -223,15 +233,14 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 headLine = headBlock = false;
             }
         }
-        const bool rawStrings = r.RawStrings && strings && sl == u"\"" && st == u"\"";
         if (next == at && rawStrings && RawStringEnd(text, at, output) != npos) {
             next = RawStringEnd(text, at, output);
-            output += text.substr(at, next - at);
+            literal(at, next);
         } else if (next == at && strings && escapes && StartsAt(text, at, sl)) {
             const std::size_t end = EndOfLiteral(text, at + sl.size(), st, r);
             if (end != npos) {
                 next = end;
-                output += text.substr(at, next - at);
+                literal(at, next);
             }
         } else if (next == at && strings && StartsAt(text, at, sl)) {
             // A string counts only when it closes before the first line break after its leader,
@@ -240,7 +249,7 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             const std::size_t breakAfter = NextBreak(text, at + sl.size());
             if (close < breakAfter && (breakAfter != npos || lineEnd == npos)) {
                 next = close + st.size();
-                output += text.substr(at, next - at);
+                literal(at, next);
             }
         }
         const bool separator = r.DigitSeparators && at + 1 < text.size() && text[at + 1] < 0x80 &&
@@ -249,7 +258,7 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             const std::size_t end = EndOfLiteral(text, at + 1, quote, r);
             if (end != npos) {
                 next = end;
-                output += text.substr(at, next - at);
+                literal(at, next);
             }
         }
         if (next == at && MarkerEnd(text, at, ll, spliced) != npos) {
@@ -330,13 +339,26 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
 }
 
 std::u16string TidyWhitespace(const std::u16string& text, const engine::EliminationOptions& o,
-                              const std::u16string& mainBreak) {
+                              const std::u16string& mainBreak,
+                              const std::vector<engine::TextSpan>& verbatim) {
     if (o.KeepSurplusBlanks) {
         return text;
     }
+    // The first line break at or after `from` that lies in no verbatim literal.
+    const auto lineEnd = [&](std::size_t from) {
+        for (std::size_t at = NextBreak(text, from); at != npos; at = NextBreak(text, at + 1)) {
+            const auto inside = [&](engine::TextSpan span) {
+                return span.position <= at && at < span.position + span.length;
+            };
+            if (std::none_of(verbatim.begin(), verbatim.end(), inside)) {
+                return at;
+            }
+        }
+        return text.size();
+    };
     std::u16string output;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(NextBreak(text, at), text.size());
+        const std::size_t end = lineEnd(at);
         const std::u16string lineBreak =
             end == text.size() ? mainBreak : text.substr(end, BreakLength(text, end));
         std::u16string line = text.substr(at, end - at);
@@ -381,21 +403,24 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
     }
     const std::u16string mainBreak = crLf >= std::max(lf, cr) ? u"\r\n" : lf >= cr ? u"\n" : u"\r";
     RecordingSink sink;
-    const std::u16string stripped = engine::EliminateComments(text, o, mainBreak, &sink);
+    std::vector<engine::TextSpan> heardOf;
+    engine::CommentPassNotes notes;
+    notes.removed = [&](engine::TextSpan span) { heardOf.push_back(span); };
+    const std::u16string stripped = engine::EliminateComments(text, o, mainBreak, &sink, &notes);
     std::vector<std::size_t> steps;
-    std::vector<engine::TextSpan> removed, heardOf;
-    const std::u16string expected = EliminateComments(text, o, mainBreak, &steps, &removed);
-    engine::ForEachRemovedComment(text, o, [&](engine::TextSpan span) { heardOf.push_back(span); });
-    const std::u16string tidied = engine::TidyWhitespace(stripped, o, mainBreak);
-    const std::u16string expectedTidied = TidyWhitespace(expected, o, mainBreak);
+    std::vector<engine::TextSpan> removed, verbatim;
+    const std::u16string expected =
+        EliminateComments(text, o, mainBreak, &steps, &removed, &verbatim);
+    const std::u16string tidied = engine::TidyWhitespace(stripped, o, mainBreak, notes.verbatim);
+    const std::u16string expectedTidied = TidyWhitespace(expected, o, mainBreak, verbatim);
     std::u16string strippedInPlace = text;
     engine::EliminateCommentsInPlace(strippedInPlace, o, mainBreak);
     std::u16string inPlace = stripped;
-    engine::TidyWhitespaceInPlace(inPlace, o, mainBreak);
+    engine::TidyWhitespaceInPlace(inPlace, o, mainBreak, notes.verbatim);
     if (engine::MainLineBreak(text) == mainBreak && stripped == expected &&
         strippedInPlace == expected && tidied == expectedTidied && inPlace == tidied &&
-        engine::TidyWhitespace(tidied, o, mainBreak) == tidied &&
-        engine::TidyWouldChange(stripped, o) == (expectedTidied != expected) &&
+        notes.verbatim == verbatim &&
+        engine::TidyWouldChange(stripped, o, notes.verbatim) == (expectedTidied != expected) &&
         sink.maximum == text.size() + 1 && sink.steps == steps && sink.finishes == 1 &&
         heardOf == removed) {
         return {};

@@ -17,13 +17,17 @@ namespace literal {
 std::size_t NextBreak(std::u16string_view text, std::size_t from);
 
 /// The comment pass; `steps` receives the progress value after each top-level step, `removed`
-/// each comment removed.
+/// each comment removed, `verbatim` each literal of the output that the whitespace pass leaves as
+/// it is.
 std::u16string EliminateComments(const std::u16string& text, const engine::EliminationOptions& o,
                                  const std::u16string& mainBreak, std::vector<std::size_t>* steps,
-                                 std::vector<engine::TextSpan>* removed);
+                                 std::vector<engine::TextSpan>* removed,
+                                 std::vector<engine::TextSpan>* verbatim);
 
+/// The whitespace pass, no line break inside a `verbatim` literal ending a line.
 std::u16string TidyWhitespace(const std::u16string& text, const engine::EliminationOptions& o,
-                              const std::u16string& mainBreak);
+                              const std::u16string& mainBreak,
+                              const std::vector<engine::TextSpan>& verbatim);
 
 /// Runs the engine and this reading on `text`: the main line break, both passes (each also in
 /// place), the comments heard of as removed, tidying twice and the whole progress sequence. Empty

@@ -144,6 +144,28 @@ TEST(EliminateComments, ReadsCppRawStringsAndDigitSeparators) {
     EXPECT_EQ(engine::EliminateComments(u"R\"(a)\"//b\n", C()), u"R\"(a)\"\n");
 }
 
+// Trailing blanks, blank lines and indentation inside a raw string or a string continued by a
+// line join are what the literal holds: the whitespace pass leaves them, and tidies around them.
+TEST(TidyWhitespace, LeavesWhatALiteralSpanningLinesHolds) {
+    O cpp = Flipped(&O::KeepLeadingSpaces);
+    cpp.LineCommentLeader = u"//";
+    cpp.Rules = engine::kCppRules;
+    const std::u16string text =
+        u"  s = R\"(a  \n\n   b )\";  // c\n\n  t = \"x \\\n  y\"; \n  u = 1;  \n";
+    engine::CommentPassNotes notes;
+    const std::u16string stripped = engine::EliminateComments(text, cpp, u"\n", nullptr, &notes);
+    ASSERT_EQ(notes.verbatim.size(), 2u);
+    EXPECT_EQ(stripped.substr(notes.verbatim[0].position, notes.verbatim[0].length),
+              u"\"(a  \n\n   b )\"");
+    EXPECT_EQ(engine::TidyWhitespace(stripped, cpp, u"\n", notes.verbatim),
+              u"s = R\"(a  \n\n   b )\";\nt = \"x \\\n  y\";\nu = 1;\n");
+    EXPECT_TRUE(engine::TidyWouldChange(stripped, cpp, notes.verbatim));
+    const std::u16string tidy = u"s = R\"(\n\n)\";\n";
+    const engine::TextSpan raw[] = {{4, 7}};
+    EXPECT_FALSE(engine::TidyWouldChange(tidy, cpp, raw));
+    EXPECT_TRUE(engine::TidyWouldChange(tidy, cpp));
+}
+
 // Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.
 TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     const std::size_t n = 1 << 20;
@@ -165,16 +187,12 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
         separators += u"1'";
         directives += u"#if __has_include(<a\n";
     }
-    const std::u16string cTexts[] = {escapedQuotes,
-                                     quotes,
-                                     u"//" + splices,
-                                     std::u16string(n, u'\\'),
-                                     std::u16string(n, u'\''),
-                                     openRaws,
-                                     separators + u"x",
-                                     directives,
-                                     u"#if " + directives,
-                                     u"/" + splices + u"\n" + splices};
+    const std::u16string cTexts[] = {escapedQuotes, quotes, u"//" + splices,
+                                     std::u16string(n, u'\\'), std::u16string(n, u'\'')};
+    // What C++ and the preprocessor add: open raw strings, digit separators, header names to look
+    // for, markers cut by line joins.
+    const std::u16string cppTexts[] = {openRaws, separators + u"x", directives,
+                                       u"#if " + directives, u"/" + splices + u"\n" + splices};
     O withBackslashQuote = C();
     withBackslashQuote.Rules.CharacterQuote = u'\\';
     const auto run = [](const std::u16string& text, const O& o) {
@@ -192,6 +210,8 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     for (const std::u16string& text : cTexts) {
         run(text, C());
         run(text, withBackslashQuote);
+    }
+    for (const std::u16string& text : cppTexts) {
         run(text, cpp);
     }
 }

@@ -17,8 +17,9 @@ TEST(Pipeline, CleansAsTheLiteralReadingDoes) {
         [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); });
     for (int i = 0; i < 4000; ++i) {
         workflow::OptionSet o;
-        static_cast<engine::EliminationOptions&>(o) =
-            i % 2 == 0 ? cases.Options() : cases.COptions();
+        static_cast<engine::EliminationOptions&>(o) = i % 3 == 0   ? cases.Options()
+                                                      : i % 3 == 1 ? cases.COptions()
+                                                                   : cases.CppOptions();
         o.AddHeader = i % 3 == 0;
         o.HeaderText = u"H\r\n;h\r\n";
         o.AddFooter = i % 5 == 0;
@@ -29,9 +30,10 @@ TEST(Pipeline, CleansAsTheLiteralReadingDoes) {
         const std::u16string lineBreak(engine::MainLineBreak(text));
         source.lineBreak = lineBreak;
         std::vector<std::size_t> steps;
-        std::vector<engine::TextSpan> removed;
-        const std::u16string body = literal::TidyWhitespace(
-            literal::EliminateComments(text, o, lineBreak, &steps, &removed), o, lineBreak);
+        std::vector<engine::TextSpan> removed, verbatim;
+        const std::u16string stripped =
+            literal::EliminateComments(text, o, lineBreak, &steps, &removed, &verbatim);
+        const std::u16string body = literal::TidyWhitespace(stripped, o, lineBreak, verbatim);
         const std::u16string expected = (o.AddHeader ? u"H" + lineBreak + u";h" + lineBreak : u"") +
                                         body + (o.AddFooter ? lineBreak + u"F" : u"");
 
