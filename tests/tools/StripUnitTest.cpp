@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 
 #include "../workflow/TempFolder.h"
+#include "engine/Languages.h"
 #include "tools/StripSettings.h"
 #include "tools/UnifiedDiff.h"
 #include "workflow/SourceLanguage.h"
@@ -109,6 +110,45 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
     EXPECT_EQ(error, QStringLiteral("--set 需要 FIELD=VALUE: AddHeader"));
     Read({"--lang", "pascal", "x"}, &error);
     EXPECT_EQ(error, QStringLiteral("--lang 只能是 auto、asm、c、c++: pascal"));
+}
+
+// The README's table and the manual's list of languages are the program's table, row by row.
+TEST(LanguageTable, TheReadmeAndTheManualListEveryLanguageAsTheProgramHasIt) {
+    const auto between = [](const QString& path, const QString& first, const QString& last) {
+        const QString text =
+            QString::fromUtf8(TempFolder::Read(QStringLiteral(QINGYAN_SOURCE_TREE "/") + path));
+        const qsizetype start = text.indexOf(first), end = text.indexOf(last);
+        EXPECT_TRUE(start >= 0 && end > start) << path.toStdString();
+        return text.mid(start, end - start).split(u'\n', Qt::SkipEmptyParts).mid(1);
+    };
+    const QStringList readme = between("README.md", "<!-- languages", "<!-- end of languages");
+    QStringList manual =
+        between("packaging/qingyan-strip.1", ".\\\" languages", ".\\\" end of languages");
+    manual.removeAll(QStringLiteral(".IP \\(bu 2"));
+    QStringList readmeRows, manualRows;
+    for (const engine::LanguageRow& row : engine::LanguageTable()) {
+        const auto text = [](std::u16string_view view) {
+            return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
+        };
+        const QString name = QString::fromLatin1(row.name.data(), row.name.size());
+        QStringList types, markers;
+        for (const std::u16string_view extension : row.extensions) {
+            types << u'.' + text(extension);
+        }
+        for (const std::u16string_view marker : row.markers) {
+            markers << text(marker);
+        }
+        markers.removeLast();  // the string's terminator is its leader again
+        const auto quoted = [](const QStringList& items) {
+            return u'`' + items.join(QStringLiteral("` `")) + u'`';
+        };
+        readmeRows << QStringLiteral("| `%1` | %2 | %3 | %4 |")
+                          .arg(name, text(row.shown), quoted(types), quoted(markers));
+        manualRows << QStringLiteral("%1 (%2): %3; markers %4")
+                          .arg(name, text(row.shown), types.join(u' '), markers.join(u' '));
+    }
+    EXPECT_EQ(readme.mid(2), readmeRows);  // after the table's head
+    EXPECT_EQ(manual, manualRows);
 }
 
 }  // namespace
