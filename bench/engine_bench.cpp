@@ -64,6 +64,12 @@ void BM_C(benchmark::State& state) {
     RunPasses(state, text, engine::ForLanguage({}, engine::Language::C), true);
 }
 
+void BM_Cpp(benchmark::State& state) {
+    const std::size_t units = static_cast<std::size_t>(state.range(0)) * kMB;
+    const auto& text = Cached(Key("c", units), [&] { return bench::CSource(units); });
+    RunPasses(state, text, engine::ForLanguage({}, engine::Language::Cpp), true);
+}
+
 void BM_EliminateOnlyAssembler(benchmark::State& state) {
     const auto& text =
         Cached(Key("asm", 50 * kMB), [] { return bench::AssemblerSource(50 * kMB); });
@@ -118,6 +124,7 @@ std::u16string OpenString(std::size_t n) {
 
 BENCHMARK(BM_Assembler)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_C)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cpp)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EliminateOnlyAssembler)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MainLineBreakAssembler)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Pathological, open_string, &OpenString)
