@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 #include "LineBreaks.h"
@@ -66,6 +67,11 @@ public:
           blocksOn_(!options.BlockCommentLeader.empty() && !options.BlockCommentTerminator.empty()),
           rawStringsOn_(stringsOn_ && rules_.RawStrings && options.StringLeader == u"\"" &&
                         options.StringTerminator == u"\""),
+          countsBackslashes_(rules_.BackslashEscapes ||
+                             std::any_of(rules_.MoreLiterals.begin(), rules_.MoreLiterals.end(),
+                                         [](const LiteralKind& kind) {
+                                             return kind.escapes == QuoteEscapes::Backslash;
+                                         })),
           lineBreaks_({text_}),
           lineEnds_({text_}),
           stringLeaders_({text_, options.StringLeader}),
@@ -74,11 +80,16 @@ public:
                         rules_.LineSplicing, &pos_, &backslashesBeforePos_}),
           quoteStops_({text_, quote_, rules_.BackslashEscapes, rules_.LineSplicing, &pos_,
                        &backslashesBeforePos_}),
+          literals_(MoreLiteralsOf(text_, rules_, &pos_, &backslashesBeforePos_)),
+          stopUnits_(StopUnitsOf(rules_)),
           runStops_(AnyMarkerSearch(
               text_,
               {options.StringLeader, CommentStop(options.LineCommentLeader),
                CommentStop(options.BlockCommentLeader)},
-              {quote_, rules_.HeaderNames ? std::u16string_view(u"#") : std::u16string_view()})),
+              {quote_, StopUnit(0), StopUnit(1), StopUnit(2), StopUnit(3), StopUnit(4), StopUnit(5),
+               StopUnit(6), CommentStop(rules_.MoreLineLeaders[0].text),
+               CommentStop(rules_.MoreLineLeaders[1].text),
+               CommentStop(rules_.MoreLineLeaders[2].text)})),
           blockTerminators_({text_, options.BlockCommentTerminator, rules_.LineSplicing}) {}
 
     void Run(ProgressSink* progress) {
@@ -88,8 +99,9 @@ public:
         }
         ClearUpperVectorState();
         while (pos_ < text_.size()) {
-            if (!TakeHeaderName() && !TakeRawString() && !TakeString() && !TakeCharacterLiteral() &&
-                !TakeLineComment() && !TakeBlockComment()) {
+            if (!TakeHeaderName() && !TakeControlLine() && !TakeRawString() && !TakeString() &&
+                !TakeCharacterLiteral() && !TakeMoreLiteral() && !TakeLineComment() &&
+                !TakeBlockComment() && !TakeCommentDirective()) {
                 TakeOrdinaryRun();
             }
             if (progress) {
@@ -150,7 +162,7 @@ private:
     // Moves the scan to `end`, first noting how many backslashes end the text before it (while
     // they are still there to read: output in place may overwrite them).
     void MoveTo(std::size_t end) {
-        if (rules_.BackslashEscapes) {
+        if (countsBackslashes_) {
             std::size_t run = 0;
             while (pos_ + run < end && text_[end - 1 - run] == u'\\') {
                 ++run;
@@ -281,6 +293,203 @@ private:
         return c > u' ' && c < 0x7F && c != u'(' && c != u')' && c != u'\\';
     }
 
+    // The characters besides the markers at which a run must stop: the further literals'
+    // quotes, the # of a directive line, the first character of a control line, and the first
+    // letter of the comment directive in both cases. 0 for none.
+    static std::array<char16_t, 7> StopUnitsOf(const LexicalRules& rules) {
+        std::array<char16_t, 7> units{};
+        for (std::size_t i = 0; i < rules.MoreLiterals.size(); ++i) {
+            units[i] = rules.MoreLiterals[i].quote;
+        }
+        units[3] = rules.HeaderNames || rules.DirectiveLines ? u'#' : char16_t{0};
+        units[4] = rules.ControlLinePrefix;
+        if (!rules.CommentDirective.empty()) {
+            const char16_t first = rules.CommentDirective.front();
+            units[5] = first >= u'a' && first <= u'z' ? first - (u'a' - u'A') : first;
+            units[6] = first >= u'A' && first <= u'Z' ? first + (u'a' - u'A') : first;
+        }
+        return units;
+    }
+
+    std::u16string_view StopUnit(std::size_t at) const {
+        return stopUnits_[at] == 0 ? std::u16string_view()
+                                   : std::u16string_view(&stopUnits_[at], 1);
+    }
+
+    // A further kind of literal, and where the quotes that may close it are.
+    struct MoreLiteral {
+        LiteralKind kind;
+        std::u16string_view quote;  // of one character, in the rules
+        MarkerFinder quotes;
+        LiteralStopFinder stops;  // for backslash escapes
+    };
+
+    static std::vector<MoreLiteral> MoreLiteralsOf(std::u16string_view text,
+                                                   const LexicalRules& rules,
+                                                   const std::size_t* pos,
+                                                   const std::size_t* backslashes) {
+        std::vector<MoreLiteral> literals;
+        for (const LiteralKind& kind : rules.MoreLiterals) {
+            if (kind.quote != 0) {
+                const std::u16string_view quote(&kind.quote, 1);
+                literals.push_back(
+                    {kind, quote, MarkerFinder({text, quote}),
+                     LiteralStopFinder({text, quote, true, false, pos, backslashes})});
+            }
+        }
+        return literals;
+    }
+
+    // A line comment starts at pos_: the option panel's leader, or a further one, of which a
+    // line-start leader counts only at the start of a line. A directive line of the
+    // preprocessor is no comment.
+    bool LineCommentStartsHere() {
+        if (rules_.DirectiveLines && text_[pos_] == u'#' && OutputAtLineStart() &&
+            DirectiveAt(pos_)) {
+            return false;
+        }
+        if (MarkerEnd(pos_, opt_.LineCommentLeader) != npos) {
+            return true;
+        }
+        for (const LineLeader& leader : rules_.MoreLineLeaders) {
+            if (MarkerEnd(pos_, leader.text) != npos &&
+                (!leader.lineStartOnly || OutputAtLineStart())) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Whether the # at `at` opens a directive of the preprocessor: a directive's name, a line
+    // number (# 12 "file"), or nothing at all (the null directive) follows it on its line.
+    bool DirectiveAt(std::size_t at) const {
+        static constexpr std::u16string_view kDirectives[] = {
+            u"define",  u"undef",  u"include", u"include_next", u"import", u"if",     u"ifdef",
+            u"ifndef",  u"elif",   u"elifdef", u"elifndef",     u"else",   u"endif",  u"error",
+            u"warning", u"pragma", u"line",    u"ident",        u"sccs",   u"assert", u"unassert"};
+        const std::size_t start = SkipBlanks(at + 1, text_.size());
+        if (start == text_.size() || text_[start] == u'\r' || text_[start] == u'\n' ||
+            (text_[start] >= u'0' && text_[start] <= u'9')) {
+            return true;
+        }
+        std::size_t end = start;
+        while (end < text_.size() && IsWordCharacter(text_[end])) {
+            ++end;
+        }
+        const std::u16string_view word = text_.substr(start, end - start);
+        return std::find(std::begin(kDirectives), std::end(kDirectives), word) !=
+               std::end(kDirectives);
+    }
+
+    // A control line, kept whole as code up to its line break.
+    bool TakeControlLine() {
+        if (rules_.ControlLinePrefix == 0 || text_[pos_] != rules_.ControlLinePrefix ||
+            !OutputAtLineStart()) {
+            return false;
+        }
+        inHead_ = false;
+        Pass(std::min(lineBreaks_.FindFrom(pos_), text_.size()), true);
+        return true;
+    }
+
+    // A literal of a further kind: closed on its line, or one-sided.
+    bool TakeMoreLiteral() {
+        if (!opt_.IgnoreMarkersInStrings) {
+            return false;
+        }
+        for (MoreLiteral& literal : literals_) {
+            if (text_[pos_] != literal.kind.quote) {
+                continue;
+            }
+            const std::size_t end = literal.kind.oneSided ? OneSidedLiteralEnd(literal.kind)
+                                                          : ClosedLiteralEnd(literal);
+            if (end != npos) {
+                return TakeLiteral(end);
+            }
+        }
+        return false;
+    }
+
+    // A quote, the character after it (or a backslash and the character after that), and the
+    // closing quote when there is one; npos where a line break stands in the way.
+    std::size_t OneSidedLiteralEnd(const LiteralKind& kind) const {
+        const auto ordinary = [&](std::size_t at) {
+            return at < text_.size() && text_[at] != u'\r' && text_[at] != u'\n';
+        };
+        std::size_t end = pos_ + 1;
+        if (!ordinary(end)) {
+            return npos;
+        }
+        const bool escaped =
+            kind.escapes == QuoteEscapes::Backslash && text_[end] == u'\\' && ordinary(end + 1);
+        end += escaped ? 2 : 1;
+        return end < text_.size() && text_[end] == kind.quote ? end + 1 : end;
+    }
+
+    // The end of a literal that closes on its line, as its escapes have it; npos when it does not.
+    std::size_t ClosedLiteralEnd(MoreLiteral& literal) {
+        const std::size_t lineBreak = std::min(lineBreaks_.FindFrom(pos_ + 1), text_.size());
+        if (literal.kind.escapes == QuoteEscapes::Backslash) {
+            const std::size_t stop = literal.stops.FindFrom(pos_ + 1);
+            return stop == npos || stop >= lineBreak ? npos : stop + 1;
+        }
+        for (std::size_t from = pos_ + 1;;) {
+            const std::size_t close = literal.quotes.FindFrom(from);
+            if (close == npos || close >= lineBreak) {
+                return npos;
+            }
+            if (literal.kind.escapes != QuoteEscapes::Doubled || close + 1 >= text_.size() ||
+                text_[close + 1] != literal.kind.quote) {
+                return close + 1;
+            }
+            from = close + 2;  // two quotes in a row stand for one
+        }
+    }
+
+    // A comment opened by the comment directive at the start of a line: the directive, blanks,
+    // a delimiter, and everything up to the end of the line where the delimiter comes again. It
+    // leaves that line's break. With no second delimiter, it is no comment.
+    bool TakeCommentDirective() {
+        const std::u16string_view word = rules_.CommentDirective;
+        if (word.empty() || pos_ + word.size() >= text_.size() || !SameLetters(pos_, word) ||
+            (text_[pos_ + word.size()] != u' ' && text_[pos_ + word.size()] != u'\t') ||
+            !OutputAtLineStart()) {
+            return false;
+        }
+        const std::size_t delimiter = SkipBlanks(pos_ + word.size(), text_.size());
+        if (delimiter == text_.size() || text_[delimiter] == u'\r' || text_[delimiter] == u'\n' ||
+            unclosedDelimiters_.count(text_[delimiter]) != 0) {
+            return false;
+        }
+        const std::size_t close =
+            FindUnit(text_.data(), delimiter + 1, text_.size(), text_[delimiter]);
+        if (close == npos) {
+            unclosedDelimiters_.insert(text_[delimiter]);  // nor will any later one close
+            return false;
+        }
+        const std::size_t end = std::min(lineBreaks_.FindFrom(close), text_.size());
+        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
+        if (!keep) {
+            HearRemoved(end);
+        }
+        Pass(end, keep);
+        taken_ = true;
+        return true;
+    }
+
+    // Whether `word` stands at `at`, letters in any case.
+    bool SameLetters(std::size_t at, std::u16string_view word) const {
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+        };
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (lower(text_[at + i]) != lower(word[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // A string must close on the line on which it opens, or the text must hold no further line
     // break; it is then copied whole, markers inside it included.
     bool TakeString() {
@@ -401,7 +610,7 @@ private:
     // A line comment runs up to and including the first line break. Removed, it leaves that
     // break, or the main one when it runs to the end of the text.
     bool TakeLineComment() {
-        if (MarkerEnd(pos_, opt_.LineCommentLeader) == npos) {
+        if (!LineCommentStartsHere()) {
             return false;
         }
         const std::size_t lineBreak =
@@ -503,13 +712,16 @@ private:
     const bool quotesOn_;
     const bool blocksOn_;
     const bool rawStringsOn_;
+    const bool countsBackslashes_;  // some literal reads backslash escapes
     LineBreakFinder lineBreaks_;
     UnsplicedLineBreakFinder lineEnds_;
     MarkerFinder stringLeaders_;
     MarkerFinder stringTerminators_;
     LiteralStopFinder stringStops_;
     LiteralStopFinder quoteStops_;
-    AnyMarkerFinder runStops_;  // where an ordinary run stops
+    std::vector<MoreLiteral> literals_;
+    const std::array<char16_t, 7> stopUnits_;  // see StopUnitsOf
+    AnyMarkerFinder runStops_;                 // where an ordinary run stops
     MarkerFinder blockTerminators_;
     std::u16string overflow_;  // output that did not fit in the text, at its end
     std::size_t out_ = 0;      // the output's length so far
@@ -517,6 +729,7 @@ private:
     std::size_t backslashesBeforePos_ = 0;  // the backslashes that end the text before pos_
     std::vector<TextSpan> headerNames_;     // on the directive line being read, in order
     std::size_t nextHeaderName_ = 0;        // the first of them not yet reached
+    std::unordered_set<char16_t> unclosedDelimiters_;  // of comment directives: none after here
     struct {
         std::size_t start = 0, end = 0;  // the output's last token as read last: [start, end)
     } number_;

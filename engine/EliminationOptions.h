@@ -1,12 +1,41 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace engine {
 
-/// Lexical rules of a language beyond its five markers, as C and C++ have them. All off (the
-/// default), the markers alone decide, as for assembler.
+/// A leader of line comments beside the option panel's: `;` and `//` both in one assembler, `#`
+/// only at the start of a line in another.
+struct LineLeader {
+    std::u16string_view text;
+    /// It leads a comment only where nothing but blanks stands before it on its line.
+    bool lineStartOnly = false;
+
+    bool operator==(const LineLeader&) const = default;
+};
+
+/// How a literal holds its own quote.
+enum class QuoteEscapes : unsigned char {
+    None,       ///< it cannot: the first quote after the opening one closes it
+    Backslash,  ///< \ before a character takes it as it is (\' and \\)
+    Doubled,    ///< two quotes in a row stand for one ('it''s')
+};
+
+/// A kind of literal beside the option panel's strings: opened and closed by `quote` on one line,
+/// or, one-sided, a quote and the one character after it (GNU as: 'a, with an optional closing
+/// quote; SDCC: #'a).
+struct LiteralKind {
+    char16_t quote = 0;  ///< 0: none
+    QuoteEscapes escapes = QuoteEscapes::None;
+    bool oneSided = false;
+
+    bool operator==(const LiteralKind&) const = default;
+};
+
+/// Lexical rules of a language beyond its five markers, as C, C++ and the assembler dialects have
+/// them. All off (the default), the markers alone decide, as the option panel has them.
 struct LexicalRules {
     /// A second kind of literal, opened and closed by this character and read as strings are (C's
     /// character constants '…'); 0 for none.
@@ -27,14 +56,38 @@ struct LexicalRules {
     bool RawStrings = false;
     /// A character quote between two characters of a number is part of it (1'000, 0x10'0000).
     bool DigitSeparators = false;
+    /// Further line-comment leaders; an empty one is none.
+    std::array<LineLeader, 3> MoreLineLeaders{};
+    /// Further kinds of literal; one with no quote is none.
+    std::array<LiteralKind, 3> MoreLiterals{};
+    /// A line of the preprocessor (# and a directive: #include, #define, #if …) is code, though
+    /// a line-start leader # would take it for a comment.
+    bool DirectiveLines = false;
+    /// A line that starts with this character is a control line, kept whole as code (the $ lines
+    /// of the 8051 assemblers); 0 for none.
+    char16_t ControlLinePrefix = 0;
+    /// A word, in any case, that opens a comment at the start of a line: the next non-blank
+    /// character is its delimiter, and it runs to the end of the line where that character comes
+    /// again (MASM's COMMENT); empty for none.
+    std::u16string_view CommentDirective;
 
     bool operator==(const LexicalRules&) const = default;
 };
 
 /// C's lexical rules, C23's digit separators included.
-inline constexpr LexicalRules kCRules{u'\'', true, true, true, true, false, true};
+inline constexpr LexicalRules kCRules = [] {
+    LexicalRules c;
+    c.CharacterQuote = u'\'';
+    c.BackslashEscapes = c.LineSplicing = c.SeparateTokens = c.HeaderNames = true;
+    c.DigitSeparators = true;
+    return c;
+}();
 /// C++'s: C's, and raw string literals.
-inline constexpr LexicalRules kCppRules{u'\'', true, true, true, true, true, true};
+inline constexpr LexicalRules kCppRules = [] {
+    LexicalRules cpp = kCRules;
+    cpp.RawStrings = true;
+    return cpp;
+}();
 
 /// The values that decide how the two passes turn a source text into a target text: markers,
 /// which comments survive, and blanks. Texts hold UTF-16 units, one unit per character as the

@@ -56,21 +56,30 @@ inline std::size_t FindEitherUnit(const char16_t* data, std::size_t from, std::s
     return std::u16string_view::npos;
 }
 
-/// The first position in [from, end) holding any of the four `units` (repeat one to look for
-/// fewer), or npos: one sweep for the first characters of several markers.
+/// The first position in [from, end) holding any of the `units` (four or eight; repeat one to
+/// look for fewer), or npos: one sweep for the first characters of several markers.
+template <std::size_t N>
 inline std::size_t FindAnyUnit(const char16_t* data, std::size_t from, std::size_t end,
-                               const std::array<char16_t, 4>& units) {
+                               const std::array<char16_t, N>& units) {
+    static_assert(N == 4 || N == 8);
     std::size_t at = from;
 #if defined(__SSE2__)
-    const __m128i a = _mm_set1_epi16(static_cast<short>(units[0]));
-    const __m128i b = _mm_set1_epi16(static_cast<short>(units[1]));
-    const __m128i c = _mm_set1_epi16(static_cast<short>(units[2]));
-    const __m128i d = _mm_set1_epi16(static_cast<short>(units[3]));
+    __m128i wanted[N];
+    for (std::size_t i = 0; i < N; ++i) {
+        wanted[i] = _mm_set1_epi16(static_cast<short>(units[i]));
+    }
     for (; at + 8 <= end; at += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b)),
-                         _mm_or_si128(_mm_cmpeq_epi16(v, c), _mm_cmpeq_epi16(v, d)));
+        __m128i hit = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(v, wanted[0]), _mm_cmpeq_epi16(v, wanted[1])),
+            _mm_or_si128(_mm_cmpeq_epi16(v, wanted[2]), _mm_cmpeq_epi16(v, wanted[3])));
+        if constexpr (N == 8) {
+            hit = _mm_or_si128(
+                hit,
+                _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi16(v, wanted[4]), _mm_cmpeq_epi16(v, wanted[5])),
+                    _mm_or_si128(_mm_cmpeq_epi16(v, wanted[6]), _mm_cmpeq_epi16(v, wanted[7]))));
+        }
         const int hits = _mm_movemask_epi8(hit);
         if (hits != 0) {
             return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits))) / 2;

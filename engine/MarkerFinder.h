@@ -73,9 +73,9 @@ struct MarkerSearch {
     }
 };
 
-/// Occurrences of any of up to eight markers, with one sweep for their first characters (at most
-/// four different ones) instead of one per marker: where an ordinary run stops. An empty marker is
-/// found at `from` itself.
+/// Occurrences of any of up to sixteen markers, with one sweep for their first characters (at most
+/// eight different ones) instead of one per marker: where an ordinary run stops. An empty marker
+/// is found at `from` itself.
 class AnyMarkerSearch {
 public:
     /// `markers`, of which an empty one stops every run at once, and `optional` ones, of which an
@@ -93,6 +93,7 @@ public:
         for (std::size_t i = units_; i < firstUnits_.size(); ++i) {
             firstUnits_[i] = units_ == 0 ? char16_t{0} : firstUnits_[0];
         }
+        std::copy_n(firstUnits_.begin(), fewUnits_.size(), fewUnits_.begin());
     }
 
     std::size_t operator()(std::size_t from, std::size_t limit) const {
@@ -102,7 +103,9 @@ public:
         }
         for (std::size_t at = from; at < end; ++at) {
             if (unitsSwept_) {
-                at = FindAnyUnit(text_.data(), at, end, firstUnits_);
+                // Four at a time where four are enough: half the comparisons.
+                at = units_ <= fewUnits_.size() ? FindAnyUnit(text_.data(), at, end, fewUnits_)
+                                                : FindAnyUnit(text_.data(), at, end, firstUnits_);
                 if (at == std::u16string_view::npos) {
                     break;
                 }
@@ -134,8 +137,9 @@ private:
     }
 
     std::u16string_view text_;
-    std::array<std::u16string_view, 8> markers_{};
-    std::array<char16_t, 4> firstUnits_{};
+    std::array<std::u16string_view, 16> markers_{};
+    std::array<char16_t, 8> firstUnits_{};
+    std::array<char16_t, 4> fewUnits_{};  // the first four of them
     std::size_t count_ = 0;
     std::size_t units_ = 0;  // different first characters in firstUnits_
     bool anyEmpty_ = false;

@@ -32,6 +32,10 @@ TEST(Differential, EngineMatchesTheLiteralReadingUnderCRules) {
     ExpectAgreement(19721130, 40000, [](RandomCases& cases) { return cases.COptions(); });
 }
 
+TEST(Differential, EngineMatchesTheLiteralReadingUnderTheAssemblerDialectsRules) {
+    ExpectAgreement(19950607, 40000, [](RandomCases& cases) { return cases.DialectOptions(); });
+}
+
 TEST(Differential, EngineMatchesTheLiteralReadingUnderCppRules) {
     ExpectAgreement(20111011, 40000, [](RandomCases& cases) { return cases.CppOptions(); });
 }

@@ -180,6 +180,65 @@ bool EndsInNumber(const std::u16string& output) {
                                       output[start + 1] >= u'0' && output[start + 1] <= u'9'));
 }
 
+// Whether nothing but blanks stands in `output` since its last line break.
+bool AtLineStart(const std::u16string& output) {
+    const std::size_t lineStart = output.find_last_of(u"\r\n");
+    return output.find_first_not_of(u" \t", lineStart == npos ? 0 : lineStart + 1) == npos;
+}
+
+// Whether the # at `at` opens a directive of the preprocessor.
+bool IsDirective(const std::u16string& text, std::size_t at) {
+    std::size_t start = at + 1;
+    while (start < text.size() && (text[start] == u' ' || text[start] == u'\t')) {
+        ++start;
+    }
+    if (start == text.size() || text[start] == u'\r' || text[start] == u'\n' ||
+        (text[start] >= u'0' && text[start] <= u'9')) {
+        return true;
+    }
+    std::size_t end = start;
+    while (end < text.size() && IsWord(text[end])) {
+        ++end;
+    }
+    const std::u16string word = text.substr(start, end - start);
+    for (const char16_t* directive :
+         {u"define",  u"undef",  u"include", u"include_next", u"import", u"if",     u"ifdef",
+          u"ifndef",  u"elif",   u"elifdef", u"elifndef",     u"else",   u"endif",  u"error",
+          u"warning", u"pragma", u"line",    u"ident",        u"sccs",   u"assert", u"unassert"}) {
+        if (word == directive) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Where a literal of `kind` starting at `at` ends, or npos.
+std::size_t MoreLiteralEnd(const std::u16string& text, std::size_t at, engine::LiteralKind kind) {
+    const std::size_t lineEnd = std::min(NextBreak(text, at + 1), text.size());
+    const bool backslash = kind.escapes == engine::QuoteEscapes::Backslash;
+    if (kind.oneSided) {
+        std::size_t end = at + 1;
+        if (end >= lineEnd) {
+            return npos;
+        }
+        end += backslash && text[end] == u'\\' && end + 1 < lineEnd ? 2 : 1;
+        return end < text.size() && text[end] == kind.quote ? end + 1 : end;
+    }
+    for (std::size_t j = at + 1; j < lineEnd; ++j) {
+        if (backslash && text[j] == u'\\') {
+            ++j;  // the next character is taken as it is
+        } else if (text[j] == kind.quote) {
+            if (kind.escapes == engine::QuoteEscapes::Doubled && j + 1 < text.size() &&
+                text[j + 1] == kind.quote) {
+                ++j;
+            } else {
+                return j + 1;
+            }
+        }
+    }
+    return npos;
+}
+
 // Whether C would read the two characters as parts of one token once nothing stands between them.
 bool WouldJoin(char16_t left, char16_t right) {
     const auto kind = [](char16_t c) {
@@ -233,6 +292,12 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 headLine = headBlock = false;
             }
         }
+        if (next == at && r.ControlLinePrefix != 0 && text[at] == r.ControlLinePrefix &&
+            AtLineStart(output)) {
+            next = std::min(NextBreak(text, at), text.size());
+            output += text.substr(at, next - at);
+            headLine = headBlock = false;
+        }
         if (next == at && rawStrings && RawStringEnd(text, at, output) != npos) {
             next = RawStringEnd(text, at, output);
             literal(at, next);
@@ -261,7 +326,23 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 literal(at, next);
             }
         }
-        if (next == at && MarkerEnd(text, at, ll, spliced) != npos) {
+        for (const engine::LiteralKind kind : r.MoreLiterals) {
+            if (next == at && o.IgnoreMarkersInStrings && kind.quote != 0 &&
+                text[at] == kind.quote && MoreLiteralEnd(text, at, kind) != npos) {
+                next = MoreLiteralEnd(text, at, kind);
+                literal(at, next);
+            }
+        }
+        bool lineComment = MarkerEnd(text, at, ll, spliced) != npos;
+        for (const engine::LineLeader leader : r.MoreLineLeaders) {
+            lineComment =
+                lineComment || (MarkerEnd(text, at, std::u16string(leader.text), spliced) != npos &&
+                                (!leader.lineStartOnly || AtLineStart(output)));
+        }
+        if (r.DirectiveLines && text[at] == u'#' && AtLineStart(output) && IsDirective(text, at)) {
+            lineComment = false;
+        }
+        if (next == at && lineComment) {
             while (r.LineSplicing && lineEnd != npos && lineEnd > 0 && text[lineEnd - 1] == u'\\') {
                 lineEnd = NextBreak(text, lineEnd + 1);
             }
@@ -300,6 +381,30 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 }
             }
         }
+        const std::u16string directive(r.CommentDirective);
+        if (next == at && !directive.empty() && at + directive.size() < text.size() &&
+            (text[at + directive.size()] == u' ' || text[at + directive.size()] == u'\t') &&
+            AtLineStart(output)) {
+            std::u16string word = text.substr(at, directive.size()), wanted = directive;
+            for (std::u16string* w : {&word, &wanted}) {
+                for (char16_t& c : *w) {
+                    c = c >= u'A' && c <= u'Z' ? c + 32 : c;
+                }
+            }
+            const std::size_t delimiter = text.find_first_not_of(u" \t", at + directive.size());
+            const std::size_t close =
+                delimiter == npos || text[delimiter] == u'\r' || text[delimiter] == u'\n'
+                    ? npos
+                    : text.find(text[delimiter], delimiter + 1);
+            if (word == wanted && close != npos) {
+                next = std::min(NextBreak(text, close), text.size());
+                if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
+                    output += text.substr(at, next - at);
+                } else {
+                    removed->push_back({at, next - at});
+                }
+            }
+        }
         if (next == at) {
             if (r.HeaderNames && text[at] == u'#') {
                 const std::size_t lineStart = output.find_last_of(u"\r\n");
@@ -316,8 +421,26 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
             if (!quote.empty()) {
                 next = std::min(next, Nearest(text, at + 1, {&quote}));
             }
-            if (r.HeaderNames) {
-                next = std::min(next, std::min(text.find(u'#', at + 1), text.size()));
+            std::u16string stops;  // single characters that stop a run too
+            for (const engine::LiteralKind kind : r.MoreLiterals) {
+                stops += kind.quote;
+            }
+            stops += r.HeaderNames || r.DirectiveLines ? u"#" : u"";
+            stops += r.ControlLinePrefix;
+            if (!directive.empty()) {
+                stops += directive.substr(0, 1);
+                stops += static_cast<char16_t>(directive[0] ^ 0x20);  // the other case of a letter
+            }
+            for (const char16_t c : stops) {
+                if (c != 0) {
+                    next = std::min(next, std::min(text.find(c, at + 1), text.size()));
+                }
+            }
+            for (const engine::LineLeader leader : r.MoreLineLeaders) {
+                const std::u16string stop(spliced ? leader.text.substr(0, 1) : leader.text);
+                if (!stop.empty()) {
+                    next = std::min(next, std::min(text.find(stop, at + 1), text.size()));
+                }
             }
             for (const engine::TextSpan span : headerNames) {
                 if (span.position > at) {

@@ -67,6 +67,27 @@ public:
         return o;
     }
 
+    /// An option set of Options() with the further leaders, literals and lines of the assembler
+    /// dialects, each drawn at random.
+    engine::EliminationOptions DialectOptions() {
+        engine::EliminationOptions o = Percent(50) ? Options() : COptions();
+        engine::LexicalRules& r = o.Rules;
+        for (engine::LineLeader& leader : r.MoreLineLeaders) {
+            leader = {Percent(60) ? Pick({u"@", u"#", u"//", u";", u"!", u"|"}) : u"", Percent(40)};
+        }
+        for (engine::LiteralKind& kind : r.MoreLiterals) {
+            const std::u16string quote = Pick({u"'", u"`", u"\"", u"\0"});
+            kind = {quote[0],
+                    Pick({engine::QuoteEscapes::None, engine::QuoteEscapes::Backslash,
+                          engine::QuoteEscapes::Doubled}),
+                    Percent(30)};
+        }
+        r.DirectiveLines = Percent(40);
+        r.ControlLinePrefix = Percent(30) ? u'$' : u'\0';
+        r.CommentDirective = Percent(30) ? u"COMMENT" : u"";
+        return o;
+    }
+
     std::u16string Text(const engine::EliminationOptions& o) {
         const std::u16string usual = Pick({u"\r\n", u"\n", u"\r"});
         const std::u16string lineInBlock =
@@ -89,10 +110,21 @@ public:
         const std::u16string cppPieces[] = {
             u"R\"", u"R\"(", u"u8R\"(", u"LR\"x(", u"uR\"", u"UR\"ab(", u")\"", u")x\"",
             u")ab\"", u"xR\"(", u"R", u"R\"0123456789abcdefg(", u"R\" (", u")"};
+        // What the assembler dialects add: leaders, quotes, directive and control lines.
+        const std::u16string dialectPieces[] = {
+            u"@", u"#", u"# c", u"#include", u"# define x", u"#if", u"# 12", u"!", u"|", u"`",
+            u"\\`", u"''", u"'a", u"#'a", u"'\\'", u"$", u"$NOMOD51", u"COMMENT ^", u"comment *",
+            u"^", u"*", u"\r\n$x ; y", u"\n#x", u"\n  COMMENT !"};
         // clang-format on
-        const bool c = o.Rules != engine::LexicalRules{};
+        const bool dialect = o.Rules.MoreLineLeaders != decltype(o.Rules.MoreLineLeaders){} ||
+                             o.Rules.MoreLiterals != decltype(o.Rules.MoreLiterals){} ||
+                             o.Rules.ControlLinePrefix != 0 || !o.Rules.CommentDirective.empty();
+        const bool c = o.Rules != engine::LexicalRules{} && !dialect;
         const bool cpp = o.Rules.RawStrings;
         const auto piece = [&] {
+            if (dialect && Percent(35)) {
+                return dialectPieces[below_(std::size(dialectPieces))];
+            }
             const std::size_t n = below_(std::size(pieces) + (c ? std::size(cPieces) : 0) +
                                          (cpp ? std::size(cppPieces) : 0));
             if (n < std::size(pieces)) {
@@ -116,6 +148,10 @@ private:
     bool Percent(std::size_t p) { return below_(100) < p; }
     std::u16string Pick(std::initializer_list<std::u16string_view> choices) {
         return std::u16string(choices.begin()[below_(choices.size())]);
+    }
+    template <typename T>
+    T Pick(std::initializer_list<T> choices) {
+        return choices.begin()[below_(choices.size())];
     }
     std::function<std::size_t(std::size_t)> below_;
 };
