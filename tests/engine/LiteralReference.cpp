@@ -551,7 +551,20 @@ std::string Disagreement(const std::u16string& text, const engine::EliminationOp
     std::ostringstream out;  // the case, and what each side made of it
     out << "text=" << Show(text) << " markers=" << Show(o.LineCommentLeader)
         << Show(o.BlockCommentLeader) << Show(o.BlockCommentTerminator) << Show(o.StringLeader)
-        << Show(o.StringTerminator) << "\n engine:    " << Show(stripped) << " -> " << Show(tidied)
+        << Show(o.StringTerminator);
+    const engine::LexicalRules& r = o.Rules;
+    out << " rules=" << int(r.CharacterQuote) << r.BackslashEscapes << r.LineSplicing
+        << r.SeparateTokens << r.HeaderNames << r.RawStrings << r.DigitSeparators
+        << r.DirectiveLines << " control=" << int(r.ControlLinePrefix)
+        << " directive=" << Show(r.CommentDirective) << " leaders=";
+    for (const engine::LineLeader& leader : r.MoreLineLeaders) {
+        out << Show(leader.text) << (leader.lineStartOnly ? "^" : "") << ' ';
+    }
+    out << "literals=";
+    for (const engine::LiteralKind& kind : r.MoreLiterals) {
+        out << int(kind.quote) << '/' << int(kind.escapes) << (kind.oneSided ? "/1" : "") << ' ';
+    }
+    out << "\n engine:    " << Show(stripped) << " -> " << Show(tidied)
         << "\n reference: " << Show(expected) << " -> " << Show(expectedTidied);
     return out.str();
 }

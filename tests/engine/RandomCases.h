@@ -73,7 +73,10 @@ public:
         engine::EliminationOptions o = Percent(50) ? Options() : COptions();
         engine::LexicalRules& r = o.Rules;
         for (engine::LineLeader& leader : r.MoreLineLeaders) {
-            leader = {Percent(60) ? Pick({u"@", u"#", u"//", u";", u"!", u"|"}) : u"", Percent(40)};
+            // Views of literals: the rules hold views, which must outlive the case.
+            leader = {Percent(60) ? Pick<std::u16string_view>({u"@", u"#", u"//", u";", u"!", u"|"})
+                                  : u"",
+                      Percent(40)};
         }
         for (engine::LiteralKind& kind : r.MoreLiterals) {
             const std::u16string quote = Pick({u"'", u"`", u"\"", u"\0"});
