@@ -186,11 +186,11 @@ void NoteStandardInput() {
 
 JobResult RunJob(const JobInput& input, const Settings& settings) {
     const QString& path = input.path;
-    const workflow::OptionSet& o = settings.OptionsFor(path);
+    const workflow::OptionSet& naming = settings.Naming();
     JobResult result;
     workflow::FileOutcome& outcome = result.outcome;
     outcome.sourceName = QFileInfo(path).fileName();
-    outcome.targetName = QFileInfo(workflow::TargetPathOf(path, o)).fileName();
+    outcome.targetName = QFileInfo(workflow::TargetPathOf(path, naming)).fileName();
     // Output goes straight to `input.write` where the caller gives one, otherwise into the result.
     const std::function<void(std::string_view)> write =
         input.write ? input.write : [&](std::string_view bytes) { result.out += bytes; };
@@ -203,7 +203,7 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
         result.failed = true;
         return result;
     }
-    if (!settings.LanguageFor(path)) {
+    if (settings.Refuses(path)) {
         result.err = Line(QStringLiteral("qingyan-strip: %1: 没有哪种语言认领这种文件,不知按什么"
                                          "规则读它;要处理它,请用 --lang 指定语言(%2)")
                               .arg(path, workflow::LanguageNames()));
@@ -218,7 +218,7 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
             }
             if (file) {
                 const QString sourceName = outcome.sourceName, targetName = outcome.targetName;
-                outcome = workflow::CleanFile(*file, o, input.save);
+                outcome = workflow::CleanFile(*file, settings.languages, input.save);
                 outcome.sourceName = sourceName;
                 outcome.targetName = targetName;
                 if (input.saved != nullptr && outcome.sourceLength >= 0) {
@@ -228,6 +228,8 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
                 outcome.failure = workflow::SystemFailure(errno);
             }
         } else if (std::optional<workflow::SourceFile> source = ReadSource(input, result)) {
+            outcome.reading = settings.languages.ReadingOf(path, source->text);
+            const workflow::OptionSet& o = settings.OptionsFor(path, source->text);
             if (settings.mode == Settings::Mode::Check) {
                 Check(path, *source, o, result, write);
             } else if (settings.mode == Settings::Mode::Diff) {
@@ -260,7 +262,7 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
         const bool readFailed = outcome.sourceLength < 0;
         result.err =
             Line(QStringLiteral("qingyan-strip: %1: %2: %3")
-                     .arg(readFailed ? path : workflow::TargetPathOf(path, o),
+                     .arg(readFailed ? path : workflow::TargetPathOf(path, naming),
                           readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
                           workflow::ReasonOf(failure)));
         result.failed = true;

@@ -112,7 +112,7 @@ std::vector<Source> FilesOf(const tools::Settings& settings) {
             continue;
         }
         // A walk takes only what it can read by some language's rules, unless --lang names one.
-        const workflow::FileTypes types(settings.pattern, !settings.language);
+        const workflow::FileTypes types(settings.pattern, !settings.languages.forced);
         for (workflow::BatchSource& source : workflow::BatchSourcesUnder(open, types)) {
             Source found;
             found.input.path = workflow::JoinPath(path, source.shown);
@@ -240,7 +240,7 @@ int StripMain(int argc, char* argv[]) {
     if (!read) {
         return refuse(error);
     }
-    const workflow::OptionSet& o = settings.byLanguage.front();  // naming is the same in each
+    const workflow::OptionSet& o = settings.Naming();
     const bool saves = settings.mode == tools::Settings::Mode::Save &&
                        !settings.paths.contains(QStringLiteral("-"));
     if (saves && (!o.AddTargetExtension || o.TargetExtension.empty())) {
@@ -286,8 +286,7 @@ int StripMain(int argc, char* argv[]) {
         }
         if (!source.shown.isEmpty()) {
             result.outcome.sourceName = source.shown;
-            result.outcome.targetName =
-                workflow::TargetPathOf(source.shown, settings.OptionsFor(source.input.path));
+            result.outcome.targetName = workflow::TargetPathOf(source.shown, settings.Naming());
         }
         const QString line = report.Add(result.outcome);
         if (settings.verbose && flushAtEnd) {

@@ -106,16 +106,15 @@ bool ApplyOptions(const QCommandLineParser& parser, const BlockFiles& blocks, Op
 
 }  // namespace
 
-std::optional<engine::Language> Settings::LanguageFor(const QString& path) const {
-    if (language) {
-        return language;
-    }
-    return path == u"-" ? engine::Language::Assembler : workflow::LanguageOfFile(path);
+bool Settings::Refuses(const QString& path) const {
+    return !languages.forced && path != u"-" && !workflow::IsClaimedFile(path);
 }
 
-const workflow::OptionSet& Settings::OptionsFor(const QString& path) const {
-    return byLanguage[static_cast<std::size_t>(
-        LanguageFor(path).value_or(engine::Language::Assembler))];
+const workflow::OptionSet& Settings::OptionsFor(const QString& path,
+                                                std::u16string_view text) const {
+    return languages.For(languages.ReadingOf(path, text)
+                             .value_or(engine::Reading{engine::Language::Assembler})
+                             .language);
 }
 
 namespace {
@@ -195,8 +194,8 @@ void DescribeOptions(QCommandLineParser& parser) {
 bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString& error) {
     const QString language = parser.value(QStringLiteral("lang"));
     if (!language.isEmpty() && language != u"auto") {
-        settings.language = engine::LanguageNamed(language.toStdString());
-        if (!settings.language) {
+        settings.languages.forced = engine::LanguageNamed(language.toStdString());
+        if (!settings.languages.forced) {
             error = QStringLiteral("--lang 只能是 auto、") + workflow::LanguageNames() +
                     QStringLiteral(": ") + language;
             return false;
@@ -207,7 +206,7 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
         return false;
     }
     for (const engine::LanguageRow& row : engine::LanguageTable()) {
-        Options& options = settings.byLanguage[static_cast<std::size_t>(row.language)];
+        Options& options = settings.languages.byLanguage[static_cast<std::size_t>(row.language)];
         options = workflow::ForLanguage({}, row.language);
         if (!ApplyOptions(parser, blocks, options, error) ||
             !(error = workflow::MarkerProblem(options)).isEmpty()) {
@@ -234,9 +233,8 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
         error = QStringLiteral("--pattern 只用于 -r(--recursive)");
         return false;
     }
-    settings.pattern = patternGiven
-                           ? QString::fromStdU16String(settings.byLanguage.front().SourcePattern)
-                           : workflow::ClaimedTypesPattern();
+    settings.pattern = patternGiven ? QString::fromStdU16String(settings.Naming().SourcePattern)
+                                    : workflow::ClaimedTypesPattern();
     settings.verbose = parser.isSet(QStringLiteral("verbose"));
     settings.report = parser.isSet(QStringLiteral("report"));
     settings.jobs = QThread::idealThreadCount();

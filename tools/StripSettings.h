@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "workflow/OptionSet.h"
+#include "workflow/SourceLanguage.h"
 
 namespace tools {
 
@@ -14,11 +15,9 @@ namespace tools {
 struct Settings {
     enum class Mode { Save, Stdout, Check, Diff };
 
-    /// The options for each language, by engine::Language: its row, then the command line.
-    /// What names, picks and frames the files is the same in each.
-    std::array<workflow::OptionSet, engine::kLanguageCount> byLanguage;
-    /// The language every file is read in (--lang); none for each file's own (--lang auto).
-    std::optional<engine::Language> language;
+    /// The options for each language: its row, then the command line. What names, picks and
+    /// frames the files is the same in each. With --lang, the language every file is read in.
+    workflow::LanguageOptions languages;
     /// The file types -r takes: --pattern, or every type some language claims.
     QString pattern;
     QStringList paths;  ///< as given; "-" is standard input
@@ -28,11 +27,12 @@ struct Settings {
     bool verbose = false;
     bool report = false;
 
-    /// The language the file at `path` is read in: --lang, or its own; the assembler's for
-    /// standard input; none for a file no language claims.
-    std::optional<engine::Language> LanguageFor(const QString& path) const;
-    /// The options for the file at `path`; the assembler's for a file no language claims.
-    const workflow::OptionSet& OptionsFor(const QString& path) const;
+    /// Whether the file at `path` is refused: no --lang, and no language claims it.
+    bool Refuses(const QString& path) const;
+    /// The options for the file at `path` holding `text`, as it is read.
+    const workflow::OptionSet& OptionsFor(const QString& path, std::u16string_view text) const;
+    /// What names the targets, the same for every language.
+    const workflow::OptionSet& Naming() const { return languages.byLanguage.front(); }
 };
 
 /// Declares every option of the command line on `parser`.

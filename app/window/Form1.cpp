@@ -87,7 +87,7 @@ workflow::OptionSet Form1::CurrentOptions() const {
             editor != nullptr ? editor->ExactText()
                               : static_cast<QLineEdit*>(control)->text().toStdU16String();
     }
-    o.Rules = engine::RowOf(workflow::WindowLanguageOf(Text1->text())).rules;
+    o.Rules = engine::RowOf(sourceReading_.language).rules;
     return o;
 }
 
@@ -96,7 +96,7 @@ std::array<QLineEdit*, engine::kMarkerFields.size()> Form1::MarkerBoxes() const 
 }
 
 void Form1::ShowMarkersOfSource() {
-    const engine::LanguageRow& row = engine::RowOf(workflow::WindowLanguageOf(Text1->text()));
+    const engine::LanguageRow& row = engine::RowOf(sourceReading_.language);
     for (std::size_t field = 0; field < engine::kMarkerFields.size(); ++field) {
         if (!typedMarkers_[field]) {
             MarkerBoxes()[field]->setText(QString::fromUtf16(

@@ -56,7 +56,7 @@ public:
     void OpenPath(const QString& path);
 
     /// The options as the controls hold them now, visible or not, with the lexical rules of the
-    /// language of the source in Text1.
+    /// language the source in Text1 is read in.
     workflow::OptionSet CurrentOptions() const;
 
 signals:
@@ -114,8 +114,8 @@ private:
     void ShowOptions(const workflow::OptionSet& options);
     /// The marker boxes, in the order of engine::kMarkerFields.
     std::array<QLineEdit*, engine::kMarkerFields.size()> MarkerBoxes() const;
-    /// Shows the markers of the language of the source in Text1 in every marker box the user has
-    /// not typed in.
+    /// Shows the markers of the language the source in Text1 is read in, in every marker box the
+    /// user has not typed in.
     void ShowMarkersOfSource();
 
     void BuildSourcePath();
@@ -198,6 +198,7 @@ private:
 
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
     workflow::SourceFacts sourceFacts_;                              // of the loaded source
+    engine::Reading sourceReading_{engine::Language::Assembler};     // how it is read
     // During 批量: the folder, held open, and the file of the run now being cleaned.
     std::shared_ptr<const workflow::Folder> batchFolder_;
     workflow::FileRef batchSource_;

@@ -101,6 +101,7 @@ workflow::FileOutcome Form1::RunBatchFile(const QString& folder,
     outcome.sourceName = name;
     outcome.targetName = workflow::TargetPathFor(name, Check8->isChecked(), Text11->text());
     outcome.failure = LoadSourceFile();
+    outcome.reading = sourceReading_;
     if (outcome.failure) {
         return outcome;
     }
@@ -125,7 +126,8 @@ void Form1::EndBatch(const QString& folder, qsizetype notClean) {
     Command4->hide();
     Text1->clear();
     Text5->clear();
-    ShowMarkersOfSource();  // no file is picked any more: the panel's own markers
+    sourceReading_ = {engine::Language::Assembler};  // no file is picked any more: the panel's
+    ShowMarkersOfSource();
     RichTextBox1->SetExactText({});
     ProgressBar1->hide();
     Label10->show();

@@ -32,9 +32,11 @@ void Form1::BuildSourcePath() {
 }
 
 workflow::Failure Form1::LoadSourceFile() {
-    ShowMarkersOfSource();
     workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
                                               : workflow::ReadSourceFile(Text1->text());
+    sourceReading_ =
+        workflow::WindowReadingOf(Text1->text(), read.file ? read.file->text : std::u16string());
+    ShowMarkersOfSource();
     // Shown, the text costs memory again; a failure there is told like a failed read.
     try {
         return ShowSourceFile(read);
@@ -71,9 +73,8 @@ workflow::Failure Form1::ShowSourceFile(workflow::ReadOutcome& read) {
             QStringLiteral("提示:按[消除]按钮可消除注释,按[自动]按钮可自动生成目标文件,"
                            "按[批量]按钮可将整个当前目录中的源文件批量生成目标文件"));
     }
-    if (const engine::Language language = workflow::WindowLanguageOf(Text1->text());
-        language != engine::Language::Assembler) {
-        PostMessage(workflow::LanguageHint(language));
+    if (sourceReading_ != engine::Reading{engine::Language::Assembler}) {
+        PostMessage(workflow::ReadingHint(sourceReading_));
     }
     Command2->hide();
     return {};

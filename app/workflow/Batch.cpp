@@ -5,6 +5,7 @@
 #include "Browsing.h"
 #include "FileNames.h"
 #include "Pipeline.h"
+#include "SourceLanguage.h"
 
 namespace workflow {
 
@@ -95,6 +96,9 @@ QString ReportLine(qsizetype number, const FileOutcome& outcome) {
                                   outcome.targetName, outcome.targetLength);
     if (outcome.unrepresentable > 0) {
         line += QStringLiteral("  注意:") + UnrepresentableCaution(outcome.unrepresentable);
+    }
+    if (outcome.reading && outcome.reading->undecided) {
+        line += QStringLiteral("  提示:") + UndecidedNote(*outcome.reading);
     }
     return line;
 }

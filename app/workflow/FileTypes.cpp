@@ -20,7 +20,7 @@ bool FileTypes::Takes(const QString& name) const {
     }
     const std::u16string_view view(reinterpret_cast<const char16_t*>(name.utf16()),
                                    static_cast<std::size_t>(name.size()));
-    return !engine::IsBuildFileName(view) && (!claimedOnly_ || LanguageOfFile(name).has_value());
+    return !engine::IsBuildFileName(view) && (!claimedOnly_ || IsClaimedFile(name));
 }
 
 }  // namespace workflow

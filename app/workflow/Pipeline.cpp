@@ -25,21 +25,6 @@ CleanedText Clean(SourceFile source, const OptionSet& options, FileOutcome& outc
     return cleaned;
 }
 
-std::optional<CleanedText> ReadAndClean(const FileRef& source, const OptionSet& options,
-                                        FileOutcome& outcome, engine::ProgressSink* progress) {
-    ReadOutcome read = ReadSourceFile(source);
-    if (!read.file) {
-        outcome.failure = read.failure;
-        return std::nullopt;
-    }
-    try {
-        return Clean(std::move(*read.file), options, outcome, progress);
-    } catch (const std::bad_alloc&) {
-        outcome.failure = Failure{FailureKind::OutOfMemory};
-        return std::nullopt;
-    }
-}
-
 FileRef TargetOf(const FileRef& source, const OptionSet& options) {
     return {source.folder,
             options.AddTargetExtension
@@ -47,9 +32,22 @@ FileRef TargetOf(const FileRef& source, const OptionSet& options) {
                 : source.name};
 }
 
-FileOutcome CleanFile(const FileRef& source, const OptionSet& options, SaveOptions save) {
+FileOutcome CleanFile(const FileRef& source, const LanguageOptions& languages, SaveOptions save) {
     FileOutcome outcome;
-    const std::optional<CleanedText> cleaned = ReadAndClean(source, options, outcome);
+    ReadOutcome read = ReadSourceFile(source);
+    if (!read.file) {
+        outcome.failure = read.failure;
+        return outcome;
+    }
+    outcome.reading = languages.ReadingOf(QString::fromUtf8(source.name), read.file->text);
+    const OptionSet& options = languages.For(
+        outcome.reading.value_or(engine::Reading{engine::Language::Assembler}).language);
+    std::optional<CleanedText> cleaned;
+    try {
+        cleaned = Clean(std::move(*read.file), options, outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.failure = Failure{FailureKind::OutOfMemory};
+    }
     if (cleaned) {
         const FileRef target = TargetOf(source, options);
         save.replacesSource = target.name == source.name;

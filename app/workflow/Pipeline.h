@@ -6,6 +6,7 @@
 #include <string>
 
 #include "OptionSet.h"
+#include "SourceLanguage.h"
 #include "TextFile.h"
 #include "engine/Progress.h"
 
@@ -20,6 +21,9 @@ struct FileOutcome {
     qsizetype targetLength = 0;       ///< characters of the target text
     Failure failure;                  ///< why the file was not cleaned or saved; none when it was
     std::size_t unrepresentable = 0;  ///< characters the encoding could not hold, written as "?"
+    /// How the source was read, once it was: its language, and whether its dialect was left
+    /// undecided.
+    std::optional<engine::Reading> reading;
     /// Whether the file was cleaned and saved exactly.
     bool Clean() const { return !failure && unrepresentable == 0; }
 };
@@ -35,15 +39,10 @@ struct CleanedText {
 CleanedText Clean(SourceFile source, const OptionSet& options, FileOutcome& outcome,
                   engine::ProgressSink* progress = nullptr);
 
-/// Reads the file `source` and makes its target text; on failure, says why in `outcome.failure`
-/// and gives nothing. Fills the outcome's lengths as far as it gets; the names are the caller's.
-std::optional<CleanedText> ReadAndClean(const FileRef& source, const OptionSet& options,
-                                        FileOutcome& outcome,
-                                        engine::ProgressSink* progress = nullptr);
-
-/// The whole road of one file: read, clean, and save beside the source under the target name
-/// that the options give. The outcome's names are the caller's.
-FileOutcome CleanFile(const FileRef& source, const OptionSet& options, SaveOptions save = {});
+/// The whole road of one file: read, clean with the options of the language it is read in, and
+/// save beside the source under the target name that the options give. The outcome's names are
+/// the caller's.
+FileOutcome CleanFile(const FileRef& source, const LanguageOptions& options, SaveOptions save = {});
 
 /// Where the target of `sourcePath` goes: the source path with the extension appended unchanged
 /// when `addExtension` is on, the source path itself otherwise.

@@ -23,7 +23,8 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     for (const char* shown : {"Check3", "Check5", "Check4", "Label9", "Text11", "Label10"}) {
         EXPECT_TRUE(Shown(shown)) << shown;
     }
-    EXPECT_EQ(form->CurrentOptions(), workflow::OptionSet{});
+    // The option set's defaults, read with the option panel's own rules.
+    EXPECT_EQ(form->CurrentOptions(), workflow::ForLanguage({}, engine::Language::Assembler));
     EXPECT_EQ(Tip(), QStringLiteral("提示:请先选择源文件路径,并按提示操作.或者点击左下角的duvo/"
                                     "提示区,获取帮助信息!"));
     EXPECT_EQ(TipColour(), kBlue);
@@ -151,7 +152,8 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
     Find<window::ExactTextEdit>("Text10")->SetExactText(u"F");
     // Every flag the other way round from its default.
     const workflow::OptionSet expected{
-        {false, false, true, true, true, false, true, false, u"L", u"B", u"E", u"S", u"T", {}},
+        {false, false, true, true, true, false, true, false, u"L", u"B", u"E", u"S", u"T",
+         engine::RowOf(engine::Language::Assembler).rules},
         true,
         u"H",
         true,

@@ -33,7 +33,8 @@ TEST(FileTypes, TakeWhatAWildcardMatchesWholeAndNoBuildFile) {
     EXPECT_FALSE(claimed.Takes("link.x") || claimed.Takes("README") || claimed.Takes("x.hex"));
 }
 
-// One table decides each file's language, by its extension in any case.
+// One table decides each file's language, by its extension in any case (.S against .s in its
+// own), and for a type several dialects share, by what its text shows.
 TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
     using engine::Language;
     const std::pair<const char*, std::optional<Language>> cases[] = {
@@ -55,6 +56,10 @@ TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
         {"x.tpp", Language::Cpp},
         {"x.inl", Language::Cpp},
         {"sketch.INO", Language::Cpp},
+        {"t.a51", Language::A51},
+        {"boot.s", Language::AnyS},
+        {"start.S", Language::AnyGasCpp},
+        {"start.sx", Language::AnyGasCpp},
         {"dir.c/link.x", std::nullopt},
         {"README", std::nullopt},
         {"CMakeLists.txt", std::nullopt},
@@ -63,15 +68,17 @@ TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
         {"config.h.in", std::nullopt},
     };
     for (const auto& [path, language] : cases) {
-        EXPECT_EQ(workflow::LanguageOfFile(path), language) << path;
+        const std::optional<engine::Reading> reading = workflow::ReadingOf(path, u"nop\n");
+        EXPECT_EQ(reading ? std::optional(reading->language) : std::nullopt, language) << path;
+        EXPECT_EQ(workflow::IsClaimedFile(path), language.has_value()) << path;
     }
-    EXPECT_EQ(workflow::WindowLanguageOf("README"), Language::Assembler);
+    EXPECT_EQ(workflow::WindowReadingOf("README", u"x"), engine::Reading{Language::Assembler});
     const QString claimed = workflow::ClaimedTypesPattern();
-    for (const char* type : {"*.ASM", "*.c", "*.cpp", "*.ino", "*.h++"}) {
+    for (const char* type : {"*.ASM", "*.c", "*.cpp", "*.ino", "*.h++", "*.S", "*.a51"}) {
         EXPECT_TRUE(claimed.split(u';').contains(QString(type), Qt::CaseInsensitive)) << type;
     }
-    EXPECT_EQ(workflow::LanguageNames(), QStringLiteral("asm、c、c++"));
-    EXPECT_EQ(workflow::LanguageHint(Language::C),
+    EXPECT_TRUE(workflow::LanguageNames().startsWith(QStringLiteral("asm、c、c++、gas-arm")));
+    EXPECT_EQ(workflow::ReadingHint({Language::C}),
               QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C的"
                              "规则识别;选汇编文件时换回"));
 }

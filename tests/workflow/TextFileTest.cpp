@@ -268,7 +268,7 @@ TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     EXPECT_EQ(found[1].shown, "sub/L.ASM");
     ASSERT_TRUE(QDir(folder.Root()).rename("tree/sub", "tree/moved"));
     ASSERT_TRUE(QFile::link(folder.Path("private"), folder.Path("tree/sub")));
-    EXPECT_TRUE(workflow::CleanFile(found[0].file, {}).Clean());
+    EXPECT_TRUE(workflow::CleanFile(found[0].file, workflow::LanguageOptions{}).Clean());
     EXPECT_EQ(TempFolder::Read(folder.Path("tree/moved/A.ASM.TX_")), QByteArray("nop\n"));
     EXPECT_TRUE(QDir(folder.Path("private")).isEmpty());
 }
