@@ -55,9 +55,9 @@ constexpr Names kIarWords = {u"rseg", u"public", u"extern", u"endmod", u"module"
                              u"aseg", u"cfi",    u"data16", u"section"};
 constexpr Names kArmasmWords = {u"area", u"export", u"import", u"preserve8", u"require8",
                                 u"dcd",  u"dcb",    u"dcw",    u"ltorg"};
-constexpr Names kA51Words = {u"$nomod51", u"$mod51", u"$include", u"cseg", u"dseg",
-                             u"bseg",     u"xseg",   u"acall",    u"ajmp", u"djnz",
-                             u"cjne",     u"movx",   u"movc",     u"dptr", u"jnb"};
+// Not the 8051's mnemonics, which SDCC's assembler shares.
+constexpr Names kA51Words = {u"$nomod51", u"$mod51", u"$include", u"$title", u"$nolist",
+                             u"cseg",     u"dseg",   u"bseg",     u"xseg",   u"iseg"};
 constexpr Names kSdasWords = {u".area", u".module", u".optsdcc", u".globl", u".db", u".ds", u".dw"};
 constexpr Names kPicWords = {u"movlw",  u"movwf",  u"movf",    u"bsf",      u"bcf",
                              u"btfss",  u"btfsc",  u"banksel", u"__config", u"retlw",
@@ -340,7 +340,7 @@ std::size_t Score(const LanguageRow& row, const std::unordered_set<std::u16strin
 }
 
 // Among the dialects that claim a shared type, the one the text shows: at least two of its words,
-// and more than twice as many as any other's. Where two dialects show as strongly, or the type
+// and at least twice as many as any other's. Where two dialects show as strongly, or the type
 // has no reading of its own, the reading common to all its dialects.
 Reading Detect(const std::vector<const LanguageRow*>& claimers, const SharedType& type,
                std::u16string_view text) {
@@ -357,7 +357,7 @@ Reading Detect(const std::vector<const LanguageRow*>& claimers, const SharedType
             secondScore = score;
         }
     }
-    if (bestScore >= 2 && bestScore > 2 * secondScore) {
+    if (bestScore >= 2 && bestScore >= 2 * secondScore) {
         return {best->language, false};
     }
     if (secondScore < 2 && type.plain != type.undecided) {

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need, and only those missing.
+# Installs the Debian 12 packages that building, testing and running need, and only those missing:
+# the test set-up includes the assemblers that check the assembler dialects.
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format patch python3 libacl1-dev clang
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    binutils binutils-arm-none-eabi binutils-aarch64-linux-gnu binutils-riscv64-unknown-elf
+    binutils-avr nasm avra gputils sdcc as31
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
     fonts-arphic-uming fonts-wqy-microhei qt6-translations-l10n
 )
