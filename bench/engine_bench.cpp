@@ -147,6 +147,18 @@ int main(int argc, char** argv) {
             ->Arg(10)
             ->Unit(benchmark::kMillisecond);
     }
+    // Every language of the table on the same assembler text: each dialect beside the option
+    // panel's assembler (BM_Language/asm).
+    for (const engine::LanguageRow& row : engine::LanguageTable()) {
+        benchmark::RegisterBenchmark(
+            (std::string("BM_Language/") + std::string(row.name)).c_str(),
+            [language = row.language](benchmark::State& state) {
+                const auto& text =
+                    Cached(Key("asm", 5 * kMB), [] { return bench::AssemblerSource(5 * kMB); });
+                RunPasses(state, text, engine::ForLanguage({}, language), true);
+            })
+            ->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
