@@ -9,6 +9,10 @@
 #include "Passes.h"
 #include "VectorState.h"
 
+// The small steps of the scan, which every top-level step takes, are kept inline: the compiler's
+// own budget would spend them on the rarer constructs first.
+#define QY_HOT [[gnu::always_inline]] inline
+
 namespace engine {
 namespace {
 
@@ -80,16 +84,16 @@ public:
                         rules_.LineSplicing, &pos_, &backslashesBeforePos_}),
           quoteStops_({text_, quote_, rules_.BackslashEscapes, rules_.LineSplicing, &pos_,
                        &backslashesBeforePos_}),
+          moreLeaderCount_(GivenLeaders(rules_, moreLeaders_)),
           literals_(MoreLiteralsOf(text_, rules_, &pos_, &backslashesBeforePos_)),
           stopUnits_(StopUnitsOf(rules_)),
           runStops_(AnyMarkerSearch(
-              text_,
-              {options.StringLeader, CommentStop(options.LineCommentLeader),
-               CommentStop(options.BlockCommentLeader)},
-              {quote_, StopUnit(0), StopUnit(1), StopUnit(2), StopUnit(3), StopUnit(4), StopUnit(5),
-               StopUnit(6), CommentStop(rules_.MoreLineLeaders[0].text),
-               CommentStop(rules_.MoreLineLeaders[1].text),
-               CommentStop(rules_.MoreLineLeaders[2].text)})),
+              text_, {options.StringLeader, CommentStop(options.LineCommentLeader),
+                      CommentStop(options.BlockCommentLeader), quote_, StopUnit(0), StopUnit(1),
+                      StopUnit(2), StopUnit(3), StopUnit(4), StopUnit(5), StopUnit(6),
+                      CommentStop(rules_.MoreLineLeaders[0].text),
+                      CommentStop(rules_.MoreLineLeaders[1].text),
+                      CommentStop(rules_.MoreLineLeaders[2].text)})),
           blockTerminators_({text_, options.BlockCommentTerminator, rules_.LineSplicing}) {}
 
     void Run(ProgressSink* progress) {
@@ -99,11 +103,7 @@ public:
         }
         ClearUpperVectorState();
         while (pos_ < text_.size()) {
-            if (!TakeHeaderName() && !TakeControlLine() && !TakeRawString() && !TakeString() &&
-                !TakeCharacterLiteral() && !TakeMoreLiteral() && !TakeLineComment() &&
-                !TakeBlockComment() && !TakeCommentDirective()) {
-                TakeOrdinaryRun();
-            }
+            Step();
             if (progress) {
                 progress->SetValue(maximum - (text_.size() - pos_));
                 ClearUpperVectorState();  // the listener may have run AVX code
@@ -117,24 +117,37 @@ public:
     }
 
 private:
+    // One top-level step: the first construct that starts at pos_, or else an ordinary run. The
+    // constructs few languages have are asked for only where the rules have them.
+    QY_HOT void Step() {
+        if ((nextHeaderName_ < headerNames_.size() && TakeHeaderName()) ||
+            (rules_.ControlLinePrefix != 0 && TakeControlLine()) ||
+            (rawStringsOn_ && TakeRawString()) || TakeString() || TakeCharacterLiteral() ||
+            (!literals_.empty() && TakeMoreLiteral()) || TakeLineComment() || TakeBlockComment() ||
+            (!rules_.CommentDirective.empty() && TakeCommentDirective())) {
+            return;
+        }
+        TakeOrdinaryRun();
+    }
+
     std::u16string_view CommentStop(std::u16string_view marker) const {
         // A marker cut in two by a line join is found by its first character.
         return rules_.LineSplicing ? marker.substr(0, 1) : marker;
     }
 
-    bool StartsAt(std::size_t at, std::u16string_view marker) const {
-        return !marker.empty() && text_.substr(at).starts_with(marker);
+    QY_HOT bool StartsAt(std::size_t at, std::u16string_view marker) const {
+        return !marker.empty() && MarkerAt(text_, at, marker);
     }
 
     // Where a comment marker starting at `at` ends, or npos when none starts there.
-    std::size_t MarkerEnd(std::size_t at, std::u16string_view marker) const {
+    QY_HOT std::size_t MarkerEnd(std::size_t at, std::u16string_view marker) const {
         if (rules_.LineSplicing) {
             return SplicedMarkerEnd(text_, at, marker);
         }
         return StartsAt(at, marker) ? at + marker.size() : npos;
     }
 
-    void Emit(std::size_t from, std::size_t to) {
+    QY_HOT void Emit(std::size_t from, std::size_t to) {
         char16_t* data = inPlace_->data();
         std::copy(data + from, data + to, data + out_);  // never ahead of where it reads
         out_ += to - from;
@@ -161,7 +174,7 @@ private:
 
     // Moves the scan to `end`, first noting how many backslashes end the text before it (while
     // they are still there to read: output in place may overwrite them).
-    void MoveTo(std::size_t end) {
+    QY_HOT void MoveTo(std::size_t end) {
         if (countsBackslashes_) {
             std::size_t run = 0;
             while (pos_ + run < end && text_[end - 1 - run] == u'\\') {
@@ -343,7 +356,7 @@ private:
     // A line comment starts at pos_: the option panel's leader, or a further one, of which a
     // line-start leader counts only at the start of a line. A directive line of the
     // preprocessor is no comment.
-    bool LineCommentStartsHere() {
+    QY_HOT bool LineCommentStartsHere() {
         if (rules_.DirectiveLines && text_[pos_] == u'#' && OutputAtLineStart() &&
             DirectiveAt(pos_)) {
             return false;
@@ -351,13 +364,25 @@ private:
         if (MarkerEnd(pos_, opt_.LineCommentLeader) != npos) {
             return true;
         }
-        for (const LineLeader& leader : rules_.MoreLineLeaders) {
+        for (std::size_t i = 0; i < moreLeaderCount_; ++i) {
+            const LineLeader& leader = moreLeaders_[i];
             if (MarkerEnd(pos_, leader.text) != npos &&
                 (!leader.lineStartOnly || OutputAtLineStart())) {
                 return true;
             }
         }
         return false;
+    }
+
+    // The further line-comment leaders that there are, first in `leaders`; returns how many.
+    static std::size_t GivenLeaders(const LexicalRules& rules, std::array<LineLeader, 3>& leaders) {
+        std::size_t count = 0;
+        for (const LineLeader& leader : rules.MoreLineLeaders) {
+            if (!leader.text.empty()) {
+                leaders[count++] = leader;
+            }
+        }
+        return count;
     }
 
     // Whether the # at `at` opens a directive of the preprocessor: a directive's name, a line
@@ -394,7 +419,7 @@ private:
 
     // A literal of a further kind: closed on its line, or one-sided.
     bool TakeMoreLiteral() {
-        if (!opt_.IgnoreMarkersInStrings) {
+        if (literals_.empty() || !opt_.IgnoreMarkersInStrings) {
             return false;
         }
         for (MoreLiteral& literal : literals_) {
@@ -565,7 +590,7 @@ private:
     }
 
     // Takes [pos_, end): emitted as it stands, or not at all.
-    void Pass(std::size_t end, bool emit) {
+    QY_HOT void Pass(std::size_t end, bool emit) {
         const std::size_t from = pos_;
         MoveTo(end);
         if (emit) {
@@ -609,7 +634,7 @@ private:
 
     // A line comment runs up to and including the first line break. Removed, it leaves that
     // break, or the main one when it runs to the end of the text.
-    bool TakeLineComment() {
+    QY_HOT bool TakeLineComment() {
         if (!LineCommentStartsHere()) {
             return false;
         }
@@ -636,7 +661,7 @@ private:
         return true;
     }
 
-    bool TakeBlockComment() {
+    QY_HOT bool TakeBlockComment() {
         const std::size_t inside = blocksOn_ ? MarkerEnd(pos_, opt_.BlockCommentLeader) : npos;
         if (inside == npos || blockTerminators_.FindFrom(pos_) == npos) {
             return false;
@@ -719,6 +744,8 @@ private:
     MarkerFinder stringTerminators_;
     LiteralStopFinder stringStops_;
     LiteralStopFinder quoteStops_;
+    std::array<LineLeader, 3> moreLeaders_{};  // the further leaders given, first
+    const std::size_t moreLeaderCount_;
     std::vector<MoreLiteral> literals_;
     const std::array<char16_t, 7> stopUnits_;  // see StopUnitsOf
     AnyMarkerFinder runStops_;                 // where an ordinary run stops
@@ -755,3 +782,5 @@ void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& op
 }
 
 }  // namespace engine
+
+#undef QY_HOT

@@ -94,6 +94,20 @@ inline std::size_t FindAnyUnit(const char16_t* data, std::size_t from, std::size
     return std::u16string_view::npos;
 }
 
+/// Whether `marker` stands in `text` at `at` (which may be its end): std::u16string_view's
+/// starts_with, written out so that the scan's hottest test is always inline.
+inline bool MarkerAt(std::u16string_view text, std::size_t at, std::u16string_view marker) {
+    if (marker.size() > text.size() - at) {
+        return false;
+    }
+    for (std::size_t i = 0; i < marker.size(); ++i) {
+        if (text[at + i] != marker[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 /// The first position >= `from` at which `marker` starts in `text`, or npos, as
 /// std::u16string_view::find gives it, only faster.
 inline std::size_t FindText(std::u16string_view text, std::u16string_view marker,

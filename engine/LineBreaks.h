@@ -32,16 +32,12 @@ inline std::size_t FindLineBreak(std::u16string_view text, std::size_t from,
     return std::u16string_view::npos;
 }
 
-/// Where `marker` ends when it starts at `at`, the line joins of a backslash right before a line
-/// break allowed between its characters (/\⏎* reads as /*), or npos when it does not start there.
-/// An empty marker starts nowhere.
-inline std::size_t SplicedMarkerEnd(std::u16string_view text, std::size_t at,
-                                    std::u16string_view marker) {
-    if (marker.empty() || at >= text.size() || text[at] != marker.front()) {
-        return std::u16string_view::npos;
-    }
-    ++at;
-    for (std::size_t next = 1; next < marker.size(); ++next, ++at) {
+/// The rest of SplicedMarkerEnd, where a backslash stands at `at` in place of the marker's
+/// character `next`: its joins are passed over, and the marker must go on after them.
+[[gnu::noinline]] inline std::size_t MarkerEndAfterJoins(std::u16string_view text, std::size_t at,
+                                                         std::u16string_view marker,
+                                                         std::size_t next) {
+    for (; next < marker.size(); ++next, ++at) {
         while (at + 1 < text.size() && text[at] == u'\\' &&
                (text[at + 1] == u'\r' || text[at + 1] == u'\n')) {
             at += 1 + LineBreakLength(text, at + 1);
@@ -51,6 +47,24 @@ inline std::size_t SplicedMarkerEnd(std::u16string_view text, std::size_t at,
         }
     }
     return at;
+}
+
+/// Where `marker` ends when it starts at `at`, the line joins of a backslash right before a line
+/// break allowed between its characters (/\⏎* reads as /*), or npos when it does not start there.
+/// An empty marker starts nowhere.
+inline std::size_t SplicedMarkerEnd(std::u16string_view text, std::size_t at,
+                                    std::u16string_view marker) {
+    std::size_t next = 0;  // how much of the marker matches at `at` as it stands
+    while (next < marker.size() && at + next < text.size() && text[at + next] == marker[next]) {
+        ++next;
+    }
+    if (next == marker.size() && next > 0) {
+        return at + next;
+    }
+    if (next == 0 || at + next >= text.size() || text[at + next] != u'\\') {
+        return std::u16string_view::npos;  // no join where it stops matching: the common case
+    }
+    return MarkerEndAfterJoins(text, at + next, marker, next);
 }
 
 }  // namespace engine

@@ -59,35 +59,34 @@ struct MarkerSearch {
             return from < starts ? from : npos;
         }
         if (spliced && marker.size() > 1) {
-            for (std::size_t at = from; at < starts; ++at) {
-                at = FindUnit(text.data(), at, starts, marker.front());
-                if (at == npos || SplicedMarkerEnd(text, at, marker) != npos) {
-                    return at;
-                }
-            }
-            return npos;
+            return FindSpliced(from, starts);
         }
         // An occurrence starting before `limit` may run past it.
         const std::size_t end = std::min(text.size(), starts + marker.size() - 1);
         return FindText(text.substr(0, end), marker, from);
     }
+
+    // Kept apart from the plain search, the common one, so that it stays small and inline.
+    [[gnu::noinline]] std::size_t FindSpliced(std::size_t from, std::size_t starts) const {
+        for (std::size_t at = from; at < starts; ++at) {
+            at = FindUnit(text.data(), at, starts, marker.front());
+            if (at == std::u16string_view::npos ||
+                SplicedMarkerEnd(text, at, marker) != std::u16string_view::npos) {
+                return at;
+            }
+        }
+        return std::u16string_view::npos;
+    }
 };
 
 /// Occurrences of any of up to sixteen markers, with one sweep for their first characters (at most
 /// eight different ones) instead of one per marker: where an ordinary run stops. An empty marker
-/// is found at `from` itself.
+/// is none: it can start no construct, so it need not stop a run.
 class AnyMarkerSearch {
 public:
-    /// `markers`, of which an empty one stops every run at once, and `optional` ones, of which an
-    /// empty one is none.
-    AnyMarkerSearch(std::u16string_view text, std::initializer_list<std::u16string_view> markers,
-                    std::initializer_list<std::u16string_view> optional = {})
+    AnyMarkerSearch(std::u16string_view text, std::initializer_list<std::u16string_view> markers)
         : text_(text) {
         for (std::u16string_view marker : markers) {
-            anyEmpty_ = anyEmpty_ || marker.empty();
-            Add(marker);
-        }
-        for (std::u16string_view marker : optional) {
             Add(marker);
         }
         for (std::size_t i = units_; i < firstUnits_.size(); ++i) {
@@ -98,8 +97,8 @@ public:
 
     std::size_t operator()(std::size_t from, std::size_t limit) const {
         const std::size_t end = std::min(limit, text_.size());
-        if (anyEmpty_ || count_ == 0) {
-            return anyEmpty_ && from < end ? from : std::u16string_view::npos;
+        if (count_ == 0) {
+            return std::u16string_view::npos;
         }
         for (std::size_t at = from; at < end; ++at) {
             if (unitsSwept_) {
@@ -111,7 +110,7 @@ public:
                 }
             }
             for (std::size_t i = 0; i < count_; ++i) {
-                if (text_.substr(at).starts_with(markers_[i])) {
+                if (MarkerAt(text_, at, markers_[i])) {
                     return at;
                 }
             }
@@ -141,8 +140,7 @@ private:
     std::array<char16_t, 8> firstUnits_{};
     std::array<char16_t, 4> fewUnits_{};  // the first four of them
     std::size_t count_ = 0;
-    std::size_t units_ = 0;  // different first characters in firstUnits_
-    bool anyEmpty_ = false;
+    std::size_t units_ = 0;   // different first characters in firstUnits_
     bool unitsSwept_ = true;  // false: every position is tried, slower but complete
 };
 

@@ -34,6 +34,9 @@ public:
 
     /// The first line break at or after `from` that ends a line, or npos.
     std::size_t Find(std::size_t from) {
+        if (verbatim_.empty()) {
+            return FindLineBreak(text_, from);  // most texts: every line break ends a line
+        }
         for (;;) {
             const std::size_t found = FindLineBreak(text_, from);
             while (next_ < verbatim_.size() &&

@@ -26,12 +26,14 @@ std::size_t BreakLength(const std::u16string& text, std::size_t at) {
     return text.compare(at, 2, u"\r\n") == 0 ? 2 : 1;
 }
 
-// Where the nearest of the markers occurs at or after `from` (an empty one occurs everywhere).
+// Where the nearest of the markers occurs at or after `from` (an empty one occurs nowhere).
 std::size_t Nearest(const std::u16string& text, std::size_t from,
                     std::initializer_list<const std::u16string*> markers) {
     std::size_t nearest = text.size();
     for (const std::u16string* marker : markers) {
-        nearest = std::min(nearest, text.find(*marker, from));
+        if (!marker->empty()) {
+            nearest = std::min(nearest, text.find(*marker, from));
+        }
     }
     return nearest;
 }
