@@ -283,6 +283,44 @@ TEST_F(StripTree, EachFileIsReadByItsOwnLanguageAndNoOtherFileIsTouched) {
     EXPECT_EQ(forced.out, "add a0,a0,1; sw ra,0(sp) # x\n");
 }
 
+// A tree of mixed assembler files: each by its own dialect, told from its type and its text; a
+// file whose text tells no dialect loses only what every dialect of its type calls a comment,
+// and the run says so.
+TEST_F(StripTree, EachAssemblerFileIsReadInItsOwnDialect) {
+    const std::pair<const char*, const char*> files[] = {
+        {"start.S",
+         "#include <asm/x.h>\n\t.syntax unified\n\t.thumb\n\tmovs r0, #'@' @ c\n\tbx lr // c\n"},
+        {"boot.S", "\tcsrr t0, mstatus\n\taddi a0,a0,1; sw ra,0(sp) # c\n"},
+        {"iar.s", "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';' // c\n"},
+        {"nasm.asm", "bits 32\nsection .text\n\tresb 0\n\tmov al, ';' ; c\n\tdb `a;b`, 0\n"},
+        {"pic.asm", "\tlist p=16f84a\n\tbanksel 0\n\tmovlw 1\n\tretlw ';' ; c\n"},
+        {"timer.a51", "$NOMOD51 ; kept\n\tCJNE A,#';',L ; c\n"},
+        {"what.s", "\tnop ; x @ y # z\n"}};
+    const char* cleaned[] = {
+        "#include <asm/x.h>\n\t.syntax unified\n\t.thumb\n\tmovs r0, #'@'\n\tbx lr\n",
+        "\tcsrr t0, mstatus\n\taddi a0,a0,1; sw ra,0(sp)\n",
+        "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';'\n",
+        "bits 32\nsection .text\n\tresb 0\n\tmov al, ';'\n\tdb `a;b`, 0\n",
+        "\tlist p=16f84a\n\tbanksel 0\n\tmovlw 1\n\tretlw ';'\n",
+        "$NOMOD51 ; kept\n\tCJNE A,#';',L\n",
+        "\tnop ; x @ y # z\n"};
+    QDir(folder.Root()).mkpath("mixed");
+    for (const auto& [name, text] : files) {
+        folder.Write(QStringLiteral("mixed/") + name, text);
+    }
+    const Outcome run = Strip({"-r", "--report", "mixed"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("mixed/") + files[i].first + ".TX_")),
+                  QByteArray(cleaned[i]))
+            << files[i].first;
+    }
+    const QString report = QString::fromUtf8(run.out);
+    EXPECT_TRUE(report.contains(QStringLiteral("what.s.TX_(字符数=17)  提示:看不出汇编方言")))
+        << report.toStdString();
+    EXPECT_EQ(report.count(QStringLiteral("看不出汇编方言")), 1);
+}
+
 TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
     const Outcome dirty = Strip({"--check", "--lang", "auto", "-r", "src"});
     EXPECT_EQ(dirty.status, 1);

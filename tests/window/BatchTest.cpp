@@ -106,6 +106,45 @@ TEST_F(BatchTest, EachFileOfAMixedFolderIsReadInItsOwnLanguage) {
               "int x;\n#define A 1 ; kept in C\nchar q = '\\'';\n");
 }
 
+// Assembler files of several dialects are read each in its own, picked and in a batch alike: the
+// marker boxes show the dialect's first markers and the tip line names it, or says that the text
+// told none.
+TEST_F(BatchTest, EachAssemblerFileIsReadInItsDialectWhenPickedAndInABatch) {
+    const std::pair<const char*, QByteArray> files[] = {
+        {"start.S", "\t.syntax unified\n\t.thumb\n\tmovs r0, #'@' @ c\n\tbx lr // c\n"},
+        {"iar.s", "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';' // c\n"},
+        {"nasm.asm", "bits 32\nsection .text\n\tresb 0\n\tmov al, ';' ; c\n"},
+        {"what.s", "\tnop ; x @ y # z\n"}};
+    const QByteArray cleaned[] = {"\t.syntax unified\n\t.thumb\n\tmovs r0, #'@'\n\tbx lr\n",
+                                  "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';'\n",
+                                  "bits 32\nsection .text\n\tresb 0\n\tmov al, ';'\n",
+                                  "\tnop ; x @ y # z\n"};
+    for (const auto& [name, text] : files) {
+        folder.Write(name, text);
+    }
+    Start();
+    auto* pattern = Find<QLineEdit>("Text8");
+    pattern->setText(pattern->text() + ";*.s");  // matched in any case: .S too
+    Press("Command3");
+    Pick("start.S");
+    EXPECT_EQ(Find<QLineEdit>("Text4")->text(), "@");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:这是预处理GNU汇编(ARM)源文件")))
+        << Tip().toStdString();
+    Press("Command1");
+    EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(), cleaned[0]);
+    Pick("what.s");
+    EXPECT_EQ(Find<QLineEdit>("Text4")->text(), "");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:从内容看不出这是哪种汇编方言")))
+        << Tip().toStdString();
+    RunBatch();
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(files[i].first) + ".TX_"), cleaned[i])
+            << files[i].first;
+    }
+    EXPECT_TRUE(ReportText().contains(QStringLiteral("what.s.TX_(字符数=17)  提示:看不出汇编方言")))
+        << ReportText().toStdString();
+}
+
 // The run ends with no file picked: the marker boxes show the panel's own markers again, and a
 // box the user typed in keeps what was typed.
 TEST_F(BatchTest, AfterARunTheMarkerBoxesAreThePanelsOwn) {
