@@ -86,9 +86,9 @@ TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
 TEST(BatchReport, TheRootFolderAndAnUnreadableSource) {
     EXPECT_EQ(workflow::BatchReportHead("/", 0),
               QStringLiteral("    ====批量处理报告====\r\n\r\n路径=/\r\n处理文件数 = 0\r\n\r\n"));
-    EXPECT_EQ(
-        workflow::ReportLine(2, {"B.ASM", "B.ASM.TX_", -1, 0, workflow::SystemFailure(EACCES), 0}),
-        QStringLiteral("2:  B.ASM  ==>  未处理:没有权限"));
+    EXPECT_EQ(workflow::ReportLine(
+                  2, {"B.ASM", "B.ASM.TX_", -1, 0, workflow::SystemFailure(EACCES), 0, {}}),
+              QStringLiteral("2:  B.ASM  ==>  未处理:没有权限"));
 }
 
 }  // namespace
