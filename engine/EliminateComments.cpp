@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "KeptComments.h"
 #include "LineBreaks.h"
 #include "LiteralSearch.h"
 #include "MarkerFinder.h"
@@ -353,25 +354,25 @@ private:
         return literals;
     }
 
-    // A line comment starts at pos_: the option panel's leader, or a further one, of which a
-    // line-start leader counts only at the start of a line. A directive line of the
-    // preprocessor is no comment.
-    QY_HOT bool LineCommentStartsHere() {
+    // Where the leader of a line comment that starts at pos_ ends, or npos: the option panel's
+    // leader, or a further one, of which a line-start leader counts only at the start of a line.
+    // A directive line of the preprocessor is no comment.
+    QY_HOT std::size_t LineCommentLeaderEnd() {
         if (rules_.DirectiveLines && text_[pos_] == u'#' && OutputAtLineStart() &&
             DirectiveAt(pos_)) {
-            return false;
+            return npos;
         }
-        if (MarkerEnd(pos_, opt_.LineCommentLeader) != npos) {
-            return true;
+        if (const std::size_t end = MarkerEnd(pos_, opt_.LineCommentLeader); end != npos) {
+            return end;
         }
         for (std::size_t i = 0; i < moreLeaderCount_; ++i) {
             const LineLeader& leader = moreLeaders_[i];
-            if (MarkerEnd(pos_, leader.text) != npos &&
-                (!leader.lineStartOnly || OutputAtLineStart())) {
-                return true;
+            const std::size_t end = MarkerEnd(pos_, leader.text);
+            if (end != npos && (!leader.lineStartOnly || OutputAtLineStart())) {
+                return end;
             }
         }
-        return false;
+        return npos;
     }
 
     // The further line-comment leaders that there are, first in `leaders`; returns how many.
@@ -493,11 +494,16 @@ private:
             return false;
         }
         const std::size_t end = std::min(lineBreaks_.FindFrom(close), text_.size());
-        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
+        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_) ||
+                          KeptForItsText(text_.substr(delimiter, end - delimiter), opt_);
         if (!keep) {
             HearRemoved(end);
         }
+        const std::size_t from = pos_;
         Pass(end, keep);
+        if (!keep) {
+            EmitLineBreaks(from, end);
+        }
         taken_ = true;
         return true;
     }
@@ -635,7 +641,8 @@ private:
     // A line comment runs up to and including the first line break. Removed, it leaves that
     // break, or the main one when it runs to the end of the text.
     QY_HOT bool TakeLineComment() {
-        if (!LineCommentStartsHere()) {
+        const std::size_t leaderEnd = LineCommentLeaderEnd();
+        if (leaderEnd == npos) {
             return false;
         }
         const std::size_t lineBreak =
@@ -643,8 +650,11 @@ private:
         const std::size_t end =
             lineBreak == npos ? text_.size() : lineBreak + LineBreakLength(text_, lineBreak);
         const bool atLineStart = OutputEmpty() || LastOutput() == u'\r' || LastOutput() == u'\n';
+        const std::size_t bodyEnd = lineBreak == npos ? text_.size() : lineBreak;
         const bool keep = opt_.KeepAllLineComments || (opt_.KeepWholeLineComments && atLineStart) ||
-                          (opt_.KeepHeaderLineComments && inHead_);
+                          (opt_.KeepHeaderLineComments && inHead_) ||
+                          (leaderEnd <= bodyEnd &&
+                           KeptForItsText(text_.substr(leaderEnd, bodyEnd - leaderEnd), opt_));
         if (!keep) {
             HearRemoved(end);
         }
@@ -652,7 +662,11 @@ private:
         MoveTo(end);
         if (keep) {
             Emit(from, end);
-        } else if (lineBreak == npos) {
+            taken_ = true;
+            return true;
+        }
+        EmitLineBreaks(from, bodyEnd);  // of lines it joined, where line numbers are kept
+        if (lineBreak == npos) {
             EmitText(mainLineBreak_);  // removed, it leaves the main line break at the end
         } else {
             Emit(lineBreak, end);  // removed, it leaves its line break
@@ -661,20 +675,47 @@ private:
         return true;
     }
 
+    // Where line numbers are kept, the line breaks in [from, to) of a removed comment stay.
+    // Returns whether there were any.
+    bool EmitLineBreaks(std::size_t from, std::size_t to) {
+        bool any = false;
+        if (!opt_.KeepLineNumbers) {
+            return any;
+        }
+        // Each break is found before the one ahead of it is written: telling an LF from the end
+        // of a CR LF reads the character before it, which the output may have overwritten since.
+        for (std::size_t at = FindLineBreak(text_, from, to); at != npos;) {
+            const std::size_t length = LineBreakLength(text_, at);
+            const std::size_t next = FindLineBreak(text_, at + length, to);
+            Emit(at, at + length);
+            any = true;
+            at = next;
+        }
+        return any;
+    }
+
     QY_HOT bool TakeBlockComment() {
         const std::size_t inside = blocksOn_ ? MarkerEnd(pos_, opt_.BlockCommentLeader) : npos;
         if (inside == npos || blockTerminators_.FindFrom(pos_) == npos) {
             return false;
         }
         const std::size_t end = EndOfBlockComment(inside);
-        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_);
+        const std::u16string_view terminator = opt_.BlockCommentTerminator;
+        const std::size_t bodyEnd = end - inside >= terminator.size() &&
+                                            MarkerAt(text_, end - terminator.size(), terminator)
+                                        ? end - terminator.size()
+                                        : end;
+        const bool keep = opt_.KeepAllBlockComments || (opt_.KeepHeaderBlockComment && inHead_) ||
+                          KeptForItsText(text_.substr(inside, bodyEnd - inside), opt_);
         if (!keep) {
             HearRemoved(end);
         }
         const bool space = !keep && rules_.SeparateTokens && !OutputEmpty() && end < text_.size() &&
                            WouldJoin(LastOutput(), text_[end]);
+        const std::size_t from = pos_;
         Pass(end, keep);
-        if (space) {
+        // A comment that leaves line breaks keeps the tokens apart without a space.
+        if (!keep && !EmitLineBreaks(from, end) && space) {
             EmitText(u" ");  // as C itself reads a comment: as one space
         }
         taken_ = true;

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -66,6 +67,9 @@ struct LexicalRules {
     /// A line that starts with this character is a control line, kept whole as code (the $ lines
     /// of the 8051 assemblers); 0 for none.
     char16_t ControlLinePrefix = 0;
+    /// The language's tools read some of its comments (C and C++: /* fall through */, NOLINT,
+    /// clang-format off …); see EliminationOptions::KeepToolComments.
+    bool ToolComments = false;
     /// A word, in any case, that opens a comment at the start of a line: the next non-blank
     /// character is its delimiter, and it runs to the end of the line where that character comes
     /// again (MASM's COMMENT); empty for none.
@@ -79,7 +83,7 @@ inline constexpr LexicalRules kCRules = [] {
     LexicalRules c;
     c.CharacterQuote = u'\'';
     c.BackslashEscapes = c.LineSplicing = c.SeparateTokens = c.HeaderNames = true;
-    c.DigitSeparators = true;
+    c.DigitSeparators = c.ToolComments = true;
     return c;
 }();
 /// C++'s: C's, and raw string literals.
@@ -109,6 +113,16 @@ struct EliminationOptions {
     std::u16string StringTerminator = u"\"";
     /// The rules of the source's language; not a control of the window, but chosen by file type.
     LexicalRules Rules;
+    /// Removed comments and tidied blanks leave their line breaks: line N of the target holds the
+    /// code of line N of the source.
+    bool KeepLineNumbers = false;
+    /// Comments that hold a licence or copyright notice stay wherever they stand.
+    bool KeepLicenceComments = false;
+    /// Comments that tools read stay (fall-through markers, lint and formatter controls, code
+    /// generators' user-code fences), where the language has such comments (ToolComments).
+    bool KeepToolComments = true;
+    /// Comments that hold any of these texts stay.
+    std::vector<std::u16string> KeepCommentsHolding;
 
     bool operator==(const EliminationOptions&) const = default;
 };

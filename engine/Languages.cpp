@@ -101,7 +101,6 @@ constexpr LexicalRules Gas(std::array<LineLeader, 3> leaders, bool preprocessed)
 }
 
 constexpr LineLeader kHashAtLineStart{u"#", true};
-constexpr LineLeader kHashAnywhere{u"#", false};
 constexpr LineLeader kDoubleSlash{u"//", false};
 
 // ; assemblers whose strings take no escapes: a closed '…' too, as the option panel's preset.
@@ -119,7 +118,7 @@ constexpr LexicalRules kA51Rules = [] {
     return rules;
 }();
 
-constexpr LexicalRules kSdasRules = SemicolonAssembler({{u'\'', QuoteEscapes::None, true}});
+constexpr LexicalRules kSdasRules = SemicolonAssembler({{{u'\'', QuoteEscapes::None, true}}});
 
 constexpr LexicalRules kPicRules = [] {
     LexicalRules rules = SemicolonAssembler({kClosedQuote});
@@ -138,7 +137,7 @@ constexpr LexicalRules kNasmRules =
     SemicolonAssembler({kClosedQuote, {u'`', QuoteEscapes::Backslash, false}});
 
 constexpr LexicalRules kMasmRules = [] {
-    LexicalRules rules = SemicolonAssembler({{u'\'', QuoteEscapes::Doubled, false}});
+    LexicalRules rules = SemicolonAssembler({{{u'\'', QuoteEscapes::Doubled, false}}});
     rules.CommentDirective = u"COMMENT";
     return rules;
 }();

@@ -90,13 +90,17 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
         }
         const std::size_t next = found + LineBreakLength(view, found);
         std::u16string_view line = view.substr(pos, found - pos);
-        const bool unchanged = !line.empty() && !IsBlank(line.back()) &&
-                               (options.KeepLeadingSpaces || !IsBlank(line.front()));
+        // Where line numbers are kept, a blank line stays as an empty one.
+        const bool unchanged = line.empty() ? options.KeepLineNumbers
+                                            : !IsBlank(line.back()) && (options.KeepLeadingSpaces ||
+                                                                        !IsBlank(line.front()));
         if (!unchanged) {
             keep(copyFrom, pos - copyFrom);
             line = TrimBlanks(line, options.KeepLeadingSpaces);
             if (!line.empty()) {
                 keep(static_cast<std::size_t>(line.data() - data), line.size());
+            }
+            if (!line.empty() || options.KeepLineNumbers) {
                 keep(found, next - found);
             }
             copyFrom = next;
@@ -123,8 +127,9 @@ bool TidyWouldChange(std::u16string_view text, const EliminationOptions& options
     std::size_t pos = 0;
     for (std::size_t found = lineEnds.Find(pos); found != npos; found = lineEnds.Find(pos)) {
         const std::u16string_view line = text.substr(pos, found - pos);
-        if (line.empty() || IsBlank(line.back()) ||
-            (!options.KeepLeadingSpaces && IsBlank(line.front()))) {
+        if (line.empty()
+                ? !options.KeepLineNumbers
+                : IsBlank(line.back()) || (!options.KeepLeadingSpaces && IsBlank(line.front()))) {
             return true;
         }
         pos = found + LineBreakLength(text, found);

@@ -90,6 +90,9 @@ bool ApplyOptions(const QCommandLineParser& parser, const BlockFiles& blocks, Op
         o.AddFooter = true;
         o.FooterText = *blocks.footer;
     }
+    for (const QString& text : parser.values(QStringLiteral("keep-matching"))) {
+        o.KeepCommentsHolding.push_back(text.toStdU16String());
+    }
     for (const QString& assignment : parser.values(QStringLiteral("set"))) {
         const qsizetype equals = assignment.indexOf(u'=');
         if (equals < 0) {
@@ -173,6 +176,8 @@ void DescribeOptions(QCommandLineParser& parser) {
          QStringLiteral("FILE")},
         {QStringLiteral("footer-file"), QStringLiteral("从文件读取文件尾并添加。"),
          QStringLiteral("FILE")},
+        {QStringLiteral("keep-matching"), QStringLiteral("保留含有 TEXT 的注释;可重复。"),
+         QStringLiteral("TEXT")},
         {QStringLiteral("stdout"), QStringLiteral("将目标文本写到标准输出,不保存文件。")},
         {QStringLiteral("verbose"), QStringLiteral("为每个文件打印一行处理报告。")},
     });

@@ -34,8 +34,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     CreateTipBand();
     // Each option's control, found once by the name the table gives it.
     for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
+        const char* control = workflow::kOptionFields[at].control;
         optionControls_[at] =
-            findChild<QWidget*>(QLatin1String(workflow::kOptionFields[at].control));
+            control == nullptr ? nullptr : findChild<QWidget*>(QLatin1String(control));
     }
     ShowOptions(workflow::OptionSet{});
     SetKeyboardNavigation();
@@ -59,6 +60,9 @@ void Form1::ShowOptions(const workflow::OptionSet& o) {
     for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
         const workflow::OptionField& field = workflow::kOptionFields[at];
         QWidget* control = optionControls_[at];
+        if (control == nullptr) {
+            continue;  // a field of the command line alone
+        }
         if (const auto* flag = std::get_if<bool workflow::OptionSet::*>(&field.member)) {
             static_cast<QCheckBox*>(control)->setChecked(o.**flag);
             continue;
@@ -78,6 +82,9 @@ workflow::OptionSet Form1::CurrentOptions() const {
     for (std::size_t at = 0; at < workflow::kOptionFields.size(); ++at) {
         const workflow::OptionField& field = workflow::kOptionFields[at];
         QWidget* control = optionControls_[at];
+        if (control == nullptr) {
+            continue;  // a field of the command line alone: its default
+        }
         if (const auto* flag = std::get_if<bool workflow::OptionSet::*>(&field.member)) {
             o.** flag = static_cast<QCheckBox*>(control)->isChecked();
             continue;

@@ -38,7 +38,7 @@ std::optional<QString> Unescape(const QString& value) {
 }  // namespace
 
 // clang-format off
-const std::array<OptionField, 20> kOptionFields{{
+const std::array<OptionField, 23> kOptionFields{{
     {"AddHeader", &O::AddHeader, "Check1"},
     {"HeaderText", &O::HeaderText, "Text9"},
     {"AddFooter", &O::AddFooter, "Check2"},
@@ -68,6 +68,13 @@ const std::array<OptionField, 20> kOptionFields{{
     {"StringTerminator", &O::StringTerminator, "Text13", "string-close", "字符串结束符"},
     {"SourcePattern", &O::SourcePattern, "Text8", "pattern",
      "-r 所取的源文件类型(默认:各语言认领的全部类型,见 --lang)", nullptr, nullptr, "TYPES", false},
+    {"KeepLineNumbers", &O::KeepLineNumbers, nullptr,
+     "keep-lines", "消除注释和多余空行时留下换行,目标文件的第N行就是源文件第N行的代码"},
+    {"KeepLicenceComments", &O::KeepLicenceComments, nullptr,
+     "keep-licences", "保留含有许可证或版权声明的注释(SPDX、Copyright、(c)年份、©、版权、许可证)"},
+    {"KeepToolComments", &O::KeepToolComments, nullptr,
+     nullptr, nullptr, "strip-tool-comments",
+     "也消除工具读取的C/C++注释(fall through、lint、NOLINT、clang-format off/on、USER CODE BEGIN/END)"},
 }};
 // clang-format on
 

@@ -50,7 +50,8 @@ struct OptionField {
     /// The field's name, as --set takes it.
     const char* name;
     std::variant<bool OptionSet::*, std::u16string OptionSet::*> member;
-    /// The window's control bound to it: a check box for a flag, a text box for a text.
+    /// The window's control bound to it: a check box for a flag, a text box for a text; none
+    /// (null) for a field of the command line alone.
     const char* control;
     /// The command-line option that sets a flag on, or sets a text (taking `valueName`), and its
     /// help; none when null.
@@ -66,7 +67,7 @@ struct OptionField {
 };
 
 /// Every option field, in the order of the option panel's controls.
-extern const std::array<OptionField, 20> kOptionFields;
+extern const std::array<OptionField, 23> kOptionFields;
 
 /// Sets the field called `name` from `value`: a flag takes 0 or 1, a text takes the value with
 /// the escapes \r \n \t and \\ resolved. Returns an empty string on success, otherwise what is

@@ -77,10 +77,11 @@ QString UndecidedNote(engine::Reading reading) {
 QString ClaimedTypesPattern() {
     QStringList types;
     for (const engine::LanguageRow& row : engine::LanguageTable()) {
-        for (const auto& extensions : {row.extensions, row.exactExtensions}) {
-            for (const std::u16string_view extension : extensions) {
-                types << QStringLiteral("*.") + FromView(extension);
-            }
+        for (const std::u16string_view extension : row.extensions) {
+            types << QStringLiteral("*.") + FromView(extension);
+        }
+        for (const std::u16string_view extension : row.exactExtensions) {
+            types << QStringLiteral("*.") + FromView(extension);
         }
         for (const std::u16string_view name : row.fileNames) {
             types << FromView(name);

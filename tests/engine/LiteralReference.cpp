@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "engine/KeptComments.h"
 #include "engine/Passes.h"
 
 namespace literal {
@@ -281,6 +282,20 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
         }
         output += text.substr(from, end - from);
     };
+    // The line breaks of [from, to), which a removed comment leaves where line numbers are kept.
+    const auto breaksIn = [&](std::size_t from, std::size_t to) {
+        std::u16string breaks;
+        for (std::size_t b = NextBreak(text, from); o.KeepLineNumbers && b < to;
+             b = NextBreak(text, b + BreakLength(text, b))) {
+            breaks += text.substr(b, BreakLength(text, b));
+        }
+        return breaks;
+    };
+    // Whether a comment whose text between its markers is [from, to) stays for what it holds.
+    const auto keptForText = [&](std::size_t from, std::size_t to) {
+        return from <= to &&
+               engine::KeptForItsText(std::u16string_view(text).substr(from, to - from), o);
+    };
     bool headLine = true, headBlock = true, taken = false;
     std::vector<engine::TextSpan> headerNames;
     std::size_t at = 0;
@@ -335,27 +350,31 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 literal(at, next);
             }
         }
-        bool lineComment = MarkerEnd(text, at, ll, spliced) != npos;
+        std::size_t leaderEnd = MarkerEnd(text, at, ll, spliced);
         for (const engine::LineLeader leader : r.MoreLineLeaders) {
-            lineComment =
-                lineComment || (MarkerEnd(text, at, std::u16string(leader.text), spliced) != npos &&
-                                (!leader.lineStartOnly || AtLineStart(output)));
+            const std::size_t end = MarkerEnd(text, at, std::u16string(leader.text), spliced);
+            if (leaderEnd == npos && end != npos &&
+                (!leader.lineStartOnly || AtLineStart(output))) {
+                leaderEnd = end;
+            }
         }
         if (r.DirectiveLines && text[at] == u'#' && AtLineStart(output) && IsDirective(text, at)) {
-            lineComment = false;
+            leaderEnd = npos;
         }
-        if (next == at && lineComment) {
+        if (next == at && leaderEnd != npos) {
             while (r.LineSplicing && lineEnd != npos && lineEnd > 0 && text[lineEnd - 1] == u'\\') {
                 lineEnd = NextBreak(text, lineEnd + 1);
             }
             next = lineEnd == npos ? text.size() : lineEnd + BreakLength(text, lineEnd);
             const bool lineStart =
                 output.empty() || output.back() == u'\r' || output.back() == u'\n';
+            const std::size_t bodyEnd = std::min(lineEnd, text.size());
             if (o.KeepAllLineComments || (o.KeepWholeLineComments && lineStart) ||
-                (o.KeepHeaderLineComments && headLine)) {
+                (o.KeepHeaderLineComments && headLine) || keptForText(leaderEnd, bodyEnd)) {
                 output += text.substr(at, next - at);
             } else {
                 removed->push_back({at, next - at});
+                output += breaksIn(at, bodyEnd);
                 output += lineEnd == npos ? mainBreak : text.substr(lineEnd, next - lineEnd);
             }
         }
@@ -373,12 +392,21 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                 }
             }
             next = next < text.size() ? MarkerEnd(text, next, bt, spliced) : text.size();
-            if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
+            const std::size_t inside = MarkerEnd(text, at, bl, spliced);
+            const std::size_t bodyEnd =
+                next - inside >= bt.size() && text.compare(next - bt.size(), bt.size(), bt) == 0
+                    ? next - bt.size()
+                    : next;
+            if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock) ||
+                keptForText(inside, bodyEnd)) {
                 output += text.substr(at, next - at);
             } else {
                 removed->push_back({at, next - at});
-                if (r.SeparateTokens && !output.empty() && next < text.size() &&
-                    WouldJoin(output.back(), text[next])) {
+                const std::u16string breaks = breaksIn(at, next);
+                if (!breaks.empty()) {
+                    output += breaks;
+                } else if (r.SeparateTokens && !output.empty() && next < text.size() &&
+                           WouldJoin(output.back(), text[next])) {
                     output += u' ';
                 }
             }
@@ -400,10 +428,12 @@ std::u16string EliminateComments(const std::u16string& text, const engine::Elimi
                     : text.find(text[delimiter], delimiter + 1);
             if (word == wanted && close != npos) {
                 next = std::min(NextBreak(text, close), text.size());
-                if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock)) {
+                if (o.KeepAllBlockComments || (o.KeepHeaderBlockComment && headBlock) ||
+                    keptForText(delimiter, next)) {
                     output += text.substr(at, next - at);
                 } else {
                     removed->push_back({at, next - at});
+                    output += breaksIn(at, next);
                 }
             }
         }
@@ -491,7 +521,7 @@ std::u16string TidyWhitespace(const std::u16string& text, const engine::Eliminat
         if (!o.KeepLeadingSpaces) {
             line.erase(0, line.find_first_not_of(u" \t"));
         }
-        if (!line.empty()) {
+        if (!line.empty() || (o.KeepLineNumbers && end != text.size())) {
             output += line + lineBreak;
         }
         at = end + (end == text.size() ? 0 : lineBreak.size());

@@ -32,6 +32,12 @@ public:
         o.KeepAllBlockComments = Percent(15);
         o.KeepLeadingSpaces = Percent(60);
         o.KeepSurplusBlanks = Percent(15);
+        o.KeepLineNumbers = Percent(20);
+        o.KeepLicenceComments = Percent(30);
+        o.KeepToolComments = Percent(70);
+        if (Percent(20)) {
+            o.KeepCommentsHolding = {u"keep", u"中"};
+        }
         return o;
     }
 
@@ -51,6 +57,7 @@ public:
         o.Rules.SeparateTokens = Percent(85);
         o.Rules.HeaderNames = Percent(70);
         o.Rules.DigitSeparators = Percent(70);
+        o.Rules.ToolComments = Percent(70);
         return o;
     }
 
@@ -101,7 +108,8 @@ public:
             o.LineCommentLeader, o.BlockCommentLeader, o.BlockCommentTerminator, o.StringLeader,
             o.StringTerminator, lineInBlock, usual, usual, usual, u"\r\n", u"\r", u"\n", u"\"", u";",
             u"/*", u"*/", u"/", u"*", u"<", u">", u"'", u" ", u" ", u"\t", u"a", u"b", u"mov",
-            u"注释", u"中", u"\x7f", u"\x80"};
+            u"注释", u"中", u"\x7f", u"\x80", u" fall through ", u"NOLINT", u"lint", u"keep",
+            u"Copyright", u"(c) 2024", u"\u00a9", u"-fallthrough"};
         // What C's rules read: escapes, splices, quotes, and the characters tokens are made of.
         const std::u16string cPieces[] = {
             u"\\", u"\\", u"\\\"", u"\\'", u"\\\\", u"\\\r\n", u"\\\n", u"\\\r", u"'", u"'",

@@ -1,6 +1,7 @@
-// The engine under option sets and texts chosen by the fuzzer's bytes, with or without C's rules:
-// it agrees with the literal reading (tidying twice changes nothing and the in-place tidy equals
-// the copying one, too), and the marker and line-break searches equal the standard library's.
+// The engine under option sets and texts chosen by the fuzzer's bytes, under every language's
+// rules: it agrees with the literal reading (tidying twice changes nothing and the in-place tidy
+// equals the copying one, too), and the marker and line-break searches equal the standard
+// library's.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,9 +24,12 @@ void Check(bool holds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::size_t at = 0;
     RandomCases cases([&](std::size_t n) { return at < size ? data[at++] % n : 0; });
-    // The first byte chooses the assembler's reading or C's rules.
-    const bool c = size > 0 && data[at++] % 2 == 1;
-    const engine::EliminationOptions o = c ? cases.COptions() : cases.Options();
+    // The first byte chooses the option panel's reading, C's, C++'s or a dialect's rules.
+    const int rules = size > 0 ? data[at++] % 4 : 0;
+    const engine::EliminationOptions o = rules == 1   ? cases.COptions()
+                                         : rules == 2 ? cases.CppOptions()
+                                         : rules == 3 ? cases.DialectOptions()
+                                                      : cases.Options();
     const std::u16string text = cases.Text(o);
     Check(literal::Disagreement(text, o).empty());
 

@@ -142,10 +142,11 @@ TEST(LanguageTable, TheReadmeAndTheManualListEveryLanguageAsTheProgramHasIt) {
         };
         const QString name = QString::fromLatin1(row.name.data(), row.name.size());
         QStringList types, markers;
-        for (const auto& extensions : {row.extensions, row.exactExtensions}) {
-            for (const std::u16string_view extension : extensions) {
-                types << u'.' + text(extension);
-            }
+        for (const std::u16string_view extension : row.extensions) {
+            types << u'.' + text(extension);
+        }
+        for (const std::u16string_view extension : row.exactExtensions) {
+            types << u'.' + text(extension);
         }
         for (const std::u16string_view marker : row.markers) {
             markers << text(marker);

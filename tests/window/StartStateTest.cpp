@@ -150,17 +150,24 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
     }
     Find<window::ExactTextEdit>("Text9")->SetExactText(u"H");
     Find<window::ExactTextEdit>("Text10")->SetExactText(u"F");
-    // Every flag the other way round from its default.
-    const workflow::OptionSet expected{
-        {false, false, true, true, true, false, true, false, u"L", u"B", u"E", u"S", u"T",
-         engine::RowOf(engine::Language::Assembler).rules},
-        true,
-        u"H",
-        true,
-        u"F",
-        false,
-        u".X",
-        u"*.P"};
+    // Every flag of the panel the other way round from its default.
+    workflow::OptionSet expected = workflow::ForLanguage({}, engine::Language::Assembler);
+    for (bool* flag : {&expected.KeepHeaderLineComments, &expected.KeepHeaderBlockComment,
+                       &expected.KeepWholeLineComments, &expected.KeepAllLineComments,
+                       &expected.KeepAllBlockComments, &expected.KeepLeadingSpaces,
+                       &expected.KeepSurplusBlanks, &expected.IgnoreMarkersInStrings,
+                       &expected.AddHeader, &expected.AddFooter, &expected.AddTargetExtension}) {
+        *flag = !*flag;
+    }
+    expected.LineCommentLeader = u"L";
+    expected.BlockCommentLeader = u"B";
+    expected.BlockCommentTerminator = u"E";
+    expected.StringLeader = u"S";
+    expected.StringTerminator = u"T";
+    expected.HeaderText = u"H";
+    expected.FooterText = u"F";
+    expected.TargetExtension = u".X";
+    expected.SourcePattern = u"*.P";
     EXPECT_EQ(form->CurrentOptions(), expected);
 }
 
