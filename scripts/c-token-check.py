@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks that qingyan-strip loses no C or C++ code: for each file, the tokens of its target (head
-comments not kept) must be the tokens that the compiler's own comment removal leaves,
+comments and the comments tools read not kept) must be the tokens that the compiler's own comment removal leaves,
 `gcc -fpreprocessed -dD -E -P` (for C++: `g++ ... -x c++ -std=c++20`), whitespace aside.
 
 The compiler is given each source with its backslash-newlines already joined, as a compiler joins
@@ -117,7 +117,8 @@ def main():
             shutil.copyfile(path, copy)
             copies.append(copy)
         run = subprocess.run([strip, "-r", "--lang", language, "--pattern", "*",
-                              "--no-keep-head-lines", "--no-keep-head-block", work],
+                              "--no-keep-head-lines", "--no-keep-head-block", "--strip-tool-comments",
+                              work],
                              capture_output=True, text=True)
         if run.returncode != 0:
             print(run.stderr, file=sys.stderr)

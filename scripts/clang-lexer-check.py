@@ -89,6 +89,7 @@ def raw_tokens(text, work, name):
 
 def strip(program, text):
     run = subprocess.run([program, "--lang", "c++", "--no-keep-head-lines", "--no-keep-head-block",
+                          "--strip-tool-comments",
                           "--stdout", "-"], input=text.encode("latin-1"), capture_output=True)
     if run.returncode != 0:
         raise SystemExit(run.stderr.decode("utf-8", "replace"))
