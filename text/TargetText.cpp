@@ -50,8 +50,10 @@ std::u16string WithCrLfAs(std::u16string_view block, std::u16string_view lineBre
 
 std::u16string MakeTargetText(std::u16string text, const engine::EliminationOptions& options,
                               const Blocks& blocks, std::u16string_view lineBreak,
-                              engine::ProgressSink* progress) {
+                              engine::ProgressSink* progress,
+                              const std::function<void(engine::TextSpan)>& removed) {
     engine::CommentPassNotes notes;
+    notes.removed = removed;
     engine::EliminateCommentsInPlace(text, options, lineBreak, progress, &notes);
     engine::TidyWhitespaceInPlace(text, options, lineBreak, notes.verbatim);
     if (!blocks.header.empty()) {

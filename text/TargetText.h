@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "engine/EliminationOptions.h"
+#include "engine/Passes.h"
 #include "engine/Progress.h"
 
 /// Texts around the engine that need no library beyond the standard one: the blocks a target may
@@ -24,10 +26,12 @@ struct Blocks {
 
 /// The target text of a source text: both passes with the text's line break, then the blocks,
 /// their line breaks made the text's own. The passes work in the source's own memory: give it
-/// with std::move when it is not needed after.
+/// with std::move when it is not needed after. `removed`, when given, hears of each comment
+/// removed, by its place in the source.
 std::u16string MakeTargetText(std::u16string source, const engine::EliminationOptions& options,
                               const Blocks& blocks, std::u16string_view lineBreak,
-                              engine::ProgressSink* progress = nullptr);
+                              engine::ProgressSink* progress = nullptr,
+                              const std::function<void(engine::TextSpan)>& removed = {});
 
 /// `text` with every line break (CR LF, CR or LF) written as `lineBreak`.
 std::u16string WithLineBreaks(std::u16string_view text, std::u16string_view lineBreak);

@@ -105,8 +105,8 @@ std::string PatchName(const QByteArray& given) {
 }
 
 // The comments that would go, one line each ("FILE:LINE: the comment's first line"), then how
-// many; or what else would change. Lines count every kind of line break. Nothing is cleaned: what
-// would change is known from the comments, the blanks and the blocks.
+// many; or what else would change. Lines count every kind of line break. The target is made as a
+// save makes it, so that what the check says would change is what a save changes.
 void Check(const QString& path, const workflow::SourceFile& source,
            const workflow::OptionSet& options, JobResult& result,
            const std::function<void(std::string_view)>& write) {
@@ -115,8 +115,7 @@ void Check(const QString& path, const workflow::SourceFile& source,
     std::size_t comments = 0;
     std::size_t line = 1;
     std::size_t counted = 0;  // the text before `counted` holds line - 1 breaks
-    engine::CommentPassNotes notes;
-    notes.removed = [&](engine::TextSpan comment) {
+    const auto removed = [&](engine::TextSpan comment) {
         ++comments;
         line += text::LineBreaksIn(text, counted, comment.position);
         counted = comment.position;
@@ -127,11 +126,8 @@ void Check(const QString& path, const workflow::SourceFile& source,
         const std::u16string_view body = span.substr(0, span.find_first_of(u"\r\n"));
         write(shownPath + ':' + std::to_string(line) + ": " + Printable(body) + '\n');
     };
-    std::u16string stripped = text;
-    engine::EliminateCommentsInPlace(stripped, options, source.lineBreak, nullptr, &notes);
-    const text::Blocks blocks = options.Blocks();
-    result.changes = comments > 0 || engine::TidyWouldChange(stripped, options, notes.verbatim) ||
-                     !blocks.header.empty() || !blocks.footer.empty();
+    result.changes =
+        workflow::TargetTextOf(text, options, source.lineBreak, nullptr, removed) != text;
     if (comments > 0) {
         write(shownPath + ": " + std::to_string(comments) + "处注释将被消除\n");
     } else if (result.changes) {
@@ -167,7 +163,7 @@ std::optional<workflow::SourceFile> ReadSource(const JobInput& input, JobResult&
 void WriteTarget(workflow::SourceFile source, const workflow::OptionSet& o,
                  const std::function<void(std::string_view)>& write, JobResult& result) {
     const std::u16string target =
-        text::MakeTargetText(std::move(source.text), o, o.Blocks(), source.lineBreak);
+        workflow::TargetTextOf(std::move(source.text), o, source.lineBreak);
     result.outcome.targetLength = static_cast<qsizetype>(target.size());
     codec::EncodeInSlices(
         target, source.encoding,
@@ -184,96 +180,166 @@ void NoteStandardInput() {
     standardInputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
 }
 
-JobResult RunJob(const JobInput& input, const Settings& settings) {
+namespace {
+
+// Why the file named by `input` cannot be taken at all, or an empty string.
+QString RefusalOf(const JobInput& input, const Settings& settings) {
     const QString& path = input.path;
-    const workflow::OptionSet& naming = settings.Naming();
+    if (path != u"-" && !input.file && !settings.recursive && workflow::NamesFolder(path)) {
+        return QStringLiteral(
+                   "qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
+                   "-r(--recursive)")
+            .arg(path);
+    }
+    if (input.task == JobInput::Task::Clean && settings.Refuses(path)) {
+        return QStringLiteral(
+                   "qingyan-strip: %1: 没有哪种语言认领这种文件,不知按什么规则读它;"
+                   "要处理它,请用 --lang 指定语言(%2)")
+            .arg(path, workflow::LanguageNames());
+    }
+    return {};
+}
+
+// Saves the cleaned file, or for a copy of a tree the file as it is, where the input says.
+void Save(const JobInput& input, const Settings& settings, workflow::FileOutcome& outcome) {
+    std::optional<workflow::FileRef> file = input.file;
+    if (!file) {
+        file = workflow::FileAtPath(input.path);
+    }
+    if (!file) {
+        outcome.failure = workflow::SystemFailure(errno);
+        return;
+    }
+    const QString sourceName = outcome.sourceName, targetName = outcome.targetName;
+    if (input.task == JobInput::Task::Copy) {
+        const workflow::WriteOutcome written =
+            workflow::CopyFileTo(*file, *input.target, input.save);
+        outcome.failure = written.failure;
+        outcome.road = workflow::FileOutcome::Road::Copied;
+    } else if (input.target) {
+        outcome = workflow::CleanFileTo(*file, *input.target, settings.languages, input.save);
+        if (outcome.failure.kind == workflow::FailureKind::BinaryFile) {
+            // A copy of a tree holds every file: a source that is no text goes in as it is.
+            const workflow::Failure notCleaned = outcome.failure;
+            outcome = {};
+            outcome.failure = workflow::CopyFileTo(*file, *input.target, input.save).failure;
+            outcome.road = workflow::FileOutcome::Road::Copied;
+            outcome.notCleaned = notCleaned;
+        }
+    } else {
+        outcome = workflow::CleanFile(*file, settings.languages, input.save);
+    }
+    outcome.sourceName = sourceName;
+    outcome.targetName = targetName;
+    if (input.saved != nullptr && !outcome.failure) {
+        input.saved->Note(input.target ? input.target->folder : file->folder);
+    }
+}
+
+// Writes the cleaned text to standard output, checks or diffs it, as the mode asks.
+void Show(const JobInput& input, const Settings& settings, JobResult& result,
+          const std::function<void(std::string_view)>& write) {
+    std::optional<workflow::SourceFile> source = ReadSource(input, result);
+    if (!source) {
+        return;
+    }
+    const QString& path = input.path;
+    result.outcome.reading = settings.languages.ReadingOf(path, source->text);
+    const workflow::OptionSet& o = settings.OptionsFor(path, source->text);
+    if (settings.mode == Settings::Mode::Check) {
+        Check(path, *source, o, result, write);
+    } else if (settings.mode == Settings::Mode::Diff) {
+        const QByteArray native = input.file ? input.file->folder->path() + '/' + input.file->name
+                                             : workflow::NativePath(path);
+        const std::string before = codec::Encode(source->text, source->encoding);
+        const std::string after =
+            codec::Encode(workflow::TargetTextOf(std::move(source->text), o, source->lineBreak),
+                          source->encoding);
+        result.changes = UnifiedDiff(PatchName(native), before, after, write);
+    } else {
+        WriteTarget(std::move(*source), o, write, result);
+    }
+}
+
+// Tells of the outcome on standard error: why the file failed, or what was written as "?".
+void Tell(const JobInput& input, const Settings& settings, JobResult& result) {
+    const QString& path = input.path;
+    const workflow::FileOutcome& outcome = result.outcome;
+    const workflow::Failure& failure = outcome.failure;
+    result.counted = true;  // the report names every file the run took
+    if (failure.kind == workflow::FailureKind::BinaryFile) {
+        result.err = Line(
+            QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, workflow::ReasonOf(failure)));
+        result.failed = true;
+    } else if (failure) {
+        const bool readFailed = outcome.sourceLength < 0;
+        const QString target = input.target ? input.target->folder->path() + u'/' +
+                                                  QString::fromUtf8(input.target->name)
+                                            : workflow::TargetPathOf(path, settings.Naming());
+        result.err =
+            Line(QStringLiteral("qingyan-strip: %1: %2: %3")
+                     .arg(readFailed ? path : target,
+                          readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
+                          workflow::ReasonOf(failure)));
+        result.failed = true;
+        result.outOfMemory = failure.kind == workflow::FailureKind::OutOfMemory;
+    } else if (outcome.notCleaned) {
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 原样复制: %2")
+                              .arg(path, workflow::ReasonOf(outcome.notCleaned)));
+    } else if (outcome.unrepresentable > 0) {
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 警告: ").arg(path) +
+                          workflow::UnrepresentableCaution(outcome.unrepresentable));
+    }
+}
+
+// A file the run names but does not take: a link a copy leaves out, or a folder it could not
+// read, which fails the run.
+JobResult Pass(const JobInput& input, JobResult result) {
+    result.outcome.failure = input.passed;
+    result.outcome.road = workflow::FileOutcome::Road::Passed;
+    result.counted = true;
+    if (input.passFails) {
+        result.err = Line(QStringLiteral("qingyan-strip: %1: ").arg(input.path) +
+                          workflow::ReasonOf(input.passed));
+        result.failed = true;
+    }
+    return result;
+}
+
+}  // namespace
+
+JobResult RunJob(const JobInput& input, const Settings& settings) {
     JobResult result;
     workflow::FileOutcome& outcome = result.outcome;
-    outcome.sourceName = QFileInfo(path).fileName();
-    outcome.targetName = QFileInfo(workflow::TargetPathOf(path, naming)).fileName();
+    outcome.sourceName = QFileInfo(input.path).fileName();
+    outcome.targetName =
+        input.target ? QString::fromUtf8(input.target->name)
+                     : QFileInfo(workflow::TargetPathOf(input.path, settings.Naming())).fileName();
+    if (input.task == JobInput::Task::Pass) {
+        return Pass(input, std::move(result));
+    }
+    if (const QString refusal = RefusalOf(input, settings); !refusal.isEmpty()) {
+        result.err = Line(refusal);
+        result.failed = true;
+        return result;
+    }
     // Output goes straight to `input.write` where the caller gives one, otherwise into the result.
     const std::function<void(std::string_view)> write =
         input.write ? input.write : [&](std::string_view bytes) { result.out += bytes; };
-    if (path != u"-" && !input.file && !settings.recursive &&
-        workflow::FolderProblem(path).isEmpty()) {
-        result.err =
-            Line(QStringLiteral("qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
-                                "-r(--recursive)")
-                     .arg(path));
-        result.failed = true;
-        return result;
-    }
-    if (settings.Refuses(path)) {
-        result.err = Line(QStringLiteral("qingyan-strip: %1: 没有哪种语言认领这种文件,不知按什么"
-                                         "规则读它;要处理它,请用 --lang 指定语言(%2)")
-                              .arg(path, workflow::LanguageNames()));
-        result.failed = true;
-        return result;
-    }
     try {
-        if (settings.mode == Settings::Mode::Save && path != u"-") {
-            std::optional<workflow::FileRef> file = input.file;
-            if (!file) {
-                file = workflow::FileAtPath(path);
+        if (settings.mode == Settings::Mode::Save && input.path != u"-") {
+            Save(input, settings, outcome);
+        } else {
+            Show(input, settings, result, write);
+            if (result.failed) {
+                return result;  // standard input could not be read: told already
             }
-            if (file) {
-                const QString sourceName = outcome.sourceName, targetName = outcome.targetName;
-                outcome = workflow::CleanFile(*file, settings.languages, input.save);
-                outcome.sourceName = sourceName;
-                outcome.targetName = targetName;
-                if (input.saved != nullptr && outcome.sourceLength >= 0) {
-                    input.saved->Note(file->folder);
-                }
-            } else {
-                outcome.failure = workflow::SystemFailure(errno);
-            }
-        } else if (std::optional<workflow::SourceFile> source = ReadSource(input, result)) {
-            outcome.reading = settings.languages.ReadingOf(path, source->text);
-            const workflow::OptionSet& o = settings.OptionsFor(path, source->text);
-            if (settings.mode == Settings::Mode::Check) {
-                Check(path, *source, o, result, write);
-            } else if (settings.mode == Settings::Mode::Diff) {
-                const QByteArray native = input.file
-                                              ? input.file->folder->path() + '/' + input.file->name
-                                              : workflow::NativePath(path);
-                const std::string before = codec::Encode(source->text, source->encoding);
-                const std::string after = codec::Encode(
-                    text::MakeTargetText(std::move(source->text), o, o.Blocks(), source->lineBreak),
-                    source->encoding);
-                result.changes = UnifiedDiff(PatchName(native), before, after, write);
-            } else {
-                WriteTarget(std::move(*source), o, write, result);
-            }
-        } else if (result.failed) {
-            return result;
         }
     } catch (const std::bad_alloc&) {
         result.out.clear();
         outcome.failure = workflow::Failure{workflow::FailureKind::OutOfMemory};
     }
-    const workflow::Failure& failure = outcome.failure;
-    if (failure.kind == workflow::FailureKind::BinaryFile) {
-        result.err = Line(
-            QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, workflow::ReasonOf(failure)));
-        result.failed = true;
-        return result;
-    }
-    if (failure) {
-        const bool readFailed = outcome.sourceLength < 0;
-        result.err =
-            Line(QStringLiteral("qingyan-strip: %1: %2: %3")
-                     .arg(readFailed ? path : workflow::TargetPathOf(path, naming),
-                          readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
-                          workflow::ReasonOf(failure)));
-        result.failed = true;
-        result.outOfMemory = failure.kind == workflow::FailureKind::OutOfMemory;
-        return result;
-    }
-    if (outcome.unrepresentable > 0) {
-        result.err = Line(QStringLiteral("qingyan-strip: %1: 警告: ").arg(path) +
-                          workflow::UnrepresentableCaution(outcome.unrepresentable));
-    }
-    result.counted = true;
+    Tell(input, settings, result);
     return result;
 }
 

@@ -27,8 +27,18 @@ struct JobResult {
 /// A file to clean: its path as given or as the walk of -r found it ("-" for standard input),
 /// and for a file the walk found, the file in its open folder.
 struct JobInput {
+    /// What the job does with its file: cleans it; copies it as it is (into a copy of its tree);
+    /// or only tells why it is not taken (`passed`), a failure where `failure` is one.
+    enum class Task { Clean, Copy, Pass };
+    Task task = Task::Clean;
     QString path;
     std::optional<workflow::FileRef> file;
+    /// Where the result goes instead of beside the source: -o's copy of the tree.
+    std::optional<workflow::FileRef> target;
+    /// For Task::Pass: why it is not taken, and whether that fails the run (a folder that could
+    /// not be read) or only names it (a link that a copy leaves out).
+    workflow::Failure passed;
+    bool passFails = false;
     workflow::SaveOptions save;
     /// Where a save that does not flush notes its file system, for one flush at the end.
     workflow::SavedFileSystems* saved = nullptr;

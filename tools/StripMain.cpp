@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "StripJob.h"
+#include "StripPlan.h"
 #include "StripSettings.h"
 #include "workflow/Batch.h"
 #include "workflow/Browsing.h"
@@ -89,44 +90,9 @@ int Finish(int status) {
     return streams.outputError != 0 || errorFailed ? kBadUsage : status;
 }
 
-// A file to clean, and the name the reports give it: its path under the folder that -r walked,
-// or empty for a file given by itself.
-struct Source {
-    tools::JobInput input;
-    QString shown;
-};
-
-// The files to clean: each argument, or with -r every source file under an argument that is a
-// folder.
-std::vector<Source> FilesOf(const tools::Settings& settings) {
-    std::vector<Source> files;
-    for (const QString& path : settings.paths) {
-        const bool folder = path != u"-" && workflow::FolderProblem(path).isEmpty();
-        const std::shared_ptr<const workflow::Folder> open =
-            settings.recursive && folder ? workflow::Folder::Open(workflow::NativePath(path))
-                                         : nullptr;
-        if (open == nullptr) {
-            Source source;
-            source.input.path = path;
-            files.push_back(std::move(source));
-            continue;
-        }
-        // A walk takes only what it can read by some language's rules, unless --lang names one.
-        const workflow::FileTypes types(settings.pattern, !settings.languages.forced);
-        for (workflow::BatchSource& source : workflow::BatchSourcesUnder(open, types)) {
-            Source found;
-            found.input.path = workflow::JoinPath(path, source.shown);
-            found.input.file = std::move(source.file);
-            found.shown = source.shown;
-            files.push_back(std::move(found));
-        }
-    }
-    return files;
-}
-
 // Runs the files on `jobs` threads and hands each result to `report` in the order of the files,
 // as soon as it and all before it are done.
-void RunInOrder(const std::vector<Source>& files, const tools::Settings& settings,
+void RunInOrder(const std::vector<tools::PlannedFile>& files, const tools::Settings& settings,
                 const std::function<void(tools::JobResult&)>& report) {
     std::vector<tools::JobResult> results(static_cast<std::size_t>(files.size()));
     std::vector<bool> done(results.size(), false);
@@ -190,6 +156,78 @@ QStringList PathsOf(const QStringList& given, int argc, char* argv[]) {
     return paths;
 }
 
+// What the report calls a file's target: under the folder that -r walked, the source's path
+// with the extension; in a copy of the tree, the source's own path there.
+QString ShownTarget(const tools::PlannedFile& file, const tools::Settings& settings) {
+    return file.input.target ? file.shown : workflow::TargetPathOf(file.shown, settings.Naming());
+}
+
+// Runs the planned files, reports each as it comes, and returns the run's exit status.
+int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
+    // A diff answers as diff does: 1 for differences, 2 for trouble.
+    const bool diff = settings.mode == tools::Settings::Mode::Diff;
+    int status = 0;
+    workflow::BatchReportBuilder report;
+    const bool toStdout = settings.mode != tools::Settings::Mode::Save;
+    std::vector<tools::PlannedFile>& files = plan.files;
+    // A run of many saves flushes each file system it wrote to once at its end, not every file;
+    // what it reports as saved waits for that flush.
+    workflow::SavedFileSystems saved;
+    const bool flushAtEnd = !toStdout && files.size() > 1;
+    for (tools::PlannedFile& file : files) {
+        file.input.save.flush = !flushAtEnd;
+        file.input.saved = flushAtEnd ? &saved : nullptr;
+    }
+    // One file's output waits for no other: it goes out as it is made, and is never held whole.
+    if (files.size() == 1) {
+        files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
+    }
+    QString savedLines;
+    std::size_t next = 0;
+    RunInOrder(files, settings, [&](tools::JobResult& result) {
+        const tools::PlannedFile& file = files[next++];
+        Write(stdout, result.out);
+        Write(stderr, result.err);
+        if (result.outOfMemory || (result.failed && diff)) {
+            status = kBadUsage;
+        } else if (result.failed) {
+            status = std::max(status, kFileFailed);
+        } else if (result.changes && status == 0) {
+            status = kFileFailed;
+        }
+        if (!result.counted) {
+            return;
+        }
+        if (!file.shown.isEmpty()) {
+            result.outcome.sourceName = file.shown;
+            result.outcome.targetName = ShownTarget(file, settings);
+        }
+        const QString line = report.Add(result.outcome);
+        if (settings.verbose && flushAtEnd) {
+            savedLines += line + u'\n';
+        } else if (settings.verbose) {
+            Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
+        }
+    });
+    tools::SealMadeFolders(plan);
+    if (flushAtEnd && !saved.Flush()) {
+        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
+                          workflow::ReasonOfError(errno));
+        status = std::max(status, kFileFailed);
+        savedLines.clear();
+        report.DropLines();
+    }
+    Write(stdout, savedLines.toStdString());
+    if (settings.report) {
+        const bool oneFolder =
+            settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();
+        const QString folder =
+            QFileInfo(oneFolder ? settings.paths.front() : QDir::currentPath()).absoluteFilePath();
+        Write(stdout, report.Text(folder).toStdString());
+    }
+    return status;
+}
+
 }  // namespace
 
 namespace tools {
@@ -241,7 +279,8 @@ int StripMain(int argc, char* argv[]) {
         return refuse(error);
     }
     const workflow::OptionSet& o = settings.Naming();
-    const bool saves = settings.mode == tools::Settings::Mode::Save &&
+    // A copy under -o keeps the source's names in its own folder: no source is overwritten.
+    const bool saves = settings.mode == tools::Settings::Mode::Save && settings.output.isEmpty() &&
                        !settings.paths.contains(QStringLiteral("-"));
     if (saves && (!o.AddTargetExtension || o.TargetExtension.empty())) {
         // The window warns the same way before a save would overwrite the source.
@@ -250,67 +289,11 @@ int StripMain(int argc, char* argv[]) {
                                                                : workflow::kNoExtensionWarning));
     }
 
-    // A diff answers as diff does: 1 for differences, 2 for trouble.
-    const bool diff = settings.mode == tools::Settings::Mode::Diff;
-    int status = 0;
-    workflow::BatchReportBuilder report;
-    const bool toStdout = settings.mode != tools::Settings::Mode::Save;
-    std::vector<Source> files = FilesOf(settings);
-    // A run of many saves flushes each file system it wrote to once at its end, not every file;
-    // what it reports as saved waits for that flush.
-    workflow::SavedFileSystems saved;
-    const bool flushAtEnd = !toStdout && files.size() > 1;
-    for (Source& source : files) {
-        source.input.save.flush = !flushAtEnd;
-        source.input.saved = flushAtEnd ? &saved : nullptr;
+    tools::RunPlan plan;
+    if (!tools::PlanRun(settings, plan, error)) {
+        return refuse(error);
     }
-    // One file's output waits for no other: it goes out as it is made, and is never held whole.
-    if (files.size() == 1) {
-        files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
-    }
-    QString savedLines;
-    std::size_t next = 0;
-    RunInOrder(files, settings, [&](tools::JobResult& result) {
-        const Source& source = files[next++];
-        Write(stdout, result.out);
-        Write(stderr, result.err);
-        if (result.outOfMemory || (result.failed && diff)) {
-            status = kBadUsage;
-        } else if (result.failed) {
-            status = std::max(status, kFileFailed);
-        } else if (result.changes && status == 0) {
-            status = kFileFailed;
-        }
-        if (!result.counted) {
-            return;
-        }
-        if (!source.shown.isEmpty()) {
-            result.outcome.sourceName = source.shown;
-            result.outcome.targetName = workflow::TargetPathOf(source.shown, settings.Naming());
-        }
-        const QString line = report.Add(result.outcome);
-        if (settings.verbose && flushAtEnd) {
-            savedLines += line + u'\n';
-        } else if (settings.verbose) {
-            Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
-        }
-    });
-    if (flushAtEnd && !saved.Flush()) {
-        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
-                          workflow::ReasonOfError(errno));
-        status = std::max(status, kFileFailed);
-        savedLines.clear();
-        report.DropLines();
-    }
-    Write(stdout, savedLines.toStdString());
-    if (settings.report) {
-        const bool oneFolder =
-            settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();
-        const QString folder =
-            QFileInfo(oneFolder ? settings.paths.front() : QDir::currentPath()).absoluteFilePath();
-        Write(stdout, report.Text(folder).toStdString());
-    }
-    return Finish(status);
+    return Finish(RunPlanned(plan, settings));
 }
 
 }  // namespace tools

@@ -131,14 +131,25 @@ QString LanguageHelp() {
     QString help = QStringLiteral("按哪种语言的规则读取:auto(默认)按文件类型选择;");
     QStringList languages;
     for (const engine::LanguageRow& row : engine::LanguageTable()) {
-        QStringList types;
-        for (const std::u16string_view extension : row.extensions) {
-            types << u'.' + FromView(extension);
+        QStringList types, markers;
+        for (const auto* list : {&row.extensions, &row.exactExtensions}) {
+            for (const std::u16string_view extension : *list) {
+                types << u'.' + FromView(extension);
+            }
         }
+        for (const std::u16string_view marker : {row.markers[0], row.markers[1], row.markers[2]}) {
+            if (!marker.empty()) {
+                markers << FromView(marker);
+            }
+        }
+        QStringList parts{FromView(row.shown)};
+        if (!types.isEmpty()) {
+            parts << types.join(u' ');
+        }
+        parts << (markers.isEmpty() ? QStringLiteral("不认注释符")
+                                    : QStringLiteral("注释符 ") + markers.join(u' '));
         languages << QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size())) +
-                         QStringLiteral("(") + FromView(row.shown) + u',' + types.join(u' ') +
-                         QStringLiteral(",注释符 ") + FromView(row.markers[0]) + u' ' +
-                         FromView(row.markers[1]) + u' ' + FromView(row.markers[2]) + u')';
+                         u'(' + parts.join(u',') + u')';
     }
     return help + languages.join(QStringLiteral("、")) +
            QStringLiteral("。给出语言时,所有文件都按它读取。");
@@ -161,6 +172,13 @@ void DescribeOptions(QCommandLineParser& parser) {
         {{QStringLiteral("j"), QStringLiteral("jobs")},
          QStringLiteral("同时处理的文件数(默认为处理器核数)。"),
          QStringLiteral("N")},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral(
+             "写一份干净的副本:与 -r 同用时,DIR 是文件夹树副本的根,源文件消除注释,其余文件原样"
+             "复制,名字不变;给出的文件写到 DIR 下,用原来的文件名。DIR 须不存在或为空,"
+             "且不在源文件夹之内。"),
+         QStringLiteral("DIR")},
+        {QStringLiteral("sources-only"), QStringLiteral("与 -o 同用:副本中只写源文件。")},
         {QStringLiteral("check"),
          QStringLiteral("只检查,不写文件:列出将被消除的注释;有文件会改变时退出码为 1。")},
         {QStringLiteral("diff"),
@@ -240,6 +258,16 @@ bool ReadSettings(const QCommandLineParser& parser, Settings& settings, QString&
     }
     settings.pattern = patternGiven ? QString::fromStdU16String(settings.Naming().SourcePattern)
                                     : workflow::ClaimedTypesPattern();
+    settings.output = parser.value(QStringLiteral("output"));
+    settings.sourcesOnly = parser.isSet(QStringLiteral("sources-only"));
+    if (!settings.output.isEmpty() && settings.mode != Settings::Mode::Save) {
+        error = QStringLiteral("-o 不能与 --stdout、--check 或 --diff 同用");
+        return false;
+    }
+    if (settings.sourcesOnly && settings.output.isEmpty()) {
+        error = QStringLiteral("--sources-only 只用于 -o(--output)");
+        return false;
+    }
     settings.verbose = parser.isSet(QStringLiteral("verbose"));
     settings.report = parser.isSet(QStringLiteral("report"));
     settings.jobs = QThread::idealThreadCount();

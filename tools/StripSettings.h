@@ -20,6 +20,11 @@ struct Settings {
     workflow::LanguageOptions languages;
     /// The file types -r takes: --pattern, or every type some language claims.
     QString pattern;
+    /// -o: the root of a clean copy of the tree, or the folder the files named go to; empty for
+    /// none (each target beside its source).
+    QString output;
+    /// --sources-only: the copy holds the sources alone.
+    bool sourcesOnly = false;
     QStringList paths;  ///< as given; "-" is standard input
     Mode mode = Mode::Save;
     bool recursive = false;

@@ -10,7 +10,6 @@
 #include "ExactTextEdit.h"
 #include "Form1.h"
 #include "ProgressBarSink.h"
-#include "text/TargetText.h"
 #include "workflow/Browsing.h"
 #include "workflow/FileNames.h"
 #include "workflow/SourceLanguage.h"
@@ -119,8 +118,8 @@ void Form1::Command1_Click() {
     ProgressBarSink progress(ProgressBar2);
     const std::u16string& lineBreak = RichTextBox1->LineBreak();
     try {
-        std::u16string target = text::MakeTargetText(RichTextBox1->ExactText(), options,
-                                                     options.Blocks(), lineBreak, &progress);
+        std::u16string target =
+            workflow::TargetTextOf(RichTextBox1->ExactText(), options, lineBreak, &progress);
         RichTextBox2->SetExactText(std::move(target), lineBreak);
     } catch (const std::bad_alloc&) {
         RichTextBox2->SetExactText({}, lineBreak);

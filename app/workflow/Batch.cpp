@@ -11,37 +11,78 @@ namespace workflow {
 
 namespace {
 
-// The files of `folder` that the run takes, and its subfolders, both in name order as shown.
-void Sort(const std::shared_ptr<const Folder>& folder, const FileTypes& types,
-          const QString& prefix, std::vector<BatchSource>& files,
-          std::vector<std::pair<QString, QByteArray>>* subfolders) {
-    const std::vector<FolderItem> items = ListOpenFolder(*folder);
-    const QStringList shown = ShownNames(items);
+// The entries of `folder` in name order as shown, and each one's shown name; false with errno set
+// when the folder cannot be listed.
+bool SortedEntries(const Folder& folder, std::vector<FolderItem>& items, QStringList& shown,
+                   bool withHidden = false) {
+    if (!ListOpenFolder(folder, items, withHidden)) {
+        return false;
+    }
+    const QStringList names = ShownNames(items);
     std::vector<std::size_t> order(items.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return shown[static_cast<qsizetype>(a)] < shown[static_cast<qsizetype>(b)];
+        return names[static_cast<qsizetype>(a)] < names[static_cast<qsizetype>(b)];
     });
+    std::vector<FolderItem> sorted;
+    sorted.reserve(items.size());
     for (const std::size_t i : order) {
-        const QString& name = shown[static_cast<qsizetype>(i)];
-        if (!items[i].isFolder && types.Takes(name)) {
-            files.push_back({{folder, items[i].name}, prefix + name});
-        } else if (subfolders != nullptr && items[i].isFolder && !items[i].isLink) {
-            subfolders->push_back({name, items[i].name});
-        }
+        sorted.push_back(std::move(items[i]));
+        shown.append(names[static_cast<qsizetype>(i)]);
     }
+    items = std::move(sorted);
+    return true;
 }
 
-void Walk(const std::shared_ptr<const Folder>& folder, const FileTypes& types,
-          const QString& prefix, std::vector<BatchSource>& files) {
-    std::vector<std::pair<QString, QByteArray>> subfolders;
-    Sort(folder, types, prefix, files, &subfolders);
-    for (const auto& [shown, name] : subfolders) {
-        if (const std::shared_ptr<const Folder> subfolder = folder->Subfolder(name)) {
-            Walk(subfolder, types, prefix + shown + u'/', files);
+void Walk(const std::shared_ptr<const Folder>& folder, const FileTypes& types, bool namesHidden,
+          const QString& prefix, std::vector<TreeItem>& found) {
+    std::vector<FolderItem> items;
+    QStringList shown;
+    if (!SortedEntries(*folder, items, shown, namesHidden)) {
+        found.push_back({TreeItem::Kind::Unread,
+                         {folder, {}},
+                         prefix,
+                         {},
+                         false,
+                         Failure{FailureKind::FolderUnread, errno}});
+        return;
+    }
+    std::vector<std::size_t> subfolders;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const QString& name = shown[static_cast<qsizetype>(i)];
+        if (items[i].name.startsWith('.')) {
+            found.push_back({TreeItem::Kind::Hidden,
+                             {folder, items[i].name},
+                             prefix + name,
+                             items[i],
+                             false,
+                             {}});
+            continue;
         }
+        if (items[i].isFolder && !items[i].isLink) {
+            subfolders.push_back(i);
+            continue;
+        }
+        const bool source = !items[i].isFolder && types.Takes(name);
+        found.push_back(
+            {TreeItem::Kind::File, {folder, items[i].name}, prefix + name, items[i], source, {}});
+    }
+    for (const std::size_t i : subfolders) {
+        const QString path = prefix + shown[static_cast<qsizetype>(i)];
+        const std::shared_ptr<const Folder> subfolder = folder->Subfolder(items[i].name);
+        if (subfolder == nullptr) {
+            found.push_back({TreeItem::Kind::Unread,
+                             {folder, items[i].name},
+                             path,
+                             items[i],
+                             false,
+                             Failure{FailureKind::FolderUnread, errno}});
+            continue;
+        }
+        found.push_back({TreeItem::Kind::Folder, {subfolder, {}}, path, items[i], false, {}});
+        Walk(subfolder, types, namesHidden, path + u'/', found);
     }
 }
 
@@ -49,16 +90,25 @@ void Walk(const std::shared_ptr<const Folder>& folder, const FileTypes& types,
 
 std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
                                         const FileTypes& types, const QString& prefix) {
+    std::vector<FolderItem> items;
+    QStringList shown;
     std::vector<BatchSource> files;
-    Sort(folder, types, prefix, files, nullptr);
+    SortedEntries(*folder, items, shown);  // the window's list shows no reasons either
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const QString& name = shown[static_cast<qsizetype>(i)];
+        const bool broken = items[i].isLink && !items[i].isFolder && !items[i].isRegular;
+        if (!items[i].isFolder && !broken && types.Takes(name)) {
+            files.push_back({{folder, items[i].name}, prefix + name});
+        }
+    }
     return files;
 }
 
-std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
-                                           const FileTypes& types) {
-    std::vector<BatchSource> files;
-    Walk(folder, types, {}, files);
-    return files;
+std::vector<TreeItem> WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types,
+                               bool namesHidden) {
+    std::vector<TreeItem> found;
+    Walk(root, types, namesHidden, {}, found);
+    return found;
 }
 
 QString BatchFolderText(const QString& folder) {
@@ -84,13 +134,21 @@ QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype so
 }  // namespace
 
 QString ReportLine(qsizetype number, const FileOutcome& outcome) {
+    const QString head = QString::number(number) + QStringLiteral(":  ") + outcome.sourceName;
+    if (outcome.road == FileOutcome::Road::Passed) {
+        return head + QStringLiteral("  ==>  跳过:") + ReasonOf(outcome.failure);
+    }
+    if (outcome.road == FileOutcome::Road::Copied && !outcome.failure) {
+        const QString why = outcome.notCleaned ? u':' + ReasonOf(outcome.notCleaned) : QString();
+        return head + QStringLiteral("  ==>  ") + outcome.targetName + QStringLiteral("(原样复制") +
+               why + u')';
+    }
     if (outcome.failure) {
         const QString length =
             outcome.sourceLength < 0
                 ? QString()
                 : QStringLiteral("(字符数=") + QString::number(outcome.sourceLength) + u')';
-        return QString::number(number) + QStringLiteral(":  ") + outcome.sourceName + length +
-               QStringLiteral("  ==>  未处理:") + ReasonOf(outcome.failure);
+        return head + length + QStringLiteral("  ==>  未处理:") + ReasonOf(outcome.failure);
     }
     QString line = ReportFileLine(number, outcome.sourceName, outcome.sourceLength,
                                   outcome.targetName, outcome.targetLength);
@@ -105,7 +163,8 @@ QString ReportLine(qsizetype number, const FileOutcome& outcome) {
 
 QString BatchReportBuilder::Add(const FileOutcome& outcome) {
     const QString line = ReportLine(++processed_, outcome);
-    notClean_ += outcome.Clean() ? 0 : 1;
+    // A file passed over is named with its reason; the run's status says whether that failed it.
+    notClean_ += outcome.Clean() || outcome.road == FileOutcome::Road::Passed ? 0 : 1;
     lines_ += line + QStringLiteral("\r\n");
     return line;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "FileErrors.h"
 #include "FileTypes.h"
 #include "Folder.h"
 
@@ -25,12 +26,27 @@ struct BatchSource {
 std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
                                         const FileTypes& types, const QString& prefix = {});
 
-/// Every file under `folder` that `types` takes: the files of each
-/// folder in name order, then its subfolders one by one in name order, each shown as its path
-/// under `folder`. Hidden folders and symbolic links to folders are passed over, and a folder
-/// swapped for a link while the walk goes on is not entered.
-std::vector<BatchSource> BatchSourcesUnder(const std::shared_ptr<const Folder>& folder,
-                                           const FileTypes& types);
+/// What a walk of a tree meets, in the order it meets it: the files of each folder in name order,
+/// then its subfolders one by one in name order, each before what it holds.
+struct TreeItem {
+    enum class Kind {
+        File,    ///< an entry that is no folder: a file, a link, a FIFO or device
+        Folder,  ///< a subfolder, entered next; a link to a folder is a File, not entered
+        Unread,  ///< a folder that could not be opened or listed, so nothing under it was seen
+        Hidden,  ///< a hidden entry (".name"), file or folder, passed over
+    };
+    Kind kind;
+    FileRef file;      ///< the entry in its open folder; for a Folder, the subfolder opened and ""
+    QString shown;     ///< its path under the root, as the reports show it
+    FolderItem entry;  ///< what it is
+    bool source = false;  ///< a File that `types` takes
+    Failure failure;      ///< for Unread, why
+};
+
+/// Everything under `root`. Hidden entries are passed over, named as Hidden items where
+/// `namesHidden`; a folder swapped for a link while the walk goes on is not entered.
+std::vector<TreeItem> WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types,
+                               bool namesHidden = false);
 
 /// The folder as the report and the summary show it: its path with a "/" after it, unless it is
 /// "/" itself.
@@ -42,7 +58,8 @@ QString BatchReportHead(const QString& folder, qsizetype processed);
 /// The report line of one file, without its line break: names and lengths as
 /// "1:  MAIN.ASM(字符数=812)  ==>  MAIN.ASM.TX_(字符数=305)", with a caution after it when
 /// characters had to be written as "?"; for a file that was not cleaned or saved, the number and
-/// name, the source length when it was read, then why.
+/// name, the source length when it was read, then why; for a file copied as it is into a copy of
+/// its tree, "(原样复制)" after its target; for one passed over, "跳过:" and why.
 QString ReportLine(qsizetype number, const FileOutcome& outcome);
 
 /// The report of a run as it grows, a line for each file, and its notes of how many files there

@@ -90,6 +90,11 @@ QString FolderProblem(const QString& path) {
     return {};
 }
 
+bool NamesFolder(const QString& path) {
+    struct stat info {};
+    return ::stat(NativePath(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 QStringList FolderChain(const QString& path) {
     QStringList chain{QStringLiteral("/")};
     QString current;

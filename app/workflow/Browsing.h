@@ -42,4 +42,7 @@ bool IsVolumeReady(const QString& mountPath);
 /// string when it can.
 QString FolderProblem(const QString& path);
 
+/// Whether `path` names a folder, or a link to one, whether or not it can be opened.
+bool NamesFolder(const QString& path);
+
 }  // namespace workflow

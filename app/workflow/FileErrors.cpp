@@ -34,6 +34,14 @@ constexpr std::pair<FailureKind, const char*> kReasons[] = {
      "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"},
     {FailureKind::InPlaceWouldExpose,
      "所在文件夹不允许新建文件,而目标文件能被无权读源文件的人读到"},
+    {FailureKind::FolderUnread, "无法打开文件夹"},
+    {FailureKind::LinkNotCopied, "这是符号链接,副本中不复制"},
+    {FailureKind::HiddenNotCopied, "隐藏的文件或文件夹,副本中不复制"},
+    {FailureKind::BrokenLink, "这是符号链接,它指向的文件不存在"},
+    {FailureKind::SpecialNotCopied, "不是普通文件(管道、设备或套接字),副本中不复制"},
+    {FailureKind::OutputNotEmpty, "输出文件夹不是空的"},
+    {FailureKind::OutputInsideSource, "输出文件夹就是源文件夹,或在源文件夹之内"},
+    {FailureKind::SameBaseName, "与另一个文件同名,会写到输出文件夹中的同一个文件"},
 };
 
 }  // namespace
@@ -58,6 +66,8 @@ QString ReasonOf(const Failure& failure) {
         case FailureKind::NoRoomInPlace:
             return QStringLiteral("所在文件夹不允许新建文件,而就地写入前无法为目标文件预留空间(") +
                    ReasonOfError(failure.error) + QStringLiteral("),为免写坏旧文件没有写入");
+        case FailureKind::FolderUnread:
+            return QStringLiteral("无法打开文件夹,") + ReasonOfError(failure.error);
         default:
             for (const auto& [kind, reason] : kReasons) {
                 if (kind == failure.kind) {

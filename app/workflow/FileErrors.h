@@ -21,6 +21,14 @@ enum class FailureKind {
     SourceInPlace,       ///< the source itself, in a folder that takes no new file
     NoRoomInPlace,       ///< in place, the space for the text could not be reserved
     InPlaceWouldExpose,  ///< in place, the old target may be read by more than the source
+    FolderUnread,        ///< a folder of a walk could not be opened or listed; the error says why
+    LinkNotCopied,       ///< a copy of a tree names links but does not copy them
+    HiddenNotCopied,     ///< nor hidden files and folders, as -r passes them over
+    BrokenLink,          ///< a link a walk met leads nowhere
+    SpecialNotCopied,    ///< nor FIFOs, devices and sockets
+    OutputNotEmpty,      ///< -o names a folder that already holds files
+    OutputInsideSource,  ///< -o names the source folder itself, or a folder inside it
+    SameBaseName,        ///< two files named on the command line would go to one name in -o
 };
 
 /// A failure: its kind, and for a refusal of the system the error number it gave.

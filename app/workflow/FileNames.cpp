@@ -148,7 +148,11 @@ QList<FolderEntry> ListFolder(const QString& folder) {
     if (open == nullptr) {
         return entries;
     }
-    const std::vector<FolderItem> items = ListOpenFolder(*open);
+    std::vector<FolderItem> items;
+    ListOpenFolder(*open, items);  // what could be listed: the list shows no reasons
+    std::erase_if(items, [](const FolderItem& item) {
+        return item.isLink && !item.isFolder && !item.isRegular;  // a broken link leads nowhere
+    });
     const QStringList shown = ShownNames(items);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const QString& display = shown[static_cast<qsizetype>(i)];

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 
 namespace workflow {
 
@@ -74,34 +75,40 @@ bool SavedFileSystems::Flush() {
     return flushed;
 }
 
-std::vector<FolderItem> ListOpenFolder(const Folder& folder) {
-    std::vector<FolderItem> items;
+bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool withHidden) {
     const int fd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (dir == nullptr) {
+        const int error = errno;
         if (fd >= 0) {
             ::close(fd);
         }
-        return items;
+        errno = error;
+        return false;
     }
+    errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.') {
-            continue;  // hidden, and "." and ".."
-        }
-        struct stat link {};
-        struct stat info {};
-        if (::fstatat(folder.fd(), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == ".." || (name.front() == '.' && !withHidden)) {
             continue;
         }
-        const bool isLink = S_ISLNK(link.st_mode);
-        if (isLink && ::fstatat(folder.fd(), entry->d_name, &info, 0) != 0) {
-            continue;  // a broken link
+        struct stat link {};
+        if (::fstatat(folder.fd(), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;  // gone since it was listed
         }
-        items.push_back(
-            {QByteArray(entry->d_name), S_ISDIR(isLink ? info.st_mode : link.st_mode), isLink});
+        const bool isLink = S_ISLNK(link.st_mode);
+        struct stat info = link;
+        if (isLink && ::fstatat(folder.fd(), entry->d_name, &info, 0) != 0) {
+            info = {};  // a broken link: neither a folder nor a file
+        }
+        items.push_back({QByteArray(entry->d_name), S_ISDIR(info.st_mode), isLink,
+                         S_ISREG(info.st_mode), static_cast<mode_t>(info.st_mode & 07777)});
+        errno = 0;
     }
+    const int error = errno;
     ::closedir(dir);
-    return items;
+    errno = error;
+    return error == 0;
 }
 
 }  // namespace workflow

@@ -71,11 +71,14 @@ private:
 /// One entry of an open folder, by the bytes of its name.
 struct FolderItem {
     QByteArray name;
-    bool isFolder = false;  ///< a folder, or a link to one
-    bool isLink = false;    ///< a symbolic link, to a file or a folder
+    bool isFolder = false;   ///< a folder, or a link to one
+    bool isLink = false;     ///< a symbolic link, to a file or a folder, or broken
+    bool isRegular = false;  ///< a regular file, or a link to one
+    mode_t mode = 0;         ///< the permission bits of what it is, through a link
 };
 
-/// The entries of `folder`, hidden ones (".name") and broken links left out, in no set order.
-std::vector<FolderItem> ListOpenFolder(const Folder& folder);
+/// The entries of `folder`, hidden ones (".name") left out unless `withHidden`, in no set order;
+/// false with errno set when the folder cannot be listed.
+bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool withHidden = false);
 
 }  // namespace workflow

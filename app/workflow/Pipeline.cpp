@@ -15,24 +15,36 @@ QString TargetPathOf(const QString& sourcePath, const OptionSet& options) {
                          QString::fromStdU16String(options.TargetExtension));
 }
 
+std::u16string TargetTextOf(std::u16string source, const OptionSet& options,
+                            std::u16string_view lineBreak, engine::ProgressSink* progress,
+                            const std::function<void(engine::TextSpan)>& removed) {
+    return text::MakeTargetText(std::move(source), options, options.Blocks(), lineBreak, progress,
+                                removed);
+}
+
 CleanedText Clean(SourceFile source, const OptionSet& options, FileOutcome& outcome,
                   engine::ProgressSink* progress) {
     outcome.sourceLength = static_cast<qsizetype>(source.text.size());
     CleanedText cleaned{std::move(source), {}};
-    cleaned.target = text::MakeTargetText(std::move(cleaned.source.text), options, options.Blocks(),
-                                          cleaned.source.lineBreak, progress);
+    cleaned.target =
+        TargetTextOf(std::move(cleaned.source.text), options, cleaned.source.lineBreak, progress);
     outcome.targetLength = static_cast<qsizetype>(cleaned.target.size());
     return cleaned;
 }
 
 FileRef TargetOf(const FileRef& source, const OptionSet& options) {
-    return {source.folder,
-            options.AddTargetExtension
-                ? source.name + QString::fromStdU16String(options.TargetExtension).toUtf8()
-                : source.name};
+    // The name's bytes stay as they are, whatever their encoding: only what the rule appends is
+    // text.
+    const QString appended = TargetPathOf(QString(), options);
+    return {source.folder, source.name + appended.toUtf8()};
 }
 
 FileOutcome CleanFile(const FileRef& source, const LanguageOptions& languages, SaveOptions save) {
+    return CleanFileTo(source, {}, languages, save);
+}
+
+FileOutcome CleanFileTo(const FileRef& source, const FileRef& givenTarget,
+                        const LanguageOptions& languages, SaveOptions save) {
     FileOutcome outcome;
     ReadOutcome read = ReadSourceFile(source);
     if (!read.file) {
@@ -49,8 +61,11 @@ FileOutcome CleanFile(const FileRef& source, const LanguageOptions& languages, S
         outcome.failure = Failure{FailureKind::OutOfMemory};
     }
     if (cleaned) {
-        const FileRef target = TargetOf(source, options);
-        save.replacesSource = target.name == source.name;
+        const FileRef target =
+            givenTarget.folder != nullptr ? givenTarget : TargetOf(source, options);
+        // The source itself only when it is named so beside itself (no extension); never in a
+        // copy of its tree.
+        save.replacesSource = givenTarget.folder == nullptr && target.name == source.name;
         try {
             const WriteOutcome written = WriteTargetFile(
                 target, cleaned->target, cleaned->source.encoding, cleaned->source.facts, save);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <functional>
 
 #include "FileErrors.h"
 #include "FileNames.h"
@@ -144,17 +145,42 @@ bool NoMoreOpenThan(int fd, const FileReaders& source, bool kept, uid_t saver) {
     return RestrictToOwner(fd) && (now.owner == saver || ::fchown(fd, saver, -1) == 0);
 }
 
+// What a save writes: a text in an encoding, or bytes as they are.
+struct TargetContent {
+    std::u16string_view text;
+    codec::TextEncoding encoding = codec::TextEncoding::Gbk;
+    const std::string_view* bytes = nullptr;  // bytes to write as they are, instead of the text
+
+    // Hands the content to `write` a slice at a time; false at the first write that fails.
+    bool WriteIn(const std::function<bool(std::string_view)>& write,
+                 std::size_t& unrepresentable) const {
+        if (bytes != nullptr) {
+            constexpr std::size_t kSlice = 1 << 21;
+            for (std::size_t at = 0; at < bytes->size(); at += kSlice) {
+                if (!write(bytes->substr(at, kSlice))) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        return codec::EncodeInSlices(text, encoding, write, unrepresentable);
+    }
+};
+
 // Writes an existing target in place, for a folder in which no new file may be made: only once
 // the space for the whole text is reserved, so that a full disk cannot leave it half written.
-WriteOutcome WriteInPlace(int folder, const QByteArray& target, std::u16string_view text,
-                          codec::TextEncoding encoding, bool flush) {
+WriteOutcome WriteInPlace(int folder, const QByteArray& target, const TargetContent& content,
+                          bool flush) {
     WriteOutcome outcome;
     const Descriptor file(::openat(folder, target.constData(),
                                    O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid()) {
         return {SystemFailure(errno), 0};
     }
-    std::string bytes = codec::Encode(text, encoding, &outcome.unrepresentable);
+    const std::string bytes =
+        content.bytes != nullptr
+            ? std::string(*content.bytes)
+            : codec::Encode(content.text, content.encoding, &outcome.unrepresentable);
     if (!bytes.empty() && ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes.size())) != 0) {
         return {{FailureKind::NoRoomInPlace, errno}, 0};
     }
@@ -317,9 +343,10 @@ ReadOutcome ReadSourceFile(const QString& path) {
     return file ? ReadSourceFile(*file) : ReadOutcome{std::nullopt, SystemFailure(errno)};
 }
 
-WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
-                             codec::TextEncoding encoding, const SourceFacts& source,
-                             SaveOptions options) {
+namespace {
+
+WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
+                         const SourceFacts& source, SaveOptions options) {
     const int folder = target.folder->fd();
     const char* name = target.name.constData();
     struct stat entry {};
@@ -369,7 +396,7 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         if (!keep) {
             return {Failure{FailureKind::InPlaceWouldExpose}, 0};
         }
-        return WriteInPlace(folder, target.name, text, encoding, options.flush);
+        return WriteInPlace(folder, target.name, content, options.flush);
     }
     const int fd = file.fd.get();
     if (keep) {
@@ -386,8 +413,7 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         return {SystemFailure(error), 0};
     }
     WriteOutcome outcome;
-    if (!codec::EncodeInSlices(
-            text, encoding,
+    if (!content.WriteIn(
             [fd, flush = options.flush, written = off_t{0}](std::string_view bytes) mutable {
                 if (!WriteAll(fd, bytes)) {
                     return false;
@@ -411,6 +437,33 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
         return {SystemFailure(errno), 0};
     }
     return outcome;
+}
+
+}  // namespace
+
+WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
+                             codec::TextEncoding encoding, const SourceFacts& source,
+                             SaveOptions options) {
+    return WriteTarget(target, {text, encoding}, source, options);
+}
+
+WriteOutcome CopyFileTo(const FileRef& source, const FileRef& target, SaveOptions options) {
+    const Descriptor file(::openat(source.folder->fd(), source.name.constData(),
+                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+        return {SystemFailure(errno), 0};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return {Failure{FailureKind::SourceNotRegular}, 0};
+    }
+    SourceFacts facts{true, info.st_dev, info.st_ino, {}};
+    std::string bytes;
+    if (!ReadersOf(file.get(), facts.readers, &info) || !ReadToEnd(file.get(), bytes)) {
+        return {SystemFailure(errno), 0};
+    }
+    const std::string_view view(bytes);
+    return WriteTarget(target, {{}, codec::TextEncoding::Gbk, &view}, facts, options);
 }
 
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,

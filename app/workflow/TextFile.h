@@ -86,6 +86,11 @@ struct SaveOptions {
 WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
                              codec::TextEncoding encoding, const SourceFacts& source,
                              SaveOptions options = {});
+/// Copies the regular file `source` to `target` byte for byte, saved as WriteTargetFile saves:
+/// whole or not at all, never through a link, and readable by no one who may not read the source. A
+/// link, a FIFO or a device at the source's name is refused.
+WriteOutcome CopyFileTo(const FileRef& source, const FileRef& target, SaveOptions options = {});
+
 /// The same for a path.
 WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
                              codec::TextEncoding encoding, const SourceFacts& source = {},

@@ -144,6 +144,68 @@ TEST(EliminateComments, ReadsCppRawStringsAndDigitSeparators) {
     EXPECT_EQ(engine::EliminateComments(u"R\"(a)\"//b\n", C()), u"R\"(a)\"\n");
 }
 
+// Comments that a receiver's licence, tools or request need stay wherever they stand: licences
+// when asked, texts asked for, and in C and C++ the controls that compilers, linters, formatters
+// and generators read unless told otherwise.
+TEST(EliminateComments, KeepsTheCommentsThatAreAskedForOrThatToolsRead) {
+    O keep = C();
+    keep.KeepLicenceComments = true;
+    keep.KeepCommentsHolding = {u"KEEP", u""};
+    const std::u16string_view kept[] = {
+        u"x;\n/* SPDX-License-Identifier: MIT */\n// spdx-license-identifier: BSD\n",
+        u"x; /* COPYRIGHT Acme */ // (C) 2021 Acme\n// 2019 (c)\n",
+        u"x; // © Acme\n// 版权所有\n/* 许可证: MIT */\n",
+        u"x; // please KEEP this\n",
+    };
+    // C and C++'s tool comments, kept at the defaults.
+    const std::u16string_view tools[] = {
+        u"x;\ncase 1: f(); /* fall through */\ncase 2: // FALLTHRU\n",
+        u"x; // Intentionally falls through.\n/* else fall-through */ //-fallthrough\n",
+        u"x; /*lint -e123 */ //lint !e1\ny; // NOLINT(bugprone)\n/* LINTED */ // coverity[x]\n",
+        u"x;\n// clang-format off\n/* USER CODE BEGIN 1 */\n/* USER CODE END 1 */\n",
+    };
+    for (const std::u16string_view text : kept) {
+        EXPECT_EQ(engine::EliminateComments(text, keep), text) << testing::PrintToString(text);
+    }
+    for (const std::u16string_view text : tools) {
+        EXPECT_EQ(engine::EliminateComments(text, C()), text) << testing::PrintToString(text);
+    }
+    O strip = C();
+    strip.KeepToolComments = false;
+    const Case gone[] = {
+        // Nothing of the sort, or not asked for: the comments go.
+        {u"x; // (c) Acme, no year\n/* 1999 */ // c 2000\n", u"x; \n \n", keep},
+        {u"x; // keep, lower case\n", u"x; \n", keep},
+        {u"x; // Copyright 2020\n/* SPDX-License-Identifier: MIT */\n", u"x; \n\n", C()},
+        // A fall-through marker is the whole comment; "lint" leads the comment.
+        {u"x; // falls through to the end of the loop\n/* see lint */\n", u"x; \n\n", C()},
+        {u"x; /* fall through */ // NOLINT\n/* USER CODE BEGIN 1 */\n", u"x;  \n\n", strip},
+        // Assembler has no such tools.
+        {u"x\r\nnop ; fall through\r\n", u"x\r\nnop \r\n"},
+    };
+    for (const auto& c : gone) {
+        EXPECT_EQ(engine::EliminateComments(c.text, c.options), c.expected)
+            << testing::PrintToString(std::u16string(c.text));
+    }
+}
+
+// With the line numbers kept, line N of the target holds the code of line N of the source,
+// whatever the comments and blank lines were.
+TEST(EliminateComments, KeepingLineNumbersLeavesEveryLineBreak) {
+    O lines = C();
+    lines.KeepLineNumbers = true;
+    const std::u16string source =
+        u"a; /* one\ntwo\nthree */ b;\n\n\n// c\n   \n  d; /*\r\n*/ e;\n/* x\ny */\n";
+    std::u16string stripped = engine::EliminateComments(source, lines, u"\n");
+    EXPECT_EQ(stripped, u"a; \n\n b;\n\n\n\n   \n  d; \r\n e;\n\n\n");
+    engine::TidyWhitespaceInPlace(stripped, lines, u"\n");
+    EXPECT_EQ(stripped, u"a;\n\n b;\n\n\n\n\n  d;\r\n e;\n\n\n");  // leading blanks kept
+    O moved = C();
+    std::u16string tidied = engine::EliminateComments(source, moved, u"\n");
+    engine::TidyWhitespaceInPlace(tidied, moved, u"\n");
+    EXPECT_EQ(tidied, u"a;  b;\n  d;  e;\n");
+}
+
 // Trailing blanks, blank lines and indentation inside a raw string or a string continued by a
 // line join are what the literal holds: the whitespace pass leaves them, and tidies around them.
 TEST(TidyWhitespace, LeavesWhatALiteralSpanningLinesHolds) {
@@ -213,6 +275,19 @@ TEST(LinearTime, PathologicalMegabyteTextsFinish) {
     }
     for (const std::u16string& text : cppTexts) {
         run(text, cpp);
+    }
+    // Comments looked through for the texts to keep: a long text asked for that almost matches
+    // everywhere, and licence words that almost stand everywhere.
+    O keeping = cpp;
+    keeping.KeepLineNumbers = keeping.KeepLicenceComments = true;
+    keeping.KeepCommentsHolding = {std::u16string(4096, u'a') + u'b'};
+    std::u16string nearLicences;
+    for (std::size_t i = 0; i < n / 64; ++i) {
+        nearLicences += u"(c)(c) copyrigh";
+    }
+    for (const std::u16string& body : {std::u16string(n / 4, u'a'), nearLicences}) {
+        run(u"x /*" + body + u"*/", keeping);
+        run(u"x //" + body, keeping);
     }
 }
 

@@ -225,7 +225,8 @@ TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumb
     EXPECT_EQ(oneCore.out, run.out);
     EXPECT_EQ(oneCore.err, run.err);
     const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 7);
+    ASSERT_EQ(lines.size(), 8);  // the missing file too, with why
+    EXPECT_EQ(lines[7], QStringLiteral("8:  none.ASM  ==>  未处理:没有那个文件或文件夹"));
     EXPECT_TRUE(lines[0].startsWith("1:  BANNER.ASM(") && lines[4].startsWith("5:  sub/BLOCK.C("));
     EXPECT_TRUE(lines[4].contains("==>  sub/BLOCK.C.TX_(")) << lines[4].toStdString();
     // Every code line and each line's own break, byte for byte.
@@ -333,6 +334,14 @@ TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
     const Outcome clean = Strip({"--check", "CLEAN.ASM"});
     EXPECT_EQ(clean.status, 0);
     EXPECT_TRUE(clean.out.isEmpty());
+    // No comment, but a save would still change it: --check reads the text a save writes.
+    folder.Write("TIDY.ASM", "nop\n\n\n\nnop   \n");
+    const Outcome tidy = Strip({"--check", "TIDY.ASM"});
+    EXPECT_EQ(tidy.status, 1);
+    EXPECT_EQ(tidy.out, QByteArray("TIDY.ASM: 将被整理(空行、空格、文件头或文件尾)\n"));
+    EXPECT_EQ(Strip({"--check", "--keep-blanks", "TIDY.ASM"}).status, 0);
+    const Outcome headed = Strip({"--check", "--set", "AddHeader=1", "CLEAN.ASM"});
+    EXPECT_EQ(headed.status, 1);
 }
 
 // Applied in the current folder by patch -p1 (and git apply), the diff gives what a save writes,

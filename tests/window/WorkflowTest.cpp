@@ -97,6 +97,19 @@ TEST_F(WorkflowTest, ACFileIsReadAsCAndTheMarkerBoxesFollowThePick) {
     EXPECT_TRUE(target.contains(QStringLiteral("// done")));
 }
 
+// 消除 on a C file keeps the comments the receiver's tools read, as the command line does.
+TEST_F(WorkflowTest, EliminatingACFileKeepsTheCommentsToolsRead) {
+    folder.Write("SW.C",
+                 "int f(int x) {\n  switch (x) {\n  case 1: x++; /* fall through */\n"
+                 "  case 2: return x; /* two */\n  }\n  return g(x); // NOLINT\n}\n");
+    Start();
+    Pick("SW.C");
+    Press("Command1");
+    EXPECT_EQ(TargetText(),
+              u"int f(int x) {\n  switch (x) {\n  case 1: x++; /* fall through */\n"
+              u"  case 2: return x;\n  }\n  return g(x); // NOLINT\n}\n");
+}
+
 TEST_F(WorkflowTest, AnEmptyFileAFileOfOneLineBreakAndABinaryFile) {
     folder.Write("E.ASM", "");
     folder.Write("N.ASM", "\r\n");

@@ -86,9 +86,43 @@ TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
 TEST(BatchReport, TheRootFolderAndAnUnreadableSource) {
     EXPECT_EQ(workflow::BatchReportHead("/", 0),
               QStringLiteral("    ====批量处理报告====\r\n\r\n路径=/\r\n处理文件数 = 0\r\n\r\n"));
-    EXPECT_EQ(workflow::ReportLine(
-                  2, {"B.ASM", "B.ASM.TX_", -1, 0, workflow::SystemFailure(EACCES), 0, {}}),
+    workflow::FileOutcome unreadable;
+    unreadable.sourceName = QStringLiteral("B.ASM");
+    unreadable.targetName = QStringLiteral("B.ASM.TX_");
+    unreadable.failure = workflow::SystemFailure(EACCES);
+    EXPECT_EQ(workflow::ReportLine(2, unreadable),
               QStringLiteral("2:  B.ASM  ==>  未处理:没有权限"));
+}
+
+// A copy of a tree names what it copied as it is and what it passed over; only a failure makes a
+// file count as not cleaned.
+TEST(BatchReport, FilesCopiedAsTheyAreAndFilesPassedOver) {
+    using Road = workflow::FileOutcome::Road;
+    workflow::FileOutcome copied;
+    copied.sourceName = copied.targetName = QStringLiteral("lib/LIB.ASM");
+    copied.road = Road::Copied;
+    copied.notCleaned = workflow::Failure{workflow::FailureKind::BinaryFile};
+    workflow::FileOutcome passed;
+    passed.sourceName = QStringLiteral("link.c");
+    passed.road = Road::Passed;
+    passed.failure = workflow::Failure{workflow::FailureKind::LinkNotCopied};
+    workflow::FileOutcome failedCopy = copied;
+    failedCopy.notCleaned = {};
+    failedCopy.failure = workflow::SystemFailure(ENOSPC);
+
+    workflow::BatchReportBuilder report;
+    EXPECT_EQ(
+        report.Add(copied),
+        QStringLiteral("1:  lib/LIB.ASM  ==>  lib/LIB.ASM(原样复制:这是二进制文件(含有NUL字节),"
+                       "不是源文件)"));
+    EXPECT_EQ(report.Add(passed),
+              QStringLiteral("2:  link.c  ==>  跳过:这是符号链接,副本中不复制"));
+    EXPECT_EQ(report.Add(failedCopy), QStringLiteral("3:  lib/LIB.ASM  ==>  未处理:") +
+                                          workflow::ReasonOf(workflow::SystemFailure(ENOSPC)));
+    copied.notCleaned = {};
+    EXPECT_EQ(report.Add(copied), QStringLiteral("4:  lib/LIB.ASM  ==>  lib/LIB.ASM(原样复制)"));
+    EXPECT_EQ(report.processed(), 4);
+    EXPECT_EQ(report.notClean(), 1);
 }
 
 }  // namespace

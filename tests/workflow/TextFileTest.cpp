@@ -253,7 +253,7 @@ TEST(WriteTargetFile, AWritableTargetInAClosedFolderIsWrittenInPlaceOnlyWhereItI
 
 // The files a walk found are saved in the folder it found them in, even when that folder has
 // since been swapped for a link to another.
-TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
+TEST(WalkTree, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     TempFolder folder;
     QDir(folder.Root()).mkpath("tree/sub");
     QDir(folder.Root()).mkpath("private");
@@ -261,11 +261,18 @@ TEST(BatchSourcesUnder, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     // A link to a file is a source; a broken link is none.
     ASSERT_TRUE(QFile::link("A.ASM", folder.Path("tree/sub/L.ASM")));
     ASSERT_TRUE(QFile::link("NONE", folder.Path("tree/sub/N.ASM")));
-    const std::vector<workflow::BatchSource> found = workflow::BatchSourcesUnder(
+    std::vector<workflow::TreeItem> found = workflow::WalkTree(
         workflow::Folder::Open(Native(folder.Path("tree"))), workflow::FileTypes("*.ASM"));
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].shown, "sub/A.ASM");
-    EXPECT_EQ(found[1].shown, "sub/L.ASM");
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].kind, workflow::TreeItem::Kind::Folder);
+    EXPECT_EQ(found[0].shown, "sub");
+    EXPECT_EQ(found[1].shown, "sub/A.ASM");
+    EXPECT_TRUE(found[1].source && found[1].entry.isRegular && !found[1].entry.isLink);
+    EXPECT_EQ(found[2].shown, "sub/L.ASM");
+    EXPECT_TRUE(found[2].source && found[2].entry.isRegular && found[2].entry.isLink);
+    EXPECT_EQ(found[3].shown, "sub/N.ASM");  // a broken link: named, neither file nor folder
+    EXPECT_TRUE(found[3].entry.isLink && !found[3].entry.isRegular && !found[3].entry.isFolder);
+    found.erase(found.begin());
     ASSERT_TRUE(QDir(folder.Root()).rename("tree/sub", "tree/moved"));
     ASSERT_TRUE(QFile::link(folder.Path("private"), folder.Path("tree/sub")));
     EXPECT_TRUE(workflow::CleanFile(found[0].file, workflow::LanguageOptions{}).Clean());

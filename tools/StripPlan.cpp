@@ -1,0 +1,275 @@
+#include "StripPlan.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <cerrno>
+#include <map>
+
+#include "workflow/Batch.h"
+#include "workflow/Browsing.h"
+#include "workflow/FileErrors.h"
+#include "workflow/FileNames.h"
+#include "workflow/FileTypes.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tools {
+namespace {
+
+bool IsFolder(const QString& path) {
+    return path != u"-" && workflow::NamesFolder(path);
+}
+
+PlannedFile Given(const QString& path) {
+    PlannedFile file;
+    file.input.path = path;
+    return file;
+}
+
+PlannedFile Passed(const QString& path, const QString& shown, workflow::Failure why, bool fails) {
+    PlannedFile file = Given(path);
+    file.shown = shown;
+    file.input.task = JobInput::Task::Pass;
+    file.input.passed = why;
+    file.input.passFails = fails;
+    return file;
+}
+
+// The folder of the copy that -o writes to, made where it is missing.
+class OutputTree {
+public:
+    // Opens `dir`, making it when missing; refuses one that holds anything, and one that is a
+    // walked folder or lies inside one. The message says why.
+    bool Open(const QString& dir, const QStringList& walked, QString& error) {
+        const QString absolute = QFileInfo(dir).absoluteFilePath();
+        const QString canonical = CanonicalOf(absolute);
+        for (const QString& source : walked) {
+            const QString root = QFileInfo(source).canonicalFilePath();
+            if (canonical == root || canonical.startsWith(root + u'/')) {
+                error = dir + QStringLiteral(": ") +
+                        workflow::ReasonOf({workflow::FailureKind::OutputInsideSource});
+                return false;
+            }
+        }
+        const QByteArray native = workflow::NativePath(absolute);
+        // Missing folders on the way are made as mkdir -p makes them; the root itself closed to
+        // others until the copy is written.
+        if (const QString parent = QFileInfo(absolute).path();
+            !QFileInfo(parent).isDir() && !QDir().mkpath(parent)) {
+            error = dir + QStringLiteral(": 无法建立输出文件夹");
+            return false;
+        }
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+            error = dir + QStringLiteral(": 无法建立输出文件夹,") + workflow::ReasonOfError(errno);
+            return false;
+        }
+        root_ = workflow::Folder::Open(native);
+        std::vector<workflow::FolderItem> items;
+        if (root_ == nullptr || !workflow::ListOpenFolder(*root_, items, true)) {
+            error = dir + QStringLiteral(": ") + workflow::ReasonOfError(errno);
+            return false;
+        }
+        if (!items.empty()) {
+            error = dir + QStringLiteral(": ") +
+                    workflow::ReasonOf({workflow::FailureKind::OutputNotEmpty});
+            return false;
+        }
+        folders_[QString()] = root_;
+        return true;
+    }
+
+    // The copy's folder at `shown` (a path under the root), made as the walk enters the folder
+    // it copies; nullptr with errno set when it cannot be made.
+    std::shared_ptr<const workflow::Folder> Make(const QString& shown, const QByteArray& name) {
+        const std::shared_ptr<const workflow::Folder>& parent = FolderOf(ParentOf(shown));
+        if (parent == nullptr ||
+            (::mkdirat(parent->fd(), name.constData(), 0700) != 0 && errno != EEXIST)) {
+            return nullptr;
+        }
+        std::shared_ptr<const workflow::Folder> made = parent->Subfolder(name);
+        folders_[shown] = made;
+        return made;
+    }
+
+    // The copy's folder for the folder at `shown`.
+    const std::shared_ptr<const workflow::Folder>& FolderOf(const QString& shown) {
+        return folders_[shown];
+    }
+
+    const std::shared_ptr<const workflow::Folder>& root() const { return root_; }
+
+    static QString ParentOf(const QString& shown) {
+        const qsizetype slash = shown.lastIndexOf(u'/');
+        return slash < 0 ? QString() : shown.left(slash);
+    }
+
+private:
+    // The canonical form of a path that may not exist yet: its existing folder's, and the rest.
+    static QString CanonicalOf(const QString& absolute) {
+        const QFileInfo info(absolute);
+        if (info.exists()) {
+            return info.canonicalFilePath();
+        }
+        const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath();
+        return parent.isEmpty() ? absolute : parent + u'/' + info.fileName();
+    }
+
+    std::shared_ptr<const workflow::Folder> root_;
+    std::map<QString, std::shared_ptr<const workflow::Folder>> folders_;
+};
+
+// What -o does with one item of a walk: a source cleaned into the copy, another file copied, a
+// link or special file named and left out.
+void PlanCopiedItem(const QString& argument, const workflow::TreeItem& item, OutputTree& output,
+                    bool sourcesOnly, RunPlan& plan) {
+    const QString path = workflow::JoinPath(argument, item.shown);
+    const workflow::FolderItem& entry = item.entry;
+    if (entry.isLink || (!entry.isRegular && !entry.isFolder)) {
+        if (!sourcesOnly || item.source) {
+            plan.files.push_back(Passed(path, item.shown,
+                                        {entry.isLink ? workflow::FailureKind::LinkNotCopied
+                                                      : workflow::FailureKind::SpecialNotCopied},
+                                        false));
+        }
+        return;
+    }
+    if (!item.source && sourcesOnly) {
+        return;
+    }
+    PlannedFile file = Given(path);
+    file.shown = item.shown;
+    file.input.file = item.file;
+    file.input.task = item.source ? JobInput::Task::Clean : JobInput::Task::Copy;
+    file.input.target =
+        workflow::FileRef{output.FolderOf(OutputTree::ParentOf(item.shown)), item.file.name};
+    plan.files.push_back(std::move(file));
+}
+
+// With -o, the walk of `argument` into the copy's tree.
+bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflow::Folder>& open,
+                    const workflow::FileTypes& types, const Settings& settings, OutputTree& output,
+                    RunPlan& plan) {
+    struct stat root {};
+    if (::fstat(open->fd(), &root) == 0) {
+        plan.madeFolders.push_back({output.root(), static_cast<mode_t>(root.st_mode & 07777)});
+    }
+    for (const workflow::TreeItem& item : workflow::WalkTree(open, types, true)) {
+        const QString path = workflow::JoinPath(argument, item.shown);
+        if (item.kind == workflow::TreeItem::Kind::Unread) {
+            plan.files.push_back(Passed(path, item.shown, item.failure, true));
+        } else if (item.kind == workflow::TreeItem::Kind::Hidden) {
+            if (settings.sourcesOnly) {
+                continue;  // no source: -r passes hidden files over too
+            }
+            plan.files.push_back(
+                Passed(path, item.shown, {workflow::FailureKind::HiddenNotCopied}, false));
+        } else if (item.kind == workflow::TreeItem::Kind::Folder) {
+            const std::shared_ptr<const workflow::Folder> made =
+                output.Make(item.shown, item.entry.name);
+            if (made == nullptr) {
+                plan.files.push_back(
+                    Passed(path, item.shown, {workflow::FailureKind::FolderUnread, errno}, true));
+                continue;
+            }
+            plan.madeFolders.push_back({made, item.entry.mode});
+        } else {
+            PlanCopiedItem(argument, item, output, settings.sourcesOnly, plan);
+        }
+    }
+    return true;
+}
+
+// Without -o, the sources of a walk, and the folders it could not read.
+void PlanWalk(const QString& argument, const std::shared_ptr<const workflow::Folder>& open,
+              const workflow::FileTypes& types, RunPlan& plan) {
+    for (const workflow::TreeItem& item : workflow::WalkTree(open, types)) {
+        const QString path = workflow::JoinPath(argument, item.shown);
+        if (item.kind == workflow::TreeItem::Kind::Unread) {
+            plan.files.push_back(Passed(path, item.shown, item.failure, true));
+        } else if (item.kind == workflow::TreeItem::Kind::File && item.source &&
+                   item.entry.isLink && !item.entry.isRegular) {
+            plan.files.push_back(
+                Passed(path, item.shown, {workflow::FailureKind::BrokenLink}, false));
+        } else if (item.kind == workflow::TreeItem::Kind::File && item.source) {
+            PlannedFile file = Given(path);
+            file.shown = item.shown;
+            file.input.file = item.file;
+            plan.files.push_back(std::move(file));
+        }
+    }
+}
+
+// With -o, a file named on the command line goes to the copy's root under its base name.
+bool PlanGivenIntoOutput(const QString& path, OutputTree& output, QSet<QString>& names,
+                         RunPlan& plan, QString& error) {
+    const QString name = QFileInfo(path).fileName();
+    if (names.contains(name)) {
+        error =
+            path + QStringLiteral(": ") + workflow::ReasonOf({workflow::FailureKind::SameBaseName});
+        return false;
+    }
+    names.insert(name);
+    PlannedFile file = Given(path);
+    file.input.target = workflow::FileRef{output.root(), workflow::NativePath(name)};
+    plan.files.push_back(std::move(file));
+    return true;
+}
+
+}  // namespace
+
+bool PlanRun(const Settings& settings, RunPlan& plan, QString& error) {
+    // A walk takes only what it can read by some language's rules, unless --lang names one.
+    const workflow::FileTypes types(settings.pattern, !settings.languages.forced);
+    OutputTree output;
+    if (!settings.output.isEmpty()) {
+        QStringList walked;
+        for (const QString& path : settings.paths) {
+            if (settings.recursive && IsFolder(path)) {
+                walked << path;
+            }
+        }
+        if (walked.size() > 1) {
+            error = QStringLiteral("-o 只能复制一个文件夹的树");
+            return false;
+        }
+        if (!output.Open(settings.output, walked, error)) {
+            return false;
+        }
+    }
+    QSet<QString> givenNames;
+    for (const QString& path : settings.paths) {
+        const std::shared_ptr<const workflow::Folder> open =
+            settings.recursive && IsFolder(path)
+                ? workflow::Folder::Open(workflow::NativePath(path))
+                : nullptr;
+        if (open != nullptr && !settings.output.isEmpty()) {
+            PlanCopiedTree(path, open, types, settings, output, plan);
+        } else if (open != nullptr) {
+            PlanWalk(path, open, types, plan);
+        } else if (settings.recursive && IsFolder(path)) {
+            plan.files.push_back(
+                Passed(path, {}, {workflow::FailureKind::FolderUnread, errno}, true));
+        } else if (!settings.output.isEmpty() && path != u"-") {
+            if (!PlanGivenIntoOutput(path, output, givenNames, plan, error)) {
+                return false;
+            }
+        } else {
+            plan.files.push_back(Given(path));
+        }
+    }
+    return true;
+}
+
+void SealMadeFolders(const RunPlan& plan) {
+    for (auto made = plan.madeFolders.rbegin(); made != plan.madeFolders.rend(); ++made) {
+        if (made->folder != nullptr) {
+            ::fchmod(made->folder->fd(), made->mode);
+        }
+    }
+}
+
+}  // namespace tools
