@@ -7,6 +7,7 @@
 #include "window/StartUp.h"
 #include "workflow/FileNames.h"
 #include "workflow/QtTranslations.h"
+#include "workflow/TextFile.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
         case window::StartRequest::Action::Open:
             break;
     }
+    workflow::FailWritesPastTheSizeLimit();
     QApplication app(argc, argv);
     window::NameApplication();
     workflow::LoadQtTranslations(app);

@@ -42,38 +42,14 @@ std::string Line(const QString& text) {
     return (text + u'\n').toStdString();
 }
 
-// `text` in UTF-8 with every control character but the tab written as \xHH (or \u00HH for the
-// C1 ones), so that what a file holds can never steer the terminal that shows it.
+// `text` in UTF-8, on one line and harmless to a terminal.
 std::string Printable(std::u16string_view text) {
-    std::string shown;
-    shown.reserve(text.size());
-    const auto escape = [&](const char* form, char16_t unit) {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, form, static_cast<unsigned>(unit));
-        shown += escaped;
-    };
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char16_t unit = text[at];
-        if (unit < 0x80) {
-            if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
-                escape("\\x%02x", unit);
-            } else {
-                shown += static_cast<char>(unit);
-            }
-        } else if (unit < 0xA0) {
-            escape("\\u%04x", unit);
-        } else {
-            // The rest of a run of other characters, as UTF-8 in one go.
-            std::size_t end = at;
-            while (end < text.size() && (text[end] >= 0xA0)) {
-                ++end;
-            }
-            shown += QString::fromUtf16(text.data() + at, static_cast<qsizetype>(end - at))
-                         .toStdString();
-            at = end - 1;
-        }
-    }
-    return shown;
+    return workflow::OnOneLine(text).toStdString();
+}
+
+// A path as the messages show it.
+QString Shown(const QString& path) {
+    return workflow::OnOneLine(path);
 }
 
 // The parts of an absolute path, "." and ".." resolved by name, as a patch names files.
@@ -189,18 +165,25 @@ QString RefusalOf(const JobInput& input, const Settings& settings) {
         return QStringLiteral(
                    "qingyan-strip: %1: 这是一个文件夹;要处理其中的源文件,请加 "
                    "-r(--recursive)")
-            .arg(path);
+            .arg(Shown(path));
     }
     if (input.task == JobInput::Task::Clean && settings.Refuses(path)) {
         return QStringLiteral(
                    "qingyan-strip: %1: 没有哪种语言认领这种文件,不知按什么规则读它;"
                    "要处理它,请用 --lang 指定语言(%2)")
-            .arg(path, workflow::LanguageNames());
+            .arg(Shown(path), workflow::LanguageNames());
     }
     return {};
 }
 
 // Saves the cleaned file, or for a copy of a tree the file as it is, where the input says.
+// The path of the file a save of `input` writes, as messages show it.
+QString TargetShown(const JobInput& input, const Settings& settings) {
+    return Shown(input.target
+                     ? input.target->folder->path() + u'/' + QString::fromUtf8(input.target->name)
+                     : workflow::TargetPathOf(input.path, settings.Naming()));
+}
+
 void Save(const JobInput& input, const Settings& settings, workflow::FileOutcome& outcome) {
     std::optional<workflow::FileRef> file = input.file;
     if (!file) {
@@ -232,7 +215,8 @@ void Save(const JobInput& input, const Settings& settings, workflow::FileOutcome
     outcome.sourceName = sourceName;
     outcome.targetName = targetName;
     if (input.saved != nullptr && !outcome.failure) {
-        input.saved->Note(input.target ? input.target->folder : file->folder);
+        input.saved->Note(input.target ? input.target->folder : file->folder,
+                          TargetShown(input, settings));
     }
 }
 
@@ -268,26 +252,23 @@ void Tell(const JobInput& input, const Settings& settings, JobResult& result) {
     const workflow::Failure& failure = outcome.failure;
     result.counted = true;  // the report names every file the run took
     if (failure.kind == workflow::FailureKind::BinaryFile) {
-        result.err = Line(
-            QStringLiteral("qingyan-strip: %1: 跳过: %2").arg(path, workflow::ReasonOf(failure)));
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 跳过: %2")
+                              .arg(Shown(path), workflow::ReasonOf(failure)));
         result.failed = true;
     } else if (failure) {
         const bool readFailed = outcome.sourceLength < 0;
-        const QString target = input.target ? input.target->folder->path() + u'/' +
-                                                  QString::fromUtf8(input.target->name)
-                                            : workflow::TargetPathOf(path, settings.Naming());
         result.err =
             Line(QStringLiteral("qingyan-strip: %1: %2: %3")
-                     .arg(readFailed ? path : target,
+                     .arg(readFailed ? Shown(path) : TargetShown(input, settings),
                           readFailed ? QStringLiteral("无法读取") : QStringLiteral("无法保存"),
                           workflow::ReasonOf(failure)));
         result.failed = true;
         result.outOfMemory = failure.kind == workflow::FailureKind::OutOfMemory;
     } else if (outcome.notCleaned) {
         result.err = Line(QStringLiteral("qingyan-strip: %1: 原样复制: %2")
-                              .arg(path, workflow::ReasonOf(outcome.notCleaned)));
+                              .arg(Shown(path), workflow::ReasonOf(outcome.notCleaned)));
     } else if (outcome.unrepresentable > 0) {
-        result.err = Line(QStringLiteral("qingyan-strip: %1: 警告: ").arg(path) +
+        result.err = Line(QStringLiteral("qingyan-strip: %1: 警告: ").arg(Shown(path)) +
                           workflow::UnrepresentableCaution(outcome.unrepresentable));
     }
 }
@@ -299,7 +280,7 @@ JobResult Pass(const JobInput& input, JobResult result) {
     result.outcome.road = workflow::FileOutcome::Road::Passed;
     result.counted = true;
     if (input.passFails) {
-        result.err = Line(QStringLiteral("qingyan-strip: %1: ").arg(input.path) +
+        result.err = Line(QStringLiteral("qingyan-strip: %1: ").arg(Shown(input.path)) +
                           workflow::ReasonOf(input.passed));
         result.failed = true;
     }

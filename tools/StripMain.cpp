@@ -25,6 +25,7 @@
 #include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"
+#include "workflow/TextFile.h"
 #include "workflow/Usage.h"
 
 #include <fcntl.h>
@@ -211,8 +212,12 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
     });
     tools::SealMadeFolders(plan);
     if (flushAtEnd && !saved.Flush()) {
-        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") +
-                          workflow::ReasonOfError(errno));
+        const QString reason = workflow::ReasonOfError(errno);
+        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") + reason);
+        for (const QString& target : saved.Unflushed()) {
+            Print(stderr,
+                  QStringLiteral("qingyan-strip: %1: 可能没有写入磁盘: %2").arg(target, reason));
+        }
         status = std::max(status, kFileFailed);
         savedLines.clear();
         report.DropLines();
@@ -235,6 +240,7 @@ namespace tools {
 int StripMain(int argc, char* argv[]) {
     tools::NoteStandardInput();
     OpenClosedStandardDescriptors();
+    workflow::FailWritesPastTheSizeLimit();
     // The walk of -r holds each folder open while its files wait: as many as the system allows.
     if (rlimit files{};
         ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {

@@ -50,7 +50,7 @@ public:
         for (const QString& source : walked) {
             const QString root = QFileInfo(source).canonicalFilePath();
             if (canonical == root || canonical.startsWith(root + u'/')) {
-                error = dir + QStringLiteral(": ") +
+                error = workflow::OnOneLine(dir) + QStringLiteral(": ") +
                         workflow::ReasonOf({workflow::FailureKind::OutputInsideSource});
                 return false;
             }
@@ -60,21 +60,23 @@ public:
         // others until the copy is written.
         if (const QString parent = QFileInfo(absolute).path();
             !QFileInfo(parent).isDir() && !QDir().mkpath(parent)) {
-            error = dir + QStringLiteral(": 无法建立输出文件夹");
+            error = workflow::OnOneLine(dir) + QStringLiteral(": 无法建立输出文件夹");
             return false;
         }
         if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
-            error = dir + QStringLiteral(": 无法建立输出文件夹,") + workflow::ReasonOfError(errno);
+            error = workflow::OnOneLine(dir) + QStringLiteral(": 无法建立输出文件夹,") +
+                    workflow::ReasonOfError(errno);
             return false;
         }
         root_ = workflow::Folder::Open(native);
         std::vector<workflow::FolderItem> items;
         if (root_ == nullptr || !workflow::ListOpenFolder(*root_, items, true)) {
-            error = dir + QStringLiteral(": ") + workflow::ReasonOfError(errno);
+            error =
+                workflow::OnOneLine(dir) + QStringLiteral(": ") + workflow::ReasonOfError(errno);
             return false;
         }
         if (!items.empty()) {
-            error = dir + QStringLiteral(": ") +
+            error = workflow::OnOneLine(dir) + QStringLiteral(": ") +
                     workflow::ReasonOf({workflow::FailureKind::OutputNotEmpty});
             return false;
         }
@@ -208,8 +210,8 @@ bool PlanGivenIntoOutput(const QString& path, OutputTree& output, QSet<QString>&
                          RunPlan& plan, QString& error) {
     const QString name = QFileInfo(path).fileName();
     if (names.contains(name)) {
-        error =
-            path + QStringLiteral(": ") + workflow::ReasonOf({workflow::FailureKind::SameBaseName});
+        error = workflow::OnOneLine(path) + QStringLiteral(": ") +
+                workflow::ReasonOf({workflow::FailureKind::SameBaseName});
         return false;
     }
     names.insert(name);

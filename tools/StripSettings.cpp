@@ -7,6 +7,7 @@
 
 #include "text/TargetText.h"
 #include "workflow/FileErrors.h"
+#include "workflow/FileNames.h"
 #include "workflow/OptionSet.h"
 #include "workflow/SourceLanguage.h"
 #include "workflow/TextFile.h"
@@ -36,7 +37,7 @@ QString FlagHelp(const workflow::OptionField& field, const char* help, bool sets
 std::optional<std::u16string> ReadBlockFile(const QString& path, QString& error) {
     const workflow::ReadOutcome read = workflow::ReadSourceFile(path);
     if (!read.file) {
-        error = path + QStringLiteral(": ") + workflow::ReasonOf(read.failure);
+        error = workflow::OnOneLine(path) + QStringLiteral(": ") + workflow::ReasonOf(read.failure);
         return std::nullopt;
     }
     return text::WithLineBreaks(read.file->text, u"\r\n");

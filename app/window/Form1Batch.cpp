@@ -50,25 +50,35 @@ void Form1::Command5_Click() {
     const InputHold hold;
     BeginBatch(static_cast<qsizetype>(sources.size()));
     BatchFileCount = 0;
-    workflow::BatchReportBuilder report;
+    // The report is made once the run's saves are on disk: until then no file is saved.
+    std::vector<workflow::FileOutcome> outcomes;
+    outcomes.reserve(sources.size());
     QElapsedTimer sincePaint;
     sincePaint.start();
     for (const workflow::BatchSource& source : sources) {
-        const workflow::FileOutcome outcome = RunBatchFile(folder, source);
+        outcomes.push_back(RunBatchFile(folder, source));
         ++BatchFileCount;
         if (sincePaint.elapsed() >= ProgressBarSink::kRepaintInterval) {
             // A new value repaints the bar at once, which waits for the display: not every file.
             ProgressBar1->setValue(static_cast<int>(BatchFileCount));
             sincePaint.restart();
         }
-        report.Add(outcome);
     }
-    BatchReport = report.Text(folder);
     // The run's saves reach the disk together, before it reports them saved.
     workflow::SavedFileSystems saved;
     saved.Note(batchFolder_);
-    if (!saved.Flush()) {
-        const QString reason = workflow::ReasonOfError(errno);
+    const bool flushed = saved.Flush();
+    const int flushError = errno;
+    const QString reason = workflow::ReasonOfError(flushError);
+    if (!flushed) {
+        workflow::MarkNotOnDisk(outcomes, flushError);
+    }
+    workflow::BatchReportBuilder report;
+    for (const workflow::FileOutcome& outcome : outcomes) {
+        report.Add(outcome);
+    }
+    BatchReport = report.Text(folder);
+    if (!flushed) {
         EndBatch(folder, BatchFileCount);
         PostFittedMessage(folder, [&](const QString& shown) {
             return QStringLiteral("注意:'") + workflow::BatchFolderText(shown) +

@@ -116,9 +116,9 @@ QString BatchFolderText(const QString& folder) {
 }
 
 QString BatchReportHead(const QString& folder, qsizetype processed) {
-    return QStringLiteral("    ====批量处理报告====\r\n\r\n路径=") + BatchFolderText(folder) +
-           QStringLiteral("\r\n处理文件数 = ") + QString::number(processed) +
-           QStringLiteral("\r\n\r\n");
+    return QStringLiteral("    ====批量处理报告====\r\n\r\n路径=") +
+           OnOneLine(BatchFolderText(folder)) + QStringLiteral("\r\n处理文件数 = ") +
+           QString::number(processed) + QStringLiteral("\r\n\r\n");
 }
 
 namespace {
@@ -134,14 +134,15 @@ QString ReportFileLine(qsizetype number, const QString& sourceName, qsizetype so
 }  // namespace
 
 QString ReportLine(qsizetype number, const FileOutcome& outcome) {
-    const QString head = QString::number(number) + QStringLiteral(":  ") + outcome.sourceName;
+    // Names are shown on one line: a name holding a line break cannot add a line to the report.
+    const QString source = OnOneLine(outcome.sourceName), target = OnOneLine(outcome.targetName);
+    const QString head = QString::number(number) + QStringLiteral(":  ") + source;
     if (outcome.road == FileOutcome::Road::Passed) {
         return head + QStringLiteral("  ==>  跳过:") + ReasonOf(outcome.failure);
     }
     if (outcome.road == FileOutcome::Road::Copied && !outcome.failure) {
         const QString why = outcome.notCleaned ? u':' + ReasonOf(outcome.notCleaned) : QString();
-        return head + QStringLiteral("  ==>  ") + outcome.targetName + QStringLiteral("(原样复制") +
-               why + u')';
+        return head + QStringLiteral("  ==>  ") + target + QStringLiteral("(原样复制") + why + u')';
     }
     if (outcome.failure) {
         const QString length =
@@ -150,8 +151,8 @@ QString ReportLine(qsizetype number, const FileOutcome& outcome) {
                 : QStringLiteral("(字符数=") + QString::number(outcome.sourceLength) + u')';
         return head + length + QStringLiteral("  ==>  未处理:") + ReasonOf(outcome.failure);
     }
-    QString line = ReportFileLine(number, outcome.sourceName, outcome.sourceLength,
-                                  outcome.targetName, outcome.targetLength);
+    QString line =
+        ReportFileLine(number, source, outcome.sourceLength, target, outcome.targetLength);
     if (outcome.unrepresentable > 0) {
         line += QStringLiteral("  注意:") + UnrepresentableCaution(outcome.unrepresentable);
     }
@@ -171,6 +172,14 @@ QString BatchReportBuilder::Add(const FileOutcome& outcome) {
 
 QString BatchReportBuilder::Text(const QString& folder) const {
     return BatchReportHead(folder, processed_) + lines_;
+}
+
+void MarkNotOnDisk(std::vector<FileOutcome>& outcomes, int error) {
+    for (FileOutcome& outcome : outcomes) {
+        if (!outcome.failure && outcome.road != FileOutcome::Road::Passed) {
+            outcome.failure = Failure{FailureKind::NotOnDisk, error};
+        }
+    }
 }
 
 QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean) {

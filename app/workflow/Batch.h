@@ -81,6 +81,10 @@ private:
     qsizetype notClean_ = 0;
 };
 
+/// After a flush that failed with `error`, each outcome that was a save becomes the failure it
+/// may be: the file may not be on disk.
+void MarkNotOnDisk(std::vector<FileOutcome>& outcomes, int error);
+
 /// The tip line after a run: a hint when every file was cleaned, a caution counting the files
 /// that failed or had characters written as "?" (`notClean`) otherwise.
 QString SummarizeBatch(const QString& folder, qsizetype processed, qsizetype notClean);

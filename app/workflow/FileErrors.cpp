@@ -9,13 +9,43 @@ namespace {
 
 // The system's refusals, by error number.
 constexpr std::pair<int, const char*> kSystemReasons[] = {
-    {ENOSPC, "磁盘已满"},         {EDQUOT, "超出磁盘配额"},
-    {EROFS, "文件系统是只读的"},  {EACCES, "没有权限"},
-    {EPERM, "没有权限"},          {EIO, "输入/输出错误"},
-    {ENAMETOOLONG, "文件名太长"}, {ELOOP, "符号链接太多或成环"},
-    {EMLINK, "链接太多"},         {ENOENT, "没有那个文件或文件夹"},
-    {EISDIR, "这是一个文件夹"},   {ENOTDIR, "路径中有一项不是文件夹"},
-    {EFBIG, "文件太大"},          {EBADF, "文件描述符无效"},
+    {ENOSPC, "磁盘已满"},
+    {EDQUOT, "超出磁盘配额"},
+    {EROFS, "文件系统是只读的"},
+    {EACCES, "没有权限"},
+    {EPERM, "没有权限"},
+    {EIO, "输入/输出错误"},
+    {ENAMETOOLONG, "文件名太长"},
+    {ELOOP, "符号链接太多或成环"},
+    {EMLINK, "链接太多"},
+    {ENOENT, "没有那个文件或文件夹"},
+    {EISDIR, "这是一个文件夹"},
+    {ENOTDIR, "路径中有一项不是文件夹"},
+    {EFBIG, "文件太大(超出文件系统或进程的文件大小上限)"},
+    {EBADF, "文件描述符无效"},
+    {EOPNOTSUPP, "文件系统不支持这一操作"},
+    {EMFILE, "打开的文件太多(已到本进程的上限)"},
+    {ENFILE, "系统中打开的文件太多"},
+    {ENOMEM, "内存不足"},
+    {EBUSY, "设备或资源正忙"},
+    {ETXTBSY, "文件正被执行"},
+    {EAGAIN, "资源暂时不可用"},
+    {EINTR, "操作被中断"},
+    {EXDEV, "不能跨文件系统"},
+    {EEXIST, "文件已存在"},
+    {ENOTEMPTY, "文件夹不是空的"},
+    {ENXIO, "没有那个设备或地址"},
+    {ENODEV, "没有那个设备"},
+    {EINVAL, "参数无效"},
+    {EOVERFLOW, "数值超出范围"},
+    {ENODATA, "没有数据"},
+    {ESTALE, "文件句柄已失效(网络文件系统上的文件已被别处改动)"},
+    {ENOTCONN, "连接已断开"},
+    {ETIMEDOUT, "连接超时"},
+    {ENOLCK, "没有可用的锁"},
+    {ENOSYS, "系统不支持这一功能"},
+    {EUCLEAN, "文件系统结构损坏,需要检查"},
+    {EDEADLK, "资源死锁"},
 };
 
 // Every other kind; System and NoRoomInPlace also tell the system's reason.
@@ -34,6 +64,8 @@ constexpr std::pair<FailureKind, const char*> kReasons[] = {
      "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"},
     {FailureKind::InPlaceWouldExpose,
      "所在文件夹不允许新建文件,而目标文件能被无权读源文件的人读到"},
+    {FailureKind::InPlaceLinked,
+     "所在文件夹不允许新建文件,而目标文件还有别的硬链接,就地写入会连带改动它们"},
     {FailureKind::FolderUnread, "无法打开文件夹"},
     {FailureKind::LinkNotCopied, "这是符号链接,副本中不复制"},
     {FailureKind::HiddenNotCopied, "隐藏的文件或文件夹,副本中不复制"},
@@ -42,6 +74,7 @@ constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::OutputNotEmpty, "输出文件夹不是空的"},
     {FailureKind::OutputInsideSource, "输出文件夹就是源文件夹,或在源文件夹之内"},
     {FailureKind::SameBaseName, "与另一个文件同名,会写到输出文件夹中的同一个文件"},
+    {FailureKind::SourceChanged, "读取时源文件被改动了(变短了),请在它不再变化时重试"},
 };
 
 }  // namespace
@@ -52,9 +85,11 @@ QString ReasonOfError(int errorNumber) {
             return QString::fromUtf8(reason);
         }
     }
-    return QStringLiteral("系统错误%1(%2)")
-        .arg(errorNumber)
-        .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    // An error no table names: its number and its symbolic name, which a search finds; the
+    // system's own words would be English.
+    const char* name = ::strerrorname_np(errorNumber);
+    return name == nullptr ? QStringLiteral("系统错误%1").arg(errorNumber)
+                           : QStringLiteral("系统错误%1(%2)").arg(errorNumber).arg(name);
 }
 
 QString ReasonOf(const Failure& failure) {
@@ -68,6 +103,8 @@ QString ReasonOf(const Failure& failure) {
                    ReasonOfError(failure.error) + QStringLiteral("),为免写坏旧文件没有写入");
         case FailureKind::FolderUnread:
             return QStringLiteral("无法打开文件夹,") + ReasonOfError(failure.error);
+        case FailureKind::NotOnDisk:
+            return QStringLiteral("可能没有写入磁盘,") + ReasonOfError(failure.error);
         default:
             for (const auto& [kind, reason] : kReasons) {
                 if (kind == failure.kind) {

@@ -166,4 +166,19 @@ QList<FolderEntry> ListFolder(const QString& folder) {
     return entries;
 }
 
+QString OnOneLine(std::u16string_view text) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    for (const char16_t unit : text) {
+        if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) {
+            shown += QStringLiteral("\\x%1").arg(static_cast<unsigned>(unit), 2, 16, QChar(u'0'));
+        } else if (unit >= 0x80 && unit < 0xA0) {
+            shown += QStringLiteral("\\u%1").arg(static_cast<unsigned>(unit), 4, 16, QChar(u'0'));
+        } else {
+            shown += QChar(unit);
+        }
+    }
+    return shown;
+}
+
 }  // namespace workflow

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <string_view>
 #include <vector>
 
 /// File names as the system holds them (bytes) and as the user reads them (text). Names that are
@@ -21,6 +22,15 @@ QString DisplayName(const QByteArray& bytes);
 /// A name shown byte by byte: printable ASCII as it is, a backslash as \\, every other byte as
 /// \xHH. For a name that is not UTF-8 whose reading another name of its folder has already.
 QString EscapedName(const QByteArray& bytes);
+
+/// `text` fit for one line of a terminal or a report: every control character but the tab
+/// written as \xHH (the C1 ones as \u00HH), so that a name or a comment can neither end the line
+/// it stands on nor steer the terminal. The one escaping of every name the programs print.
+QString OnOneLine(std::u16string_view text);
+inline QString OnOneLine(const QString& text) {
+    return OnOneLine(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                         static_cast<std::size_t>(text.size())));
+}
 
 /// Remembers that the path `display` stands for `bytes`, when they differ from its UTF-8 form.
 void RememberPath(const QString& display, const QByteArray& bytes);

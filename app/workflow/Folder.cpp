@@ -56,23 +56,37 @@ std::optional<FileRef> FileAtPath(const QString& path) {
     return FileRef{std::move(folder), name};
 }
 
-void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder) {
+void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const QString& shown) {
     const std::lock_guard lock(mutex_);
-    noted_.try_emplace(folder->device(), folder);
+    Noted& noted = noted_.try_emplace(folder->device(), Noted{folder, {}}).first->second;
+    if (!shown.isEmpty()) {
+        noted.files.append(shown);
+    }
 }
 
 bool SavedFileSystems::Flush() {
     const std::lock_guard lock(mutex_);
-    bool flushed = true;
     int error = 0;
-    for (const auto& [device, folder] : noted_) {
-        if (::syncfs(folder->fd()) != 0 && flushed) {
-            flushed = false;
+    for (auto& [device, noted] : noted_) {
+        noted.flushed = ::syncfs(noted.folder->fd()) == 0;
+        if (!noted.flushed && error == 0) {
             error = errno;
         }
     }
     errno = error;
-    return flushed;
+    return error == 0;
+}
+
+QStringList SavedFileSystems::Unflushed() const {
+    const std::lock_guard lock(mutex_);
+    QStringList files;
+    for (const auto& [device, noted] : noted_) {
+        if (!noted.flushed) {
+            files += noted.files;
+        }
+    }
+    files.sort();  // saves note their files in whatever order their threads end
+    return files;
 }
 
 bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool withHidden) {

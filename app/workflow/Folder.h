@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -58,14 +59,23 @@ std::optional<FileRef> FileAtPath(const QString& path);
 /// instead of every file on its own. Safe to use from several threads at once.
 class SavedFileSystems {
 public:
-    /// Notes the file system that holds `folder`.
-    void Note(const std::shared_ptr<const Folder>& folder);
+    /// Notes the file system that holds `folder`, and that the file shown as `shown` was saved
+    /// there.
+    void Note(const std::shared_ptr<const Folder>& folder, const QString& shown = {});
     /// Flushes each noted file system; false with errno set when any flush fails.
     bool Flush();
+    /// After a failed Flush, the files noted on the file systems that failed: they may not be on
+    /// disk.
+    QStringList Unflushed() const;
 
 private:
-    std::mutex mutex_;
-    std::map<dev_t, std::shared_ptr<const Folder>> noted_;
+    struct Noted {
+        std::shared_ptr<const Folder> folder;
+        QStringList files;
+        bool flushed = false;
+    };
+    mutable std::mutex mutex_;
+    std::map<dev_t, Noted> noted_;
 };
 
 /// One entry of an open folder, by the bytes of its name.

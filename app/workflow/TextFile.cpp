@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 
 #include "FileErrors.h"
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -83,7 +85,8 @@ QByteArray TemporaryName() {
     return ".qingyan-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(counter++);
 }
 
-// Creates the new file in `folder` with `mode` (less the umask); false with errno set.
+// Creates the new file in `folder` with `mode` (less the umask); false with errno set. A named
+// one, which others could open by its name, is born readable by its owner alone: see Widen.
 bool CreateNewFile(int folder, mode_t mode, NewFile& file) {
     if (CanLinkUnnamedFiles()) {
         file.fd = Descriptor(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
@@ -94,7 +97,7 @@ bool CreateNewFile(int folder, mode_t mode, NewFile& file) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.name = TemporaryName();
         file.fd = Descriptor(::openat(folder, file.name.constData(),
-                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (file.fd.valid() || errno != EEXIST) {
             return file.fd.valid();
         }
@@ -143,6 +146,43 @@ bool NoMoreOpenThan(int fd, const FileReaders& source, bool kept, uid_t saver) {
         return true;
     }
     return RestrictToOwner(fd) && (now.owner == saver || ::fchown(fd, saver, -1) == 0);
+}
+
+// The process's umask, read without changing it where /proc tells it (umask(2) would change it
+// for every thread at once).
+mode_t ProcessUmask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned value = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+            found = std::sscanf(line, "Umask: %o", &value) == 1;
+        }
+        std::fclose(status);
+        if (found) {
+            return static_cast<mode_t>(value);
+        }
+    }
+    // For the instant between the two calls a new file anywhere in the process is made
+    // narrower, never wider.
+    const mode_t old = ::umask(077);
+    ::umask(old);
+    return old;
+}
+
+// Gives a named new file, born readable by its owner alone, the mode it is to have (less the
+// umask): only once its group is the source's, or without the group's bits, so that no one who
+// may not read the source can open it at any moment. False with errno set.
+bool Widen(int fd, mode_t mode, const SourceFacts& source) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) {
+        return false;
+    }
+    if (source.known && now.st_gid != source.readers.group &&
+        ::fchown(fd, -1, source.readers.group) != 0) {
+        mode &= ~mode_t{070};
+    }
+    return ::fchmod(fd, mode & ~ProcessUmask()) == 0;
 }
 
 // What a save writes: a text in an encoding, or bytes as they are.
@@ -203,7 +243,8 @@ void AdviseHugePages(void* data, std::size_t size) {
     }
 }
 
-// Reads exactly `size` bytes at `to`, or up to the end if the file shrank; false with errno set.
+// Reads `size` bytes at `to`, fewer if the file ends sooner (`got` says how many); false with
+// errno set.
 bool ReadBytes(int fd, char* to, std::size_t size, std::size_t& got) {
     got = 0;
     while (got < size) {
@@ -238,7 +279,14 @@ ReadOutcome ReadKnownSize(int fd, std::size_t size) {
     if (!ReadBytes(fd, bytes, size, got)) {
         return {std::nullopt, SystemFailure(errno)};
     }
-    text.resize(got);  // a file that shrank: its bytes then fill only part of the second half
+    // A file that says it holds more than it gives (as those of /sys do) is read as it is; one
+    // that has grown shorter since it was opened is being written, and what was read may be any
+    // mix of old and new.
+    if (struct stat now{};
+        got < size && ::fstat(fd, &now) == 0 && now.st_size < static_cast<off_t>(size)) {
+        return {std::nullopt, Failure{FailureKind::SourceChanged}};
+    }
+    text.resize(got);  // then its bytes fill only part of the second half
     char* const start = reinterpret_cast<char*>(text.data()) + got;
     if (start != bytes) {
         std::memmove(start, bytes, got);
@@ -250,12 +298,15 @@ ReadOutcome ReadKnownSize(int fd, std::size_t size) {
     SourceFile file;
     file.lineBreak = std::u16string(engine::MainLineBreakOfBytes(view));
     file.byteSize = static_cast<qint64>(got);
+    bool shrank = false;
     const std::optional<codec::TextEncoding> encoding = codec::DecodeInPlace(text, got, [&] {
         std::size_t again = 0;
-        return ReadBytes(fd, start, got, again) && again == got;
+        const bool read = ReadBytes(fd, start, got, again);
+        shrank = read && again < got;
+        return read && !shrank;
     });
     if (!encoding) {
-        return {std::nullopt, SystemFailure(errno)};
+        return {std::nullopt, shrank ? Failure{FailureKind::SourceChanged} : SystemFailure(errno)};
     }
     file.text = std::move(text);
     file.encoding = *encoding;
@@ -382,6 +433,10 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
                       (!source.known || NoWiderThan(oldReaders, source.readers, saver));
     const mode_t mode = source.known ? source.readers.mode & 0777 : 0666;
     options.flush = options.flush || isSource;
+    // A file that replaces another is on disk before it takes the name: whatever happens next,
+    // the name holds the old file or the whole new one. A run of many saves flushes new names
+    // once at its end instead.
+    const bool flushFirst = options.flush || exists;
 
     NewFile file;
     if (!CreateNewFile(folder, keep ? 0600 : mode, file)) {
@@ -396,6 +451,10 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
         if (!keep) {
             return {Failure{FailureKind::InPlaceWouldExpose}, 0};
         }
+        // Written in place, every other name of the file would change with it.
+        if (entry.st_nlink > 1) {
+            return {Failure{FailureKind::InPlaceLinked}, 0};
+        }
         return WriteInPlace(folder, target.name, content, options.flush);
     }
     const int fd = file.fd.get();
@@ -405,6 +464,10 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
         }
         ::fchmod(fd, oldReaders.mode);
         CopyAcl(old.get(), fd);
+    } else if (!file.name.isEmpty() && !Widen(fd, mode, source)) {
+        const int error = errno;
+        Discard(folder, file);
+        return {SystemFailure(error), 0};
     }
     old.Close();
     if (source.known && !NoMoreOpenThan(fd, source.readers, keep, saver)) {
@@ -414,7 +477,7 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
     }
     WriteOutcome outcome;
     if (!content.WriteIn(
-            [fd, flush = options.flush, written = off_t{0}](std::string_view bytes) mutable {
+            [fd, flush = flushFirst, written = off_t{0}](std::string_view bytes) mutable {
                 if (!WriteAll(fd, bytes)) {
                     return false;
                 }
@@ -428,12 +491,13 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
                 return true;
             },
             outcome.unrepresentable) ||
-        (options.flush && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
+        (flushFirst && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
         const int error = errno;
         Discard(folder, file);
         return {SystemFailure(error), 0};
     }
-    if (!file.fd.Close()) {
+    // The name is on disk too before the save is told done.
+    if (!file.fd.Close() || (options.flush && ::fsync(folder) != 0)) {
         return {SystemFailure(errno), 0};
     }
     return outcome;
@@ -481,6 +545,10 @@ WriteOutcome WriteTargetFile(const QString& path, std::u16string_view text,
                 0};
     }
     return WriteTargetFile(*target, text, encoding, source, options);
+}
+
+void FailWritesPastTheSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace workflow

@@ -68,11 +68,16 @@ struct WriteOutcome {
 struct SaveOptions {
     /// The user named the source's own path as the target: the source itself may be replaced.
     bool replacesSource = false;
-    /// Flush the file to disk before it takes its name. A run of many saves may leave this to one
-    /// flush of the whole file system at its end (FlushFileSystems); a save that replaces its
-    /// source always flushes.
+    /// Flush the file to disk before it takes its name, and its folder after. A run of many saves
+    /// may leave this to one flush of each file system at its end (SavedFileSystems); a save that
+    /// replaces its source, or any file already at the target's name, always flushes the file
+    /// first.
     bool flush = true;
 };
+
+/// Makes a write past a file-size limit (ulimit -f) fail with EFBIG, told as a reason, instead
+/// of killing the process by SIGXFSZ. Called once at the start of each program that saves.
+void FailWritesPastTheSizeLimit();
 
 /// Writes `text` to `target` without ever leaving a damaged file: it goes to a new file in the
 /// target's folder (unnamed where the file system allows, so that a killed run leaves nothing),

@@ -1,14 +1,21 @@
 // Loaded with LD_PRELOAD into a program under test: makes writing, syncing or reserving space in
 // regular files fail with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC,
-// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, and giving a new file its name fail with the one
-// in QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota or a failing device
+// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, syncing a folder fail with the one in
+// QINGYAN_FAIL_FOLDER_FSYNC, and giving a new file its name fail with the one in
+// QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota or a failing device
 // would, or stall in fsync until killed. Standard streams and pipes are left alone.
+// QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
+// QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE;
+// QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
+// racing the reader would.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -48,7 +55,76 @@ extern "C" int fsync(int fd) {
         close(open(stall, O_WRONLY | O_CREAT, 0600));
         pause();
     }
-    return FailOrCall<int>("fsync", ErrorFor("QINGYAN_FAIL_FSYNC", fd), fd);
+    struct stat st {};
+    const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    return FailOrCall<int>(
+        "fsync",
+        folder ? NumberIn("QINGYAN_FAIL_FOLDER_FSYNC") : ErrorFor("QINGYAN_FAIL_FSYNC", fd), fd);
+}
+
+namespace {
+
+bool Creates(int flags) {
+    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+}
+
+// openat and openat64 alike: refuses unnamed files when asked to, notes each new file's mode.
+int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mode) {
+    if (Creates(flags)) {
+        if ((flags & O_TMPFILE) == O_TMPFILE && NumberIn("QINGYAN_NO_TMPFILE") != 0) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        if (const char* log = std::getenv("QINGYAN_CREATED_MODES")) {
+            if (FILE* out = std::fopen(log, "ae")) {
+                std::fprintf(out, "%o\n", static_cast<unsigned>(mode));
+                std::fclose(out);
+            }
+        }
+    }
+    return reinterpret_cast<int (*)(int, const char*, int, ...)>(dlsym(RTLD_NEXT, name))(
+        folder, path, flags, mode);
+}
+
+}  // namespace
+
+extern "C" int openat(int folder, const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (Creates(flags)) {
+        va_list more;
+        va_start(more, flags);
+        mode = static_cast<mode_t>(va_arg(more, int));
+        va_end(more);
+    }
+    return OpenAt("openat", folder, path, flags, mode);
+}
+
+extern "C" int openat64(int folder, const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (Creates(flags)) {
+        va_list more;
+        va_start(more, flags);
+        mode = static_cast<mode_t>(va_arg(more, int));
+        va_end(more);
+    }
+    return OpenAt("openat64", folder, path, flags, mode);
+}
+
+extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
+    struct stat st {};
+    if (NumberIn("QINGYAN_SHRINK_ON_READ") != 0 && offset == 0 && fstat(fd, &st) == 0 &&
+        S_ISREG(st.st_mode) && st.st_size > 1) {
+        char self[64];
+        char path[4096];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+        const ssize_t length = readlink(self, path, sizeof path - 1);
+        if (length > 0) {
+            path[length] = '\0';
+            [[maybe_unused]] const int cut = truncate(path, 1);
+        }
+    }
+    return reinterpret_cast<ssize_t (*)(int, void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pread"))(
+        fd, data, size, offset);
 }
 
 extern "C" int fallocate(int fd, int mode, off_t offset, off_t length) {

@@ -149,13 +149,18 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
         EXPECT_EQ(TempFolder::Read(target), QByteArray("old"));
         EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
     }
-    // A run of many files flushes once at its end, and says so when that fails: nothing is
-    // reported saved.
+    // A run of many files flushes once at its end, and says so when that fails, naming each
+    // file that may not be on disk: nothing is reported saved.
     const QString other = folder.Write("B.ASM", kGbkSource);
     const Outcome run = Launch({.arguments = {"--verbose", source, other},
                                 .environment = FailingIo("QINGYAN_FAIL_SYNCFS=5")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "qingyan-strip: 目标文件没能全部写入磁盘: 输入/输出错误\n");
+    EXPECT_EQ(run.err, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: 输入/输出错误\n"
+                                      "qingyan-strip: %1.TX_: 可能没有写入磁盘: 输入/输出错误\n"
+                                      "qingyan-strip: %2.TX_: 可能没有写入磁盘: 输入/输出错误\n")
+                           .arg(source, other)
+                           .toUtf8())
+        << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
     // A save over its source is flushed before it takes the source's place, even in such a run.
     EXPECT_EQ(Launch({.arguments = {"--no-extension", source, other},

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <cerrno>
 
 #include "workflow/Batch.h"
+#include "workflow/FileErrors.h"
 #include "workflow/Pipeline.h"
 
 #include "workflow/FileTypes.h"
@@ -123,6 +126,40 @@ TEST(BatchReport, FilesCopiedAsTheyAreAndFilesPassedOver) {
     EXPECT_EQ(report.Add(copied), QStringLiteral("4:  lib/LIB.ASM  ==>  lib/LIB.ASM(原样复制)"));
     EXPECT_EQ(report.processed(), 4);
     EXPECT_EQ(report.notClean(), 1);
+}
+
+// When the run's flush fails, a file it saved may not be on disk, and its line says so; a file
+// that failed or was passed over keeps its own reason.
+TEST(BatchReport, AfterAFailedFlushASavedFileIsToldAsMaybeNotOnDisk) {
+    workflow::FileOutcome saved;
+    saved.sourceName = QStringLiteral("A.ASM");
+    saved.targetName = QStringLiteral("A.ASM.TX_");
+    saved.sourceLength = 12;
+    workflow::FileOutcome failed = saved;
+    failed.failure = workflow::SystemFailure(ENOSPC);
+    workflow::FileOutcome passed = saved;
+    passed.road = workflow::FileOutcome::Road::Passed;
+    passed.failure = workflow::Failure{workflow::FailureKind::HiddenNotCopied};
+    std::vector<workflow::FileOutcome> outcomes{saved, failed, passed};
+    workflow::MarkNotOnDisk(outcomes, EIO);
+    EXPECT_EQ(workflow::ReportLine(1, outcomes[0]),
+              QStringLiteral("1:  A.ASM(字符数=12)  ==>  未处理:可能没有写入磁盘,输入/输出错误"));
+    EXPECT_EQ(workflow::ReportLine(2, outcomes[1]),
+              QStringLiteral("2:  A.ASM(字符数=12)  ==>  未处理:磁盘已满"));
+    EXPECT_EQ(workflow::ReportLine(3, outcomes[2]),
+              QStringLiteral("3:  A.ASM  ==>  跳过:隐藏的文件或文件夹,副本中不复制"));
+}
+
+// Every reason is told in Chinese; an error no table knows by its number and symbolic name,
+// never in the system's English words.
+TEST(BatchReport, ReasonsAreInChinese) {
+    for (const int error : {EOPNOTSUPP, EMFILE, ENFILE, EFBIG, EBUSY, ESTALE, EUCLEAN, ENODATA}) {
+        const QString reason = workflow::ReasonOfError(error);
+        EXPECT_FALSE(reason.contains(QRegularExpression("[A-Za-z]"))) << reason.toStdString();
+    }
+    EXPECT_EQ(workflow::ReasonOfError(EHWPOISON),
+              QStringLiteral("系统错误%1(EHWPOISON)").arg(EHWPOISON));
+    EXPECT_EQ(workflow::ReasonOfError(4000), QStringLiteral("系统错误4000"));
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+// What a save promises when the disk, the system's limits or another writer get in its way: on
+// disk before it is told done, an old target never lost, a temporary no one else may read, a
+// reason for every failure, and names that cannot forge a line.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "Launch.h"
+
+namespace {
+
+mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return info.st_mode & 07777;
+}
+
+TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("src");
+    folder.Write("src/A.ASM", "nop ; a\n");
+    folder.Write("src/B.ASM", "nop ; b\n");
+    folder.Write("src/C.ASM", "nop ; c\n");
+    const QString oldA = folder.Write("src/A.ASM.TX_", "old a");
+    const QString oldB = folder.Write("src/B.ASM.TX_", "old b");
+    // The disk fails every flush of a file: no old target may have been replaced by a new file
+    // that is not on disk. A target new to its folder waits for the run's one flush at its end.
+    const Outcome run = Launch({.arguments = {"-r", folder.Path("src")},
+                                .environment = FailingIo("QINGYAN_FAIL_FSYNC=5")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(TempFolder::Read(oldA), "old a");
+    EXPECT_EQ(TempFolder::Read(oldB), "old b");
+    EXPECT_TRUE(run.err.contains(QStringLiteral("A.ASM.TX_: 无法保存: 输入/输出错误")))
+        << run.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(folder.Path("src/C.ASM.TX_")), "nop\n");
+    EXPECT_EQ(QDir(folder.Path("src")).entryList(QDir::Files | QDir::Hidden).size(), 6);
+}
+
+TEST(StripDurability, ASingleSaveFlushesItsFolderBeforeItIsToldDone) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", "nop ; a\n");
+    const Outcome failed =
+        Launch({.arguments = {source}, .environment = FailingIo("QINGYAN_FAIL_FOLDER_FSYNC=5")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("A.ASM.TX_: 无法保存: 输入/输出错误")))
+        << failed.err.toStdString();
+    EXPECT_EQ(Launch({.arguments = {source}}).status, 0);
+}
+
+// Where no unnamed file can be made, the temporary has a name in the target's folder: it is born
+// readable by its owner alone, in a folder whose group would give it to others too.
+TEST(StripDurability, ANamedTemporaryIsPrivateFromItsBirth) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("shared");
+    const QByteArray shared = QFile::encodeName(folder.Path("shared"));
+    // nogroup, as an attacker's folder; only root may give a folder a group it is not in.
+    const bool othersGroup = ::chown(shared.constData(), -1, 65534) == 0;
+    ASSERT_EQ(::chmod(shared.constData(), 02777), 0);
+    const QString source = folder.Write("SECRET.ASM", "db 'key' ; c\n");
+    ::chmod(QFile::encodeName(source).constData(), 0640);
+    const QString modes = folder.Path("modes.txt");
+    const QStringList privateIo =
+        FailingIo("QINGYAN_NO_TMPFILE=1") + QStringList{"QINGYAN_CREATED_MODES=" + modes};
+    const Outcome beside = Launch({.arguments = {source}, .environment = privateIo});
+    ASSERT_EQ(beside.status, 0) << beside.err.toStdString();
+    const Outcome copy =
+        Launch({.arguments = {"-o", folder.Path("shared/out"), source}, .environment = privateIo});
+    ASSERT_EQ(copy.status, 0) << copy.err.toStdString();
+    const QStringList created =
+        QString::fromUtf8(TempFolder::Read(modes)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(created.isEmpty());
+    for (const QString& mode : created) {
+        EXPECT_EQ(mode, "600");
+    }
+    EXPECT_EQ(ModeOf(source + ".TX_"), 0640u);
+    EXPECT_EQ(ModeOf(folder.Path("shared/out/SECRET.ASM")), 0640u);
+    struct stat copied {};
+    ::stat(QFile::encodeName(folder.Path("shared/out/SECRET.ASM")).constData(), &copied);
+    struct stat secret {};
+    ::stat(QFile::encodeName(source).constData(), &secret);
+    if (othersGroup && secret.st_gid != 65534u) {
+        EXPECT_EQ(copied.st_gid, secret.st_gid) << "the folder's group would read the secret";
+    }
+    for (const QString& place : {folder.Root(), folder.Path("shared/out")}) {
+        EXPECT_TRUE(QDir(place).entryList({".qingyan-*"}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+}
+
+TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
+    TempFolder folder;
+    const QString big = folder.Write("BIG.ASM", QByteArray(20000, 'n') + "\n");
+    const QString old = folder.Write("BIG.ASM.TX_", "old");
+    // A file-size limit: the write fails with a reason, the old target stays.
+    const Outcome limited = Launch({.arguments = {big}, .inChild = [] {
+                                        const rlimit limit{4096, 4096};
+                                        ::setrlimit(RLIMIT_FSIZE, &limit);
+                                    }});
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_TRUE(limited.err.contains(QStringLiteral("无法保存: 文件太大")))
+        << limited.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(old), "old");
+    // A source cut short by another writer while it is read is not cleaned into a target.
+    const QString racing = folder.Write("RACE.ASM", "nop ; a\nnop ; b\n");
+    const Outcome shrunk =
+        Launch({.arguments = {racing}, .environment = FailingIo("QINGYAN_SHRINK_ON_READ=1")});
+    EXPECT_EQ(shrunk.status, 1);
+    EXPECT_TRUE(shrunk.err.contains(QStringLiteral("RACE.ASM: 无法读取: 读取时源文件被改动了")))
+        << shrunk.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(racing + ".TX_"));
+}
+
+// A name holding a line break or a control character is shown on one line everywhere.
+TEST(StripDurability, NamesCannotForgeLines) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("src");
+    folder.Write("src/A.ASM", "nop ; a\n");
+    folder.Write("src/B\n2:  BOOT.ASM\x1b[2J.ASM", QByteArray("x\0y", 3));
+    const Outcome run =
+        Launch({.arguments = {"-r", "--verbose", "--report", "src"}, .folder = folder.Root()});
+    EXPECT_EQ(run.status, 1);
+    const QString out = QString::fromUtf8(run.out);
+    EXPECT_FALSE(out.contains(u'\x1b'));
+    for (const QString& line : out.split(u'\n')) {
+        EXPECT_FALSE(line.trimmed().startsWith(QStringLiteral("2:  BOOT.ASM")))
+            << out.toStdString();
+    }
+    EXPECT_TRUE(out.contains(QStringLiteral("B\\x0a2:  BOOT.ASM\\x1b[2J.ASM  ==>  未处理:")))
+        << out.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("src/B\\x0a2:  BOOT.ASM\\x1b[2J.ASM: 跳过: ")))
+        << run.err.toStdString();
+    EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
+}
+
+}  // namespace
