@@ -351,15 +351,23 @@ ReadOutcome SourceFromBytes(std::string_view bytes) {
 }
 
 ReadOutcome ReadSourceFile(const FileRef& source) {
-    // Not blocking: a FIFO or a device put in the file's place is seen, not waited on.
+    // The type is looked at before any open: opening a device can act on it (a tape rewinds).
+    struct stat named {};
+    if (::fstatat(source.folder->fd(), source.name.constData(), &named, 0) != 0) {
+        return {std::nullopt, SystemFailure(errno)};
+    }
+    if (S_ISDIR(named.st_mode)) {
+        return {std::nullopt, Failure{FailureKind::SourceIsFolder}};
+    }
+    if (!S_ISREG(named.st_mode)) {
+        return {std::nullopt, Failure{FailureKind::SourceNotRegular}};
+    }
+    // Not blocking: a FIFO or a device put in the file's place since is seen, not waited on.
     const Descriptor file(::openat(source.folder->fd(), source.name.constData(),
                                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0) {
         return {std::nullopt, SystemFailure(errno)};
-    }
-    if (S_ISDIR(info.st_mode)) {
-        return {std::nullopt, Failure{FailureKind::SourceIsFolder}};
     }
     if (!S_ISREG(info.st_mode)) {
         return {std::nullopt, Failure{FailureKind::SourceNotRegular}};

@@ -6,6 +6,7 @@
 // would, or stall in fsync until killed. Standard streams and pipes are left alone.
 // QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
 // QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE;
+// QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
 // racing the reader would.
 #include <dlfcn.h>
@@ -70,6 +71,12 @@ bool Creates(int flags) {
 
 // openat and openat64 alike: refuses unnamed files when asked to, notes each new file's mode.
 int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mode) {
+    if (const char* log = std::getenv("QINGYAN_OPENED")) {
+        if (FILE* out = std::fopen(log, "ae")) {
+            std::fprintf(out, "%s\n", path);
+            std::fclose(out);
+        }
+    }
     if (Creates(flags)) {
         if ((flags & O_TMPFILE) == O_TMPFILE && NumberIn("QINGYAN_NO_TMPFILE") != 0) {
             errno = EOPNOTSUPP;

@@ -161,6 +161,8 @@ TEST_F(HandOn, OutputsThatCannotHoldACleanCopyAreRefused) {
          "other/main.c: 与另一个文件同名,会写到输出文件夹中的同一个文件"},
         {{"-o", "empty", "--check", "src/main.c"}, "-o 不能与 --stdout、--check 或 --diff 同用"},
         {{"--sources-only", "-r", "src"}, "--sources-only 只用于 -o(--output)"},
+        {{"-r", "-o", "full/kept.txt/copy", "src"}, "full/kept.txt/copy: 无法建立输出文件夹"},
+        {{"-r", "-o", "full/kept.txt", "src"}, "full/kept.txt: 路径中有一项不是文件夹"},
     };
     for (const auto& refusal : refusals) {
         const Outcome run = Strip(refusal.arguments);

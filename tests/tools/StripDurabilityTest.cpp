@@ -112,6 +112,14 @@ TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
     EXPECT_TRUE(shrunk.err.contains(QStringLiteral("RACE.ASM: 无法读取: 读取时源文件被改动了")))
         << shrunk.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(racing + ".TX_"));
+    // A device given as a source is refused by its type, never opened.
+    const QString opened = folder.Path("opened.txt");
+    const Outcome device = Launch({.arguments = {"--lang", "asm", "/dev/zero"},
+                                   .environment = FailingIo("QINGYAN_OPENED=" + opened)});
+    EXPECT_EQ(device.status, 1);
+    EXPECT_TRUE(device.err.contains(QStringLiteral("/dev/zero: 无法读取: 不是普通文件")))
+        << device.err.toStdString();
+    EXPECT_FALSE(TempFolder::Read(opened).contains("zero"));
 }
 
 // A name holding a line break or a control character is shown on one line everywhere.
