@@ -94,6 +94,21 @@ TEST(WindowProgram, AnswersHelpAndVersionWithoutADisplay) {
     }
 }
 
+// The help marks the options that are on by default, and only those.
+TEST(StripCli, HelpMarksWhatIsOnByDefault) {
+    const Outcome help = Launch({.arguments = {"--help"}});
+    EXPECT_EQ(help.status, 0);
+    QStringList marked;
+    for (const QString& line : QString::fromUtf8(help.out).split(u'\n')) {
+        if (line.endsWith(QStringLiteral("(默认)。"))) {
+            marked << line.trimmed().section(u' ', 0, 0);
+        }
+    }
+    EXPECT_EQ(marked, (QStringList{"--keep-head-lines", "--keep-head-block"}));
+    EXPECT_TRUE(help.out.contains("--keep-whole-lines      保留整行的行注释。\n"))
+        << help.out.toStdString();
+}
+
 // Both programs refuse an option they do not know in the same words, naming it as it was typed.
 TEST(WindowProgram, BothProgramsWordAnUnknownOptionAlike) {
     for (const QString& typed :
