@@ -19,7 +19,7 @@ struct JobResult {
     std::string err;
     bool failed = false;       ///< the file could not be read or written
     bool changes = false;      ///< --check: cleaning would change the file
-    bool counted = false;      ///< cleaned, and so a line of the report
+    bool counted = false;      ///< taken by the run, and so a line of the report
     bool outOfMemory = false;  ///< failed for want of memory: trouble, not a bad file
     workflow::FileOutcome outcome;
 };

@@ -208,6 +208,14 @@ TEST(StripReport, NamesEveryFileTakenAndAFolderTheWalkCannotOpenFailsTheRun) {
     const Outcome clean = strip({"-r", "--check", "tree/closed"});
     EXPECT_EQ(clean.status, 1) << "a comment to go";
     EXPECT_TRUE(clean.err.isEmpty()) << clean.err.toStdString();
+    // What the run refuses to take at all (a folder without -r, a type no language claims) is
+    // told on standard error and is no file of the report.
+    folder.Write("tree/README", "text\n");
+    const Outcome refused = strip({"--report", "tree/a.asm", "tree/closed", "tree/README"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err.count(QStringLiteral("qingyan-strip: tree/")), 2)
+        << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.contains("处理文件数 = 1\r\n")) << refused.out.toStdString();
 }
 
 // The cleaned copy builds as the source did: a compiler's line numbers are the source's with
