@@ -95,27 +95,21 @@ int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mod
 
 }  // namespace
 
-extern "C" int openat(int folder, const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (Creates(flags)) {
-        va_list more;
-        va_start(more, flags);
-        mode = static_cast<mode_t>(va_arg(more, int));
-        va_end(more);
+// The mode argument is there only when the call creates a file.
+#define QINGYAN_OPEN_AT(name)                                           \
+    extern "C" int name(int folder, const char* path, int flags, ...) { \
+        mode_t mode = 0;                                                \
+        if (Creates(flags)) {                                           \
+            va_list more;                                               \
+            va_start(more, flags);                                      \
+            mode = static_cast<mode_t>(va_arg(more, int));              \
+            va_end(more);                                               \
+        }                                                               \
+        return OpenAt(#name, folder, path, flags, mode);                \
     }
-    return OpenAt("openat", folder, path, flags, mode);
-}
 
-extern "C" int openat64(int folder, const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (Creates(flags)) {
-        va_list more;
-        va_start(more, flags);
-        mode = static_cast<mode_t>(va_arg(more, int));
-        va_end(more);
-    }
-    return OpenAt("openat64", folder, path, flags, mode);
-}
+QINGYAN_OPEN_AT(openat)
+QINGYAN_OPEN_AT(openat64)
 
 extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
     struct stat st {};
