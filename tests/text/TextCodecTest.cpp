@@ -23,6 +23,12 @@ TEST(Decoding, FindsTheEncodingAndGivesEachUndecodableByteOneReservedCharacter) 
     EXPECT_EQ(codec::DecodeGbk("a\xAA\xA1z"), u"a\uF7AA\uF7A1z");
     EXPECT_EQ(codec::DecodeGbk("\xFF"), u"\uF7FF");
     EXPECT_EQ(codec::DecodeUtf8("\xEF\xBB\xBF\xE4\xB8"), u"\uFEFF\uF7E4\uF7B8");
+    // Past U+10FFFF, a surrogate's code and an overlong form are no UTF-8: each byte is kept.
+    EXPECT_EQ(codec::DecodeUtf8("\xF4\x90\x80\x80"), u"\uF7F4\uF790\uF780\uF780");
+    EXPECT_EQ(codec::DecodeUtf8("\xED\xA0\x80"), u"\uF7ED\uF7A0\uF780");
+    EXPECT_EQ(codec::DecodeUtf8("\xE0\x9F\xBF"), u"\uF7E0\uF79F\uF7BF");
+    EXPECT_EQ(codec::DecodeUtf8("\xF4\x8F\xBF\xBF\xED\x9F\xBF"), u"\U0010FFFF\uD7FF");
+    EXPECT_EQ(codec::DetectEncoding("; \xF4\x90\x80\x80"), TextEncoding::Gbk);
 }
 
 TEST(RoundTrip, RandomBytesSurviveReadAndWrite) {

@@ -162,6 +162,30 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), source + "BAK");
     EXPECT_EQ(Tip(), QString());
     EXPECT_EQ(TipColour(), kBlue);
+
+    // 消除 names the target afresh, whatever was typed into its box since.
+    Find<QLineEdit>("Text5")->setText(folder.Path("typed.TX_"));
+    Press("Command1");
+    EXPECT_EQ(TargetPath(), source + "BAK");
+}
+
+// Clicking the picked file once more reads it again: the user has changed it elsewhere.
+TEST_F(WorkflowTest, ClickingThePickedFileAgainReadsItAgain) {
+    folder.Write("A.ASM", "nop ; first\r\n");
+    folder.Write("B.ASM", "nop\r\n");
+    Start();
+    auto* files = Find<window::FileList>("File1");
+    const auto click = [&](const QString& name) {
+        const QRect row = files->visualItemRect(files->findItems(name, Qt::MatchExactly).front());
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row.center());
+    };
+    click("A.ASM");
+    EXPECT_EQ(SourceText(), u"nop ; first\r\n");
+    folder.Write("A.ASM", "nop ; second\r\n");
+    click("A.ASM");
+    EXPECT_EQ(SourceText(), u"nop ; second\r\n");
+    click("B.ASM");
+    EXPECT_EQ(SourceText(), u"nop\r\n");
 }
 
 TEST_F(WorkflowTest, FoldersAndThePattern) {

@@ -13,6 +13,7 @@ TEST(FileNames, UnlistedPathsGoToTheSystemAsUtf8ListedOnesAsTheirOwnBytes) {
     EXPECT_EQ(workflow::NativePath("/x/中文.ASM.TX_"), "/x/" + gbkName + ".TX_");
     EXPECT_EQ(workflow::PathFromBytes("/x/\xFF\x41.ASM"), "/x/\\xffA.ASM");
     EXPECT_EQ(workflow::NativePath("/x/\\xZZ\\xf.ASM"), "/x/\\xZZ\\xf.ASM");  // no byte written
+    EXPECT_EQ(workflow::NativePath("/x/\\x41\\\\x41.ASM"), "/x/A\\x41.ASM");
 }
 
 // A name of a folder that is not UTF-8 and reads like another of its names is shown byte by byte;
