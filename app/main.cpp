@@ -7,6 +7,7 @@
 #include "window/StartUp.h"
 #include "workflow/FileNames.h"
 #include "workflow/QtTranslations.h"
+#include "workflow/Temporaries.h"
 #include "workflow/TextFile.h"
 
 namespace {
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
             break;
     }
     workflow::FailWritesPastTheSizeLimit();
+    workflow::RemoveTemporariesOnSignals();
     QApplication app(argc, argv);
     window::NameApplication();
     workflow::LoadQtTranslations(app);

@@ -25,6 +25,7 @@
 #include "workflow/OptionSet.h"
 #include "workflow/Pipeline.h"
 #include "workflow/QtTranslations.h"
+#include "workflow/Temporaries.h"
 #include "workflow/TextFile.h"
 #include "workflow/Usage.h"
 
@@ -241,6 +242,7 @@ int StripMain(int argc, char* argv[]) {
     tools::NoteStandardInput();
     OpenClosedStandardDescriptors();
     workflow::FailWritesPastTheSizeLimit();
+    workflow::RemoveTemporariesOnSignals();
     // The walk of -r holds each folder open while its files wait: as many as the system allows.
     if (rlimit files{};
         ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {

@@ -8,6 +8,7 @@
 
 #include "FileErrors.h"
 #include "FileNames.h"
+#include "Temporaries.h"
 #include "engine/Passes.h"
 
 #include <fcntl.h>
@@ -73,16 +74,12 @@ bool WriteAll(int fd, std::string_view bytes) {
 struct NewFile {
     Descriptor fd;
     QByteArray name;  // empty while unnamed
+    HeldTemporary held;
 };
 
 bool CanLinkUnnamedFiles() {
     static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
     return proc;
-}
-
-QByteArray TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    return ".qingyan-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(counter++);
 }
 
 // Creates the new file in `folder` with `mode` (less the umask); false with errno set. A named
@@ -96,13 +93,17 @@ bool CreateNewFile(int folder, mode_t mode, NewFile& file) {
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.name = TemporaryName();
+        file.held.Hold(folder, file.name);
         file.fd = Descriptor(::openat(folder, file.name.constData(),
                                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (file.fd.valid() || errno != EEXIST) {
-            return file.fd.valid();
+            break;
         }
     }
-    return false;
+    if (!file.fd.valid()) {
+        file.held.Release();
+    }
+    return file.fd.valid();
 }
 
 // Gives the new file the target's name in one step, replacing whatever stood there; false with
@@ -111,6 +112,9 @@ bool Publish(int folder, NewFile& file, const QByteArray& target, bool targetExi
     if (file.name.isEmpty()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd.get());
         const QByteArray name = targetExists ? TemporaryName() : target;
+        if (targetExists) {
+            file.held.Hold(folder, name);
+        }
         if (::linkat(AT_FDCWD, self.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) !=
             0) {
             if (errno != EEXIST || targetExists) {
@@ -408,6 +412,7 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
                          const SourceFacts& source, SaveOptions options) {
     const int folder = target.folder->fd();
     const char* name = target.name.constData();
+    SweepTemporaries(folder);
     struct stat entry {};
     if (::fstatat(folder, name, &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno != ENOENT) {
         return {SystemFailure(errno), 0};

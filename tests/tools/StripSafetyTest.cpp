@@ -137,25 +137,48 @@ TEST(StripSafety, ADeepTreeIsWalkedWholeUnderALowSoftLimitOnOpenFiles) {
     EXPECT_EQ(run.out.count("1处注释将被消除"), 40);
 }
 
-// A run killed in the middle of a save leaves the old target whole, and no temporary file.
-TEST(StripSafety, AKilledRunLeavesNoDebris) {
-    TempFolder folder;
-    const QString source = folder.Write("A.ASM", "nop ; x\n");
-    folder.Write("A.ASM.TX_", "old");
-    TempFolder signal;
-    QProcess run;
-    run.setProcessEnvironment(
-        EnvironmentWith(FailingIo("QINGYAN_STALL_FSYNC=" + signal.Path("stalled"))));
-    run.start(QStringLiteral(QINGYAN_STRIP_PATH), {source});
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFileInfo::exists(signal.Path("stalled")) && clock.elapsed() < 30000) {
-        QThread::msleep(10);
+// A run ended in the middle of a save leaves the old target whole. Where the new file has to
+// have a name while it is written, a signal that can be caught removes it, and the next save into
+// the folder removes what a kill left: only names of runs that no longer run.
+TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
+    for (const int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool unnamed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << ", unnamed " << unnamed);
+            TempFolder folder;
+            const QString source = folder.Write("A.ASM", "nop ; x\n");
+            folder.Write("A.ASM.TX_", "old");
+            TempFolder stalled;
+            QStringList settings = FailingIo("QINGYAN_STALL_FSYNC=" + stalled.Path("now"));
+            settings.append(unnamed ? "QINGYAN_NO_TMPFILE=0" : "QINGYAN_NO_TMPFILE=1");
+            QProcess run;
+            run.setProcessEnvironment(EnvironmentWith(settings));
+            run.start(QStringLiteral(QINGYAN_STRIP_PATH), {source});
+            QElapsedTimer clock;
+            clock.start();
+            while (!QFileInfo::exists(stalled.Path("now")) && clock.elapsed() < 30000) {
+                QThread::msleep(10);
+            }
+            kill(static_cast<pid_t>(run.processId()), signal);
+            run.waitForFinished();
+            EXPECT_EQ(run.exitStatus(), QProcess::CrashExit);
+            EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
+            const QStringList left = folder.Entries();
+            EXPECT_EQ(left.size(), signal == SIGKILL && !unnamed ? 3 : 2)
+                << left.join(' ').toStdString();
+
+            // Another run's names, and names only like ours, are never touched.
+            folder.Write(QStringLiteral(".qingyan-%1-0").arg(getpid()), "live");
+            folder.Write(".qingyan-1x-0", "not ours");
+            EXPECT_EQ(Launch({.arguments = {source}}).status, 0);
+            EXPECT_EQ(TempFolder::Read(source + ".TX_"), "nop\n");
+            QStringList kept{QStringLiteral(".qingyan-%1-0").arg(getpid()), ".qingyan-1x-0",
+                             "A.ASM", "A.ASM.TX_"};
+            QStringList found = folder.Entries();
+            kept.sort();
+            found.sort();
+            EXPECT_EQ(found, kept);
+        }
     }
-    kill(static_cast<pid_t>(run.processId()), SIGKILL);
-    run.waitForFinished();
-    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
-    EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
 }
 
 // A file literally named \x82.ASM and one whose name holds the byte 0x82 are two files; so are a
