@@ -199,6 +199,9 @@ private:
     codec::TextEncoding sourceEncoding_ = codec::TextEncoding::Gbk;  // of the loaded source
     workflow::SourceFacts sourceFacts_;                              // of the loaded source
     engine::Reading sourceReading_{engine::Language::Assembler};     // how it is read
+    // The file picked, by its folder held open since the pick: 保存 writes beside it into that
+    // folder, even if another has been put at its path since.
+    std::optional<workflow::FileRef> pickedSource_;
     // During 批量: the folder, held open, and the file of the run now being cleaned.
     std::shared_ptr<const workflow::Folder> batchFolder_;
     workflow::FileRef batchSource_;

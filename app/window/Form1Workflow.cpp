@@ -31,8 +31,10 @@ void Form1::BuildSourcePath() {
 }
 
 workflow::Failure Form1::LoadSourceFile() {
-    workflow::ReadOutcome read = batchFolder_ ? workflow::ReadSourceFile(batchSource_)
-                                              : workflow::ReadSourceFile(Text1->text());
+    pickedSource_ = batchFolder_ ? std::nullopt : workflow::FileAtPath(Text1->text());
+    workflow::ReadOutcome read = batchFolder_    ? workflow::ReadSourceFile(batchSource_)
+                                 : pickedSource_ ? workflow::ReadSourceFile(*pickedSource_)
+                                                 : workflow::ReadSourceFile(Text1->text());
     sourceReading_ =
         workflow::WindowReadingOf(Text1->text(), read.file ? read.file->text : std::u16string());
     ShowMarkersOfSource();
@@ -136,12 +138,15 @@ workflow::WriteOutcome Form1::Command2_Click() {
         // The source itself only when the user named it: no extension, or its own path typed.
         const workflow::SaveOptions save{path == Text1->text(), !batchFolder_};
         const std::u16string& text = RichTextBox2->ExactText();
+        const std::optional<workflow::FileRef> beside =
+            batchFolder_    ? workflow::TargetOf(batchSource_, CurrentOptions())
+            : pickedSource_ ? workflow::FileBeside(*pickedSource_, Text1->text(), path)
+                            : std::nullopt;
         try {
-            written =
-                batchFolder_
-                    ? workflow::WriteTargetFile(workflow::TargetOf(batchSource_, CurrentOptions()),
-                                                text, sourceEncoding_, sourceFacts_, save)
-                    : workflow::WriteTargetFile(path, text, sourceEncoding_, sourceFacts_, save);
+            written = beside ? workflow::WriteTargetFile(*beside, text, sourceEncoding_,
+                                                         sourceFacts_, save)
+                             : workflow::WriteTargetFile(path, text, sourceEncoding_,
+                                                         sourceFacts_, save);
         } catch (const std::bad_alloc&) {
             written.failure = workflow::Failure{workflow::FailureKind::OutOfMemory};
         }

@@ -56,6 +56,21 @@ std::optional<FileRef> FileAtPath(const QString& path) {
     return FileRef{std::move(folder), name};
 }
 
+std::optional<FileRef> FileBeside(const FileRef& held, const QString& heldPath,
+                                  const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0 || heldPath.lastIndexOf(u'/') != slash ||
+        QStringView(path).left(slash) != QStringView(heldPath).left(slash)) {
+        return std::nullopt;
+    }
+    const QByteArray native = NativePath(path);
+    const QByteArray name = native.mid(native.lastIndexOf('/') + 1);
+    if (name.isEmpty() || name == "." || name == "..") {
+        return std::nullopt;
+    }
+    return FileRef{held.folder, name};
+}
+
 void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const QString& shown) {
     const std::lock_guard lock(mutex_);
     Noted& noted = noted_.try_emplace(folder->device(), Noted{folder, {}}).first->second;

@@ -55,6 +55,12 @@ struct FileRef {
 /// set when the folder cannot be opened or the path names no file in one.
 std::optional<FileRef> FileAtPath(const QString& path);
 
+/// The file at `path` by the folder of `held`, the file at `heldPath`, when `path` names a file of
+/// that folder: the folder as it was when `held` was found, whatever has come to stand at its path
+/// since; nullopt for a path in another folder.
+std::optional<FileRef> FileBeside(const FileRef& held, const QString& heldPath,
+                                  const QString& path);
+
 /// The file systems a run of many saves wrote to, each flushed to disk once at its end (syncfs)
 /// instead of every file on its own. Safe to use from several threads at once.
 class SavedFileSystems {

@@ -257,4 +257,26 @@ TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Root());
 }
 
+// The folder of the pick is the folder of the save: one put at its path meanwhile, a link to
+// another folder included, is never written into; a folder removed meanwhile is told.
+TEST_F(WorkflowTest, SavesIntoTheFolderOfThePickWhateverStandsAtItsPathSince) {
+    QDir(folder.Root()).mkpath("sub");
+    QDir(folder.Root()).mkpath("private");
+    folder.Write("sub/A.ASM", kGbkSource);
+    Start();
+    form->OpenPath(folder.Path("sub/A.ASM"));
+    ASSERT_EQ(SourceText(), u"; 标题\r\n\tMOVLW 0x20 ; 装入\n\r\n");
+    Press("Command1");
+    ASSERT_TRUE(QDir(folder.Root()).rename("sub", "picked"));
+    ASSERT_TRUE(QFile::link(folder.Path("private"), folder.Path("sub")));
+    Press("Command2");
+    EXPECT_EQ(TempFolder::Read(folder.Path("picked/A.ASM.TX_")), kGbkTarget);
+    EXPECT_EQ(QDir(folder.Path("private")).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    ASSERT_TRUE(QDir(folder.Path("picked")).removeRecursively());
+    Press("Command2");
+    EXPECT_TRUE(Tip().startsWith(QStringLiteral("注意:目标文件没有保存,"))) << Tip().toStdString();
+    EXPECT_EQ(QDir(folder.Path("private")).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
 }  // namespace
