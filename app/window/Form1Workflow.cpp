@@ -143,10 +143,10 @@ workflow::WriteOutcome Form1::Command2_Click() {
             : pickedSource_ ? workflow::FileBeside(*pickedSource_, Text1->text(), path)
                             : std::nullopt;
         try {
-            written = beside ? workflow::WriteTargetFile(*beside, text, sourceEncoding_,
-                                                         sourceFacts_, save)
-                             : workflow::WriteTargetFile(path, text, sourceEncoding_,
-                                                         sourceFacts_, save);
+            written =
+                beside
+                    ? workflow::WriteTargetFile(*beside, text, sourceEncoding_, sourceFacts_, save)
+                    : workflow::WriteTargetFile(path, text, sourceEncoding_, sourceFacts_, save);
         } catch (const std::bad_alloc&) {
             written.failure = workflow::Failure{workflow::FailureKind::OutOfMemory};
         }
