@@ -184,7 +184,14 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
     if (files.size() == 1) {
         files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
     }
-    QString savedLines;
+    // With a flush at the end, what each save comes to is known only after it.
+    std::vector<workflow::FileOutcome> waiting;
+    const auto addToReport = [&](const workflow::FileOutcome& outcome) {
+        const QString line = report.Add(outcome);
+        if (settings.verbose) {
+            Print(toStdout || outcome.sourceName == u"-" ? stderr : stdout, line);
+        }
+    };
     std::size_t next = 0;
     RunInOrder(files, settings, [&](tools::JobResult& result) {
         const tools::PlannedFile& file = files[next++];
@@ -204,26 +211,27 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
             result.outcome.sourceName = file.shown;
             result.outcome.targetName = ShownTarget(file, settings);
         }
-        const QString line = report.Add(result.outcome);
-        if (settings.verbose && flushAtEnd) {
-            savedLines += line + u'\n';
-        } else if (settings.verbose) {
-            Print(toStdout || result.outcome.sourceName == u"-" ? stderr : stdout, line);
+        if (flushAtEnd) {
+            waiting.push_back(std::move(result.outcome));
+        } else {
+            addToReport(result.outcome);
         }
     });
     tools::SealMadeFolders(plan);
     if (flushAtEnd && !saved.Flush()) {
-        const QString reason = workflow::ReasonOfError(errno);
+        const int error = errno;
+        const QString reason = workflow::ReasonOfError(error);
         Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") + reason);
         for (const QString& target : saved.Unflushed()) {
             Print(stderr,
                   QStringLiteral("qingyan-strip: %1: 可能没有写入磁盘: %2").arg(target, reason));
         }
         status = std::max(status, kFileFailed);
-        savedLines.clear();
-        report.DropLines();
+        workflow::MarkNotOnDisk(waiting, error);
     }
-    Write(stdout, savedLines.toStdString());
+    for (const workflow::FileOutcome& outcome : waiting) {
+        addToReport(outcome);
+    }
     if (settings.report) {
         const bool oneFolder =
             settings.paths.size() == 1 && workflow::FolderProblem(settings.paths.front()).isEmpty();

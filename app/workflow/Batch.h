@@ -68,8 +68,6 @@ class BatchReportBuilder {
 public:
     /// Adds the line of the next file and returns it, without its line break.
     QString Add(const FileOutcome& outcome);
-    /// Drops the lines, keeping the counts: for a run whose saves did not all reach the disk.
-    void DropLines() { lines_.clear(); }
     qsizetype processed() const { return processed_; }
     qsizetype notClean() const { return notClean_; }
     /// The whole report: the head for `folder`, then each line ended by CR LF.
