@@ -8,7 +8,8 @@
 // QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE;
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
-// racing the reader would.
+// racing the reader would; QINGYAN_FAIL_XATTR makes reading a file's extended attributes (its
+// ACL among them) fail with the error number it gives.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -131,6 +132,11 @@ extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
 extern "C" int fallocate(int fd, int mode, off_t offset, off_t length) {
     return FailOrCall<int>("fallocate", ErrorFor("QINGYAN_FAIL_FALLOCATE", fd), fd, mode, offset,
                            length);
+}
+
+extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) {
+    return FailOrCall<ssize_t>("fgetxattr", ErrorFor("QINGYAN_FAIL_XATTR", fd), fd, name, value,
+                               size);
 }
 
 extern "C" int syncfs(int fd) {

@@ -164,6 +164,17 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
         EXPECT_EQ(TempFolder::Read(target), QByteArray("old"));
         EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
     }
+    // Who may read the source must be known before a target is made: a file system that cannot
+    // tell fails the save; one that keeps no ACL at all is no failure.
+    for (const auto& [error, status] : {std::pair{EIO, 1}, std::pair{ENOTSUP, 0}}) {
+        QFile::remove(target);
+        const Outcome run =
+            Launch({.arguments = {source},
+                    .environment = FailingIo(QStringLiteral("QINGYAN_FAIL_XATTR=%1").arg(error))});
+        EXPECT_EQ(run.status, status) << error << run.err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(target), status == 0) << error;
+        EXPECT_EQ(run.err.contains(QStringLiteral("输入/输出错误")), status != 0) << error;
+    }
     // A run of many files flushes once at its end, and says so when that fails, naming each
     // file that may not be on disk: nothing is reported saved, every file is reported.
     const QString other = folder.Write("B.ASM", kGbkSource);

@@ -66,6 +66,15 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     for (const char* name : {"BOOT.S", "LOADER.A", "MAKEFILE", "CMakeLists.txt", "start.s"}) {
         EXPECT_FALSE(QFileInfo::exists(folder.Path(name) + ".TX_")) << name;
     }
+    // What the editors show, not only what they hold: the report, then a file picked after it.
+    const auto shown = [this](const char* editor) {
+        return Find<window::ExactTextEdit>(editor)->toPlainText();
+    };
+    EXPECT_TRUE(shown("RichTextBox2").contains(QStringLiteral("====批量处理报告====")));
+    Pick("main.asm");
+    EXPECT_TRUE(shown("RichTextBox1").startsWith(QStringLiteral("; head\n\tNOP ; x")))
+        << shown("RichTextBox1").toStdString();
+    EXPECT_TRUE(shown("RichTextBox2").isEmpty());
 }
 
 // A C++ file the user's pattern lists is read by C++'s rules, in 批量 as when picked: a ; is no
