@@ -139,8 +139,14 @@ extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
                                size);
 }
 
+// QINGYAN_FAIL_SYNCFS_DEVICE=N fails the flush of the file system of device number N alone.
 extern "C" int syncfs(int fd) {
-    return FailOrCall<int>("syncfs", ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false), fd);
+    struct stat st {};
+    const char* device = std::getenv("QINGYAN_FAIL_SYNCFS_DEVICE");
+    const bool thisOne = device != nullptr && fstat(fd, &st) == 0 &&
+                         st.st_dev == static_cast<dev_t>(std::strtoull(device, nullptr, 10));
+    return FailOrCall<int>("syncfs", thisOne ? EIO : ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false),
+                           fd);
 }
 
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {

@@ -41,6 +41,35 @@ TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
     EXPECT_EQ(QDir(folder.Path("src")).entryList(QDir::Files | QDir::Hidden).size(), 6);
 }
 
+// A run that writes to two file systems flushes each, and a failure of one names its files
+// alone.
+TEST(StripDurability, EachFileSystemARunWroteToIsFlushedAndToldApart) {
+    TempFolder here;
+    TempFolder there(QStringLiteral("/dev/shm"));
+    struct stat hereInfo {
+    }, thereInfo{};
+    if (!there.IsValid() || ::stat(QFile::encodeName(here.Root()).constData(), &hereInfo) != 0 ||
+        ::stat("/dev/shm", &thereInfo) != 0 || hereInfo.st_dev == thereInfo.st_dev) {
+        GTEST_SKIP() << "no second file system to write to";
+    }
+    const QString a = here.Write("A.ASM", "nop ; a\n");
+    const QString b = there.Write("B.ASM", "nop ; b\n");
+    for (const auto& [failing, named] :
+         {std::pair{thereInfo.st_dev, b}, std::pair{hereInfo.st_dev, a}}) {
+        const Outcome run =
+            Launch({.arguments = {a, b},
+                    .environment =
+                        FailingIo(QStringLiteral("QINGYAN_FAIL_SYNCFS_DEVICE=%1").arg(failing))});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: 输入/输出错误\n"
+                                 "qingyan-strip: %1.TX_: 可能没有写入磁盘: 输入/输出错误\n")
+                      .arg(named)
+                      .toUtf8())
+            << run.err.toStdString();
+    }
+}
+
 TEST(StripDurability, ASingleSaveFlushesItsFolderBeforeItIsToldDone) {
     TempFolder folder;
     const QString source = folder.Write("A.ASM", "nop ; a\n");

@@ -18,6 +18,11 @@
 class TempFolder {
 public:
     TempFolder() { dir_.setAutoRemove(false); }
+    /// One inside `parent`, which may be on another file system.
+    explicit TempFolder(const QString& parent) : dir_(parent + "/qingyan-XXXXXX") {
+        dir_.setAutoRemove(false);
+    }
+    bool IsValid() const { return dir_.isValid(); }
     // Removed by the names' bytes: Qt cannot remove names that are not UTF-8.
     ~TempFolder() {
         std::error_code ignored;
