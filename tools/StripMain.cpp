@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -305,11 +306,19 @@ int StripMain(int argc, char* argv[]) {
                                                                : workflow::kNoExtensionWarning));
     }
 
-    tools::RunPlan plan;
-    if (!tools::PlanRun(settings, plan, error)) {
-        return refuse(error);
+    // Memory that runs out outside a file's own cleaning (a walk of a tree too large for it, the
+    // report) ends the run with a reason, never with an abort.
+    try {
+        tools::RunPlan plan;
+        if (!tools::PlanRun(settings, plan, error)) {
+            return refuse(error);
+        }
+        return Finish(RunPlanned(plan, settings));
+    } catch (const std::bad_alloc&) {
+        Print(stderr, QStringLiteral("qingyan-strip: ") +
+                          workflow::ReasonOf({workflow::FailureKind::OutOfMemory}));
+        return kBadUsage;
     }
-    return Finish(RunPlanned(plan, settings));
 }
 
 }  // namespace tools

@@ -80,34 +80,35 @@ public:
                     workflow::ReasonOf({workflow::FailureKind::OutputNotEmpty});
             return false;
         }
-        folders_[QString()] = root_;
         return true;
     }
 
-    // The copy's folder at `shown` (a path under the root), made as the walk enters the folder
-    // it copies; nullptr with errno set when it cannot be made.
-    std::shared_ptr<const workflow::Folder> Make(const QString& shown, const QByteArray& name) {
-        const std::shared_ptr<const workflow::Folder>& parent = FolderOf(ParentOf(shown));
+    // The walked folder whose copy the root is.
+    void CopyInto(const std::shared_ptr<const workflow::Folder>& walked) {
+        folders_[walked] = root_;
+    }
+
+    // The copy of the walked folder `walked`, made as the walk enters it; nullptr with errno set
+    // when it cannot be made.
+    std::shared_ptr<const workflow::Folder> Make(
+        const std::shared_ptr<const workflow::Folder>& walked, const QByteArray& name) {
+        const std::shared_ptr<const workflow::Folder>& parent = FolderOf(walked->parent());
         if (parent == nullptr ||
             (::mkdirat(parent->fd(), name.constData(), 0700) != 0 && errno != EEXIST)) {
             return nullptr;
         }
         std::shared_ptr<const workflow::Folder> made = parent->Subfolder(name);
-        folders_[shown] = made;
+        folders_[walked] = made;
         return made;
     }
 
-    // The copy's folder for the folder at `shown`.
-    const std::shared_ptr<const workflow::Folder>& FolderOf(const QString& shown) {
-        return folders_[shown];
+    // The copy of the walked folder `walked`.
+    const std::shared_ptr<const workflow::Folder>& FolderOf(
+        const std::shared_ptr<const workflow::Folder>& walked) {
+        return folders_[walked];
     }
 
     const std::shared_ptr<const workflow::Folder>& root() const { return root_; }
-
-    static QString ParentOf(const QString& shown) {
-        const qsizetype slash = shown.lastIndexOf(u'/');
-        return slash < 0 ? QString() : shown.left(slash);
-    }
 
 private:
     // The canonical form of a path that may not exist yet: its existing folder's, and the rest.
@@ -121,7 +122,9 @@ private:
     }
 
     std::shared_ptr<const workflow::Folder> root_;
-    std::map<QString, std::shared_ptr<const workflow::Folder>> folders_;
+    // By the walked folder, held here: no two of them share an address while the plan lives.
+    std::map<std::shared_ptr<const workflow::Folder>, std::shared_ptr<const workflow::Folder>>
+        folders_;
 };
 
 // What -o does with one item of a walk: a source cleaned into the copy, another file copied, a
@@ -146,8 +149,7 @@ void PlanCopiedItem(const QString& argument, const workflow::TreeItem& item, Out
     file.shown = item.shown;
     file.input.file = item.file;
     file.input.task = item.source ? JobInput::Task::Clean : JobInput::Task::Copy;
-    file.input.target =
-        workflow::FileRef{output.FolderOf(OutputTree::ParentOf(item.shown)), item.file.name};
+    file.input.target = workflow::FileRef{output.FolderOf(item.file.folder), item.file.name};
     plan.files.push_back(std::move(file));
 }
 
@@ -159,50 +161,50 @@ bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflo
     if (::fstat(open->fd(), &root) == 0) {
         plan.madeFolders.push_back({output.root(), static_cast<mode_t>(root.st_mode & 07777)});
     }
-    for (const workflow::TreeItem& item : workflow::WalkTree(open, types, true)) {
-        const QString path = workflow::JoinPath(argument, item.shown);
+    output.CopyInto(open);
+    workflow::WalkTree(open, types, true, [&](workflow::TreeItem&& item) {
+        const auto path = [&] { return workflow::JoinPath(argument, item.shown); };
         if (item.kind == workflow::TreeItem::Kind::Unread) {
-            plan.files.push_back(Passed(path, item.shown, item.failure, true));
+            plan.files.push_back(Passed(path(), item.shown, item.failure, true));
         } else if (item.kind == workflow::TreeItem::Kind::Hidden) {
-            if (settings.sourcesOnly) {
-                continue;  // no source: -r passes hidden files over too
+            if (!settings.sourcesOnly) {  // no source: -r passes hidden files over too
+                plan.files.push_back(
+                    Passed(path(), item.shown, {workflow::FailureKind::HiddenNotCopied}, false));
             }
-            plan.files.push_back(
-                Passed(path, item.shown, {workflow::FailureKind::HiddenNotCopied}, false));
         } else if (item.kind == workflow::TreeItem::Kind::Folder) {
             const std::shared_ptr<const workflow::Folder> made =
-                output.Make(item.shown, item.entry.name);
+                output.Make(item.file.folder, item.entry.name);
             if (made == nullptr) {
                 plan.files.push_back(
-                    Passed(path, item.shown, {workflow::FailureKind::FolderUnread, errno}, true));
-                continue;
+                    Passed(path(), item.shown, {workflow::FailureKind::FolderUnread, errno}, true));
+            } else {
+                plan.madeFolders.push_back({made, item.entry.mode});
             }
-            plan.madeFolders.push_back({made, item.entry.mode});
         } else {
             PlanCopiedItem(argument, item, output, settings.sourcesOnly, plan);
         }
-    }
+    });
     return true;
 }
 
 // Without -o, the sources of a walk, and the folders it could not read.
 void PlanWalk(const QString& argument, const std::shared_ptr<const workflow::Folder>& open,
               const workflow::FileTypes& types, RunPlan& plan) {
-    for (const workflow::TreeItem& item : workflow::WalkTree(open, types)) {
-        const QString path = workflow::JoinPath(argument, item.shown);
+    workflow::WalkTree(open, types, false, [&](workflow::TreeItem&& item) {
+        const auto path = [&] { return workflow::JoinPath(argument, item.shown); };
         if (item.kind == workflow::TreeItem::Kind::Unread) {
-            plan.files.push_back(Passed(path, item.shown, item.failure, true));
+            plan.files.push_back(Passed(path(), item.shown, item.failure, true));
         } else if (item.kind == workflow::TreeItem::Kind::File && item.source &&
                    item.entry.isLink && !item.entry.isRegular) {
             plan.files.push_back(
-                Passed(path, item.shown, {workflow::FailureKind::BrokenLink}, false));
+                Passed(path(), item.shown, {workflow::FailureKind::BrokenLink}, false));
         } else if (item.kind == workflow::TreeItem::Kind::File && item.source) {
-            PlannedFile file = Given(path);
-            file.shown = item.shown;
-            file.input.file = item.file;
+            PlannedFile file = Given(path());
+            file.shown = std::move(item.shown);
+            file.input.file = std::move(item.file);
             plan.files.push_back(std::move(file));
         }
-    }
+    });
 }
 
 // With -o, a file named on the command line goes to the copy's root under its base name.

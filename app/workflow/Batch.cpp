@@ -1,6 +1,7 @@
 #include "Batch.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "Browsing.h"
 #include "FileNames.h"
@@ -36,57 +37,90 @@ bool SortedEntries(const Folder& folder, std::vector<FolderItem>& items, QString
     return true;
 }
 
-void Walk(const std::shared_ptr<const Folder>& folder, const FileTypes& types, bool namesHidden,
-          const QString& prefix, std::vector<TreeItem>& found) {
+// A folder the walk has listed, and where it stands among its subfolders.
+struct Level {
+    std::shared_ptr<const Folder> folder;
     std::vector<FolderItem> items;
     QStringList shown;
-    if (!SortedEntries(*folder, items, shown, namesHidden)) {
-        found.push_back({TreeItem::Kind::Unread,
-                         {folder, {}},
-                         prefix,
-                         {},
-                         false,
-                         Failure{FailureKind::FolderUnread, errno}});
-        return;
-    }
     std::vector<std::size_t> subfolders;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const QString& name = shown[static_cast<qsizetype>(i)];
-        if (items[i].name.startsWith('.')) {
-            found.push_back({TreeItem::Kind::Hidden,
-                             {folder, items[i].name},
-                             prefix + name,
-                             items[i],
-                             false,
-                             {}});
-            continue;
-        }
-        if (items[i].isFolder && !items[i].isLink) {
-            subfolders.push_back(i);
-            continue;
-        }
-        const bool source = !items[i].isFolder && types.Takes(name);
-        found.push_back(
-            {TreeItem::Kind::File, {folder, items[i].name}, prefix + name, items[i], source, {}});
+    std::size_t next = 0;        // the next of `subfolders` to enter
+    qsizetype prefixLength = 0;  // of the walk's prefix while inside this folder
+};
+
+// Lists `folder` and tells its entries other than subfolders; nullopt when it cannot be listed,
+// told as such.
+std::optional<Level> Enter(std::shared_ptr<const Folder> folder, const FileTypes& types,
+                           bool namesHidden, const QString& prefix, const TreeVisitor& visit) {
+    Level level{std::move(folder), {}, {}, {}, 0, prefix.size()};
+    if (!SortedEntries(*level.folder, level.items, level.shown, namesHidden)) {
+        visit({TreeItem::Kind::Unread,
+               {level.folder, {}},
+               prefix,
+               {},
+               false,
+               Failure{FailureKind::FolderUnread, errno}});
+        return std::nullopt;
     }
-    for (const std::size_t i : subfolders) {
-        const QString path = prefix + shown[static_cast<qsizetype>(i)];
-        const std::shared_ptr<const Folder> subfolder = folder->Subfolder(items[i].name);
-        if (subfolder == nullptr) {
-            found.push_back({TreeItem::Kind::Unread,
-                             {folder, items[i].name},
-                             path,
-                             items[i],
-                             false,
-                             Failure{FailureKind::FolderUnread, errno}});
-            continue;
+    for (std::size_t i = 0; i < level.items.size(); ++i) {
+        const FolderItem& item = level.items[i];
+        const QString& name = level.shown[static_cast<qsizetype>(i)];
+        if (item.name.startsWith('.')) {
+            visit({TreeItem::Kind::Hidden,
+                   {level.folder, item.name},
+                   prefix + name,
+                   item,
+                   false,
+                   {}});
+        } else if (item.isFolder && !item.isLink) {
+            level.subfolders.push_back(i);
+        } else {
+            const bool source = !item.isFolder && types.Takes(name);
+            visit(
+                {TreeItem::Kind::File, {level.folder, item.name}, prefix + name, item, source, {}});
         }
-        found.push_back({TreeItem::Kind::Folder, {subfolder, {}}, path, items[i], false, {}});
-        Walk(subfolder, types, namesHidden, path + u'/', found);
     }
+    return level;
 }
 
 }  // namespace
+
+void WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types, bool namesHidden,
+              const TreeVisitor& visit) {
+    // One prefix for the whole walk, grown and cut back as the walk goes down and up, and a
+    // stack instead of a recursion: memory and stack in step with the tree, at any depth.
+    QString prefix;
+    std::vector<Level> levels;
+    if (std::optional<Level> top = Enter(root, types, namesHidden, prefix, visit)) {
+        levels.push_back(std::move(*top));
+    }
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.subfolders.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const std::size_t i = level.subfolders[level.next++];
+        prefix.truncate(level.prefixLength);
+        prefix += level.shown[static_cast<qsizetype>(i)];
+        const FolderItem item = level.items[i];
+        std::shared_ptr<const Folder> subfolder = level.folder->Subfolder(item.name);
+        if (subfolder == nullptr) {
+            visit({TreeItem::Kind::Unread,
+                   {level.folder, item.name},
+                   prefix,
+                   item,
+                   false,
+                   Failure{FailureKind::FolderUnread, errno}});
+            continue;
+        }
+        visit({TreeItem::Kind::Folder, {subfolder, {}}, prefix, item, false, {}});
+        prefix += u'/';
+        if (std::optional<Level> inner =
+                Enter(std::move(subfolder), types, namesHidden, prefix, visit)) {
+            levels.push_back(std::move(*inner));
+        }
+    }
+}
 
 std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& folder,
                                         const FileTypes& types, const QString& prefix) {
@@ -102,13 +136,6 @@ std::vector<BatchSource> BatchSourcesIn(const std::shared_ptr<const Folder>& fol
         }
     }
     return files;
-}
-
-std::vector<TreeItem> WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types,
-                               bool namesHidden) {
-    std::vector<TreeItem> found;
-    Walk(root, types, namesHidden, {}, found);
-    return found;
 }
 
 QString BatchFolderText(const QString& folder) {

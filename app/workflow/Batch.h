@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,10 +44,13 @@ struct TreeItem {
     Failure failure;      ///< for Unread, why
 };
 
-/// Everything under `root`. Hidden entries are passed over, named as Hidden items where
-/// `namesHidden`; a folder swapped for a link while the walk goes on is not entered.
-std::vector<TreeItem> WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types,
-                               bool namesHidden = false);
+using TreeVisitor = std::function<void(TreeItem&&)>;
+
+/// Tells `visit` everything under `root`, each item as the walk meets it. Hidden entries are passed
+/// over, named as Hidden items where `namesHidden`; a folder swapped for a link while the walk
+/// goes on is not entered.
+void WalkTree(const std::shared_ptr<const Folder>& root, const FileTypes& types, bool namesHidden,
+              const TreeVisitor& visit);
 
 /// The folder as the report and the summary show it: its path with a "/" after it, unless it is
 /// "/" itself.

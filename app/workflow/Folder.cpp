@@ -9,10 +9,12 @@
 
 #include <cerrno>
 #include <string_view>
+#include <vector>
 
 namespace workflow {
 
-std::shared_ptr<const Folder> Folder::Adopt(int fd, QByteArray path) {
+std::shared_ptr<const Folder> Folder::Adopt(int fd, std::shared_ptr<const Folder> parent,
+                                            QByteArray name) {
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0) {
         const int error = errno;
@@ -22,21 +24,42 @@ std::shared_ptr<const Folder> Folder::Adopt(int fd, QByteArray path) {
         errno = error;
         return nullptr;
     }
-    return std::make_shared<const Folder>(fd, info.st_dev, std::move(path));
+    return std::make_shared<const Folder>(fd, info.st_dev, std::move(parent), std::move(name));
 }
 
 std::shared_ptr<const Folder> Folder::Open(const QByteArray& path) {
     return Adopt(
-        ::open(path.isEmpty() ? "." : path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), path);
+        ::open(path.isEmpty() ? "." : path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+        nullptr, path);
 }
 
 std::shared_ptr<const Folder> Folder::Subfolder(const QByteArray& name) const {
     return Adopt(::openat(fd_, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
-                 path_.endsWith('/') ? path_ + name : path_ + '/' + name);
+                 shared_from_this(), name);
+}
+
+QByteArray Folder::path() const {
+    std::vector<const QByteArray*> names;
+    for (const Folder* folder = this; folder != nullptr; folder = folder->parent_.get()) {
+        names.push_back(&folder->name_);
+    }
+    QByteArray path = *names.back();
+    for (auto name = names.rbegin() + 1; name != names.rend(); ++name) {
+        if (!path.endsWith('/')) {
+            path += '/';
+        }
+        path += **name;
+    }
+    return path;
 }
 
 Folder::~Folder() {
     ::close(fd_);
+    // A parent this folder alone holds goes next, here, and so on up the chain.
+    std::shared_ptr<const Folder> up = std::move(parent_);
+    while (up != nullptr && up.use_count() == 1) {
+        up = std::move(up->parent_);
+    }
 }
 
 std::optional<FileRef> FileAtPath(const QString& path) {

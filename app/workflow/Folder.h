@@ -16,7 +16,7 @@ namespace workflow {
 
 /// A folder held open: the files in it are read and saved by their names relative to it, so that
 /// a folder swapped for a symbolic link after it was opened is never entered.
-class Folder {
+class Folder : public std::enable_shared_from_this<Folder> {
 public:
     /// Opens the folder at `path` (bytes), following links as the path gives them; nullptr with
     /// errno set.
@@ -24,8 +24,10 @@ public:
     /// Opens the subfolder `name` of this one, refusing a symbolic link; nullptr with errno set.
     std::shared_ptr<const Folder> Subfolder(const QByteArray& name) const;
 
-    Folder(int fd, dev_t device, QByteArray path)
-        : fd_(fd), device_(device), path_(std::move(path)) {}
+    /// Takes over `fd`, a folder opened by `name` in `parent` (or by the path `name` when it has
+    /// none).
+    Folder(int fd, dev_t device, std::shared_ptr<const Folder> parent, QByteArray name)
+        : fd_(fd), device_(device), parent_(std::move(parent)), name_(std::move(name)) {}
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     ~Folder();
@@ -33,16 +35,22 @@ public:
     int fd() const { return fd_; }
     /// The file system that holds it.
     dev_t device() const { return device_; }
-    /// The path it was opened by, for messages.
-    const QByteArray& path() const { return path_; }
+    /// The folder it was opened in as a Subfolder, or nullptr.
+    const std::shared_ptr<const Folder>& parent() const { return parent_; }
+    /// The path it was opened by, for messages: made when asked, so that a deep tree's folders
+    /// keep one name each, not a path each.
+    QByteArray path() const;
 
 private:
     // Takes over `fd`, a folder just opened; nullptr with errno set when it cannot be looked at.
-    static std::shared_ptr<const Folder> Adopt(int fd, QByteArray path);
+    static std::shared_ptr<const Folder> Adopt(int fd, std::shared_ptr<const Folder> parent,
+                                               QByteArray name);
 
     int fd_;
     dev_t device_;
-    QByteArray path_;
+    // Let go of one by one when the folder goes, not by a recursion as deep as the tree.
+    mutable std::shared_ptr<const Folder> parent_;
+    QByteArray name_;
 };
 
 /// A file named by its open folder and its name there (bytes, no "/").

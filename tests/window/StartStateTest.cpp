@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTimer>
 
 #include "WindowFixture.h"
 
@@ -30,6 +31,12 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(TipColour(), kBlue);
     EXPECT_EQ(BlinkCount(), 0);
     EXPECT_EQ(TipIndex(), 0);
+    // The tick that refreshes the counters and blinks the mascot runs from the start, twice a
+    // second.
+    const auto* tick = form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    ASSERT_NE(tick, nullptr);
+    EXPECT_TRUE(tick->isActive());
+    EXPECT_EQ(tick->interval(), 500);
     EXPECT_EQ(Find("Drive1")->toolTip(), QStringLiteral("选择驱动器"));  // a hint on hover
     EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),

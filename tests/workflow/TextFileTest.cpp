@@ -261,8 +261,10 @@ TEST(WalkTree, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     // A link to a file is a source; a broken link is none.
     ASSERT_TRUE(QFile::link("A.ASM", folder.Path("tree/sub/L.ASM")));
     ASSERT_TRUE(QFile::link("NONE", folder.Path("tree/sub/N.ASM")));
-    std::vector<workflow::TreeItem> found = workflow::WalkTree(
-        workflow::Folder::Open(Native(folder.Path("tree"))), workflow::FileTypes("*.ASM"));
+    std::vector<workflow::TreeItem> found;
+    workflow::WalkTree(workflow::Folder::Open(Native(folder.Path("tree"))),
+                       workflow::FileTypes("*.ASM"), false,
+                       [&](workflow::TreeItem&& item) { found.push_back(std::move(item)); });
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].kind, workflow::TreeItem::Kind::Folder);
     EXPECT_EQ(found[0].shown, "sub");
