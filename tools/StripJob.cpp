@@ -194,29 +194,32 @@ void Save(const JobInput& input, const Settings& settings, workflow::FileOutcome
         return;
     }
     const QString sourceName = outcome.sourceName, targetName = outcome.targetName;
+    workflow::SaveOptions save = input.save;
+    if (input.saved != nullptr) {
+        save.waitFor = input.saved;
+        save.shown = TargetShown(input, settings);
+    }
     if (input.task == JobInput::Task::Copy) {
-        const workflow::WriteOutcome written =
-            workflow::CopyFileTo(*file, *input.target, input.save);
+        const workflow::WriteOutcome written = workflow::CopyFileTo(*file, *input.target, save);
         outcome.failure = written.failure;
         outcome.road = workflow::FileOutcome::Road::Copied;
     } else if (input.target) {
-        outcome = workflow::CleanFileTo(*file, *input.target, settings.languages, input.save);
+        outcome = workflow::CleanFileTo(*file, *input.target, settings.languages, save);
         if (outcome.failure.kind == workflow::FailureKind::BinaryFile) {
             // A copy of a tree holds every file: a source that is no text goes in as it is.
             const workflow::Failure notCleaned = outcome.failure;
             outcome = {};
-            outcome.failure = workflow::CopyFileTo(*file, *input.target, input.save).failure;
+            outcome.failure = workflow::CopyFileTo(*file, *input.target, save).failure;
             outcome.road = workflow::FileOutcome::Road::Copied;
             outcome.notCleaned = notCleaned;
         }
     } else {
-        outcome = workflow::CleanFile(*file, settings.languages, input.save);
+        outcome = workflow::CleanFile(*file, settings.languages, save);
     }
     outcome.sourceName = sourceName;
     outcome.targetName = targetName;
     if (input.saved != nullptr && !outcome.failure) {
-        input.saved->Note(input.target ? input.target->folder : file->folder,
-                          TargetShown(input, settings));
+        input.saved->Note(input.target ? input.target->folder : file->folder, save.shown);
     }
 }
 
@@ -310,6 +313,9 @@ JobResult RunJob(const JobInput& input, const Settings& settings) {
     try {
         if (settings.mode == Settings::Mode::Save && input.path != u"-") {
             Save(input, settings, outcome);
+            if (input.saved != nullptr) {
+                result.savedAs = TargetShown(input, settings);
+            }
         } else {
             Show(input, settings, result, write);
             if (result.failed) {

@@ -22,6 +22,7 @@ struct JobResult {
     bool counted = false;      ///< taken by the run, and so a line of the report
     bool outOfMemory = false;  ///< failed for want of memory: trouble, not a bad file
     workflow::FileOutcome outcome;
+    QString savedAs;  ///< for a save noted in JobInput::saved, the name it is noted by
 };
 
 /// A file to clean: its path as given or as the walk of -r found it ("-" for standard input),

@@ -165,6 +165,37 @@ QString ShownTarget(const tools::PlannedFile& file, const tools::Settings& setti
     return file.input.target ? file.shown : workflow::TargetPathOf(file.shown, settings.Naming());
 }
 
+// Names each file that may not be on disk after the run's flush failed with `error`.
+void TellFailedFlush(const workflow::SavedFileSystems& saved, int error) {
+    const QString reason = workflow::ReasonOfError(error);
+    Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") + reason);
+    for (const QString& target : saved.Unflushed()) {
+        Print(stderr,
+              QStringLiteral("qingyan-strip: %1: 可能没有写入磁盘: %2").arg(target, reason));
+    }
+}
+
+// What a save noted as `savedAs` came to once the run's flush is over: a save that waited for it
+// and could not take its target's name left the old target, and is told so (true); one on a file
+// system that failed its flush may not be on disk.
+bool AfterTheFlush(const workflow::SavedFileSystems& saved, const QString& savedAs,
+                   workflow::FileOutcome& outcome) {
+    if (outcome.failure || outcome.road == workflow::FileOutcome::Road::Passed) {
+        return false;
+    }
+    const std::map<QString, int> unpublished = saved.Unpublished();
+    if (const auto failed = unpublished.find(savedAs); failed != unpublished.end()) {
+        outcome.failure = workflow::SystemFailure(failed->second);
+        Print(stderr, QStringLiteral("qingyan-strip: %1: 无法保存: %2")
+                          .arg(savedAs, workflow::ReasonOfError(failed->second)));
+        return true;
+    }
+    if (saved.Unflushed().contains(savedAs)) {
+        outcome.failure = workflow::Failure{workflow::FailureKind::NotOnDisk, saved.Error()};
+    }
+    return false;
+}
+
 // Runs the planned files, reports each as it comes, and returns the run's exit status.
 int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
     // A diff answers as diff does: 1 for differences, 2 for trouble.
@@ -186,7 +217,7 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
         files.front().input.write = [](std::string_view bytes) { Write(stdout, bytes); };
     }
     // With a flush at the end, what each save comes to is known only after it.
-    std::vector<workflow::FileOutcome> waiting;
+    std::vector<std::pair<workflow::FileOutcome, QString>> waiting;  // and the name it is saved by
     const auto addToReport = [&](const workflow::FileOutcome& outcome) {
         const QString line = report.Add(outcome);
         if (settings.verbose) {
@@ -213,24 +244,20 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
             result.outcome.targetName = ShownTarget(file, settings);
         }
         if (flushAtEnd) {
-            waiting.push_back(std::move(result.outcome));
+            waiting.emplace_back(std::move(result.outcome), std::move(result.savedAs));
         } else {
             addToReport(result.outcome);
         }
     });
     tools::SealMadeFolders(plan);
     if (flushAtEnd && !saved.Flush()) {
-        const int error = errno;
-        const QString reason = workflow::ReasonOfError(error);
-        Print(stderr, QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: ") + reason);
-        for (const QString& target : saved.Unflushed()) {
-            Print(stderr,
-                  QStringLiteral("qingyan-strip: %1: 可能没有写入磁盘: %2").arg(target, reason));
-        }
         status = std::max(status, kFileFailed);
-        workflow::MarkNotOnDisk(waiting, error);
+        TellFailedFlush(saved, errno);
     }
-    for (const workflow::FileOutcome& outcome : waiting) {
+    for (auto& [outcome, savedAs] : waiting) {
+        if (AfterTheFlush(saved, savedAs, outcome)) {
+            status = std::max(status, kFileFailed);
+        }
         addToReport(outcome);
     }
     if (settings.report) {

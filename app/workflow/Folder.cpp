@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,14 @@ std::optional<FileRef> FileBeside(const FileRef& held, const QString& heldPath,
     return FileRef{held.folder, name};
 }
 
+namespace {
+
+// Waiting new files hold a descriptor each: past this many, they are flushed and published
+// without waiting for the end of the run.
+constexpr std::size_t kMostWaiting = 256;
+
+}  // namespace
+
 void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const QString& shown) {
     const std::lock_guard lock(mutex_);
     Noted& noted = noted_.try_emplace(folder->device(), Noted{folder, {}}).first->second;
@@ -102,29 +111,74 @@ void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const Q
     }
 }
 
-bool SavedFileSystems::Flush() {
+void SavedFileSystems::Await(const std::shared_ptr<const Folder>& folder, const QString& shown,
+                             std::function<int()> publish, std::function<void()> discard) {
     const std::lock_guard lock(mutex_);
-    int error = 0;
+    noted_.try_emplace(folder->device(), Noted{folder, {}});  // the saver notes the file itself
+    waiting_.push_back({folder->device(), shown, std::move(publish), std::move(discard)});
+    if (waiting_.size() >= kMostWaiting) {
+        FlushHeld();
+    }
+}
+
+void SavedFileSystems::SyncNoted(bool onlyWithNewNames) {
     for (auto& [device, noted] : noted_) {
-        noted.flushed = ::syncfs(noted.folder->fd()) == 0;
-        if (!noted.flushed && error == 0) {
-            error = errno;
+        const bool renamed = std::any_of(waiting_.begin(), waiting_.end(),
+                                         [&](const Waiting& w) { return w.device == device; });
+        if ((renamed || !onlyWithNewNames) && ::syncfs(noted.folder->fd()) != 0) {
+            noted.failed = true;
+            error_ = error_ == 0 ? errno : error_;
         }
     }
-    errno = error;
-    return error == 0;
+}
+
+void SavedFileSystems::FlushHeld() {
+    SyncNoted(false);
+    // Only a file on disk takes an old target's place; on a file system that failed its flush
+    // the old target stays.
+    for (Waiting& waiting : waiting_) {
+        const int failed = noted_.at(waiting.device).failed ? error_ : waiting.publish();
+        if (failed != 0) {
+            waiting.discard();
+            unpublished_[waiting.shown] = failed;
+            waiting.device = static_cast<dev_t>(-1);  // no new name to flush there
+        }
+    }
+    SyncNoted(true);
+    waiting_.clear();
+}
+
+bool SavedFileSystems::Flush() {
+    const std::lock_guard lock(mutex_);
+    FlushHeld();
+    errno = error_;
+    return error_ == 0;
 }
 
 QStringList SavedFileSystems::Unflushed() const {
     const std::lock_guard lock(mutex_);
     QStringList files;
     for (const auto& [device, noted] : noted_) {
-        if (!noted.flushed) {
-            files += noted.files;
+        if (noted.failed) {
+            for (const QString& file : noted.files) {
+                if (!unpublished_.contains(file)) {
+                    files.append(file);
+                }
+            }
         }
     }
     files.sort();  // saves note their files in whatever order their threads end
     return files;
+}
+
+int SavedFileSystems::Error() const {
+    const std::lock_guard lock(mutex_);
+    return error_;
+}
+
+std::map<QString, int> SavedFileSystems::Unpublished() const {
+    const std::lock_guard lock(mutex_);
+    return unpublished_;
 }
 
 bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool withHidden) {

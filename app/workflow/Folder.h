@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,26 +71,52 @@ std::optional<FileRef> FileBeside(const FileRef& held, const QString& heldPath,
                                   const QString& path);
 
 /// The file systems a run of many saves wrote to, each flushed to disk once at its end (syncfs)
-/// instead of every file on its own. Safe to use from several threads at once.
+/// instead of every file on its own, and the saves that wait for that flush to take the place of
+/// an old target. Safe to use from several threads at once.
 class SavedFileSystems {
 public:
     /// Notes the file system that holds `folder`, and that the file shown as `shown` was saved
     /// there.
     void Note(const std::shared_ptr<const Folder>& folder, const QString& shown = {});
-    /// Flushes each noted file system; false with errno set when any flush fails.
+    /// A new file, written whole, that is to replace the old target shown as `shown` in `folder`
+    /// once its file system is flushed: `publish` gives it the target's name (0, or an error
+    /// number), `discard` removes it. Many waiting at once are flushed and published together.
+    void Await(const std::shared_ptr<const Folder>& folder, const QString& shown,
+               std::function<int()> publish, std::function<void()> discard);
+    /// Flushes each noted file system, gives each waiting file its name, and flushes again where
+    /// names changed; false with errno set when any flush fails.
     bool Flush();
     /// After a failed Flush, the files noted on the file systems that failed: they may not be on
     /// disk.
     QStringList Unflushed() const;
+    /// After Flush, the waiting saves that did not take their target's name, each with its error
+    /// number: their old targets are as they were.
+    std::map<QString, int> Unpublished() const;
+    /// The error number of the first flush that failed, or 0.
+    int Error() const;
 
 private:
     struct Noted {
         std::shared_ptr<const Folder> folder;
         QStringList files;
-        bool flushed = false;
+        bool failed = false;
     };
+    struct Waiting {
+        dev_t device;
+        QString shown;
+        std::function<int()> publish;
+        std::function<void()> discard;
+    };
+    // Flushes, publishes what waits, and flushes the new names; the lock is held.
+    void FlushHeld();
+    // Flushes each noted file system, or only those where a waiting file takes its name.
+    void SyncNoted(bool onlyWithNewNames);
+
     mutable std::mutex mutex_;
     std::map<dev_t, Noted> noted_;
+    std::vector<Waiting> waiting_;
+    std::map<QString, int> unpublished_;
+    int error_ = 0;  // of the first flush that failed
 };
 
 /// One entry of an open folder, by the bytes of its name.

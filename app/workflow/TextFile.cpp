@@ -136,6 +136,36 @@ void Discard(int folder, const NewFile& file) {
     }
 }
 
+// Hands the new file, written whole, to the run: it takes the target's name once its file system
+// has been flushed.
+void Await(const FileRef& target, NewFile&& written, SavedFileSystems& run, const QString& shown) {
+    auto file = std::make_shared<NewFile>();
+    file->fd = std::move(written.fd);
+    file->name = std::move(written.name);
+    if (!file->name.isEmpty()) {
+        written.held.Release();
+        file->held.Hold(target.folder->fd(), file->name);
+    }
+    const std::shared_ptr<const Folder> folder = target.folder;
+    const QByteArray name = target.name;
+    run.Await(
+        folder, shown,
+        [folder, file, name] {
+            const bool published = Publish(folder->fd(), *file, name, true);
+            const int error = published ? 0 : errno;
+            if (published) {
+                file->held.Release();
+            }
+            file->fd.Close();
+            return error;
+        },
+        [folder, file] {
+            Discard(folder->fd(), *file);
+            file->held.Release();
+            file->fd.Close();
+        });
+}
+
 // Makes the new file `fd` no more open than a source with the readers `source`, whatever the
 // system let us set: a setgid folder, or the saver's own group, may give it a group that the
 // source's is not. `kept` when it has the old target's owner and group. False with errno set.
@@ -448,8 +478,9 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
     options.flush = options.flush || isSource;
     // A file that replaces another is on disk before it takes the name: whatever happens next,
     // the name holds the old file or the whole new one. A run of many saves flushes new names
-    // once at its end instead.
-    const bool flushFirst = options.flush || exists;
+    // once at its end instead, and lets a file that replaces another wait for that flush.
+    const bool waits = exists && !isSource && !options.flush && options.waitFor != nullptr;
+    const bool flushFirst = !waits && (options.flush || exists);
 
     NewFile file;
     if (!CreateNewFile(folder, keep ? 0600 : mode, file)) {
@@ -504,10 +535,15 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
                 return true;
             },
             outcome.unrepresentable) ||
-        (flushFirst && ::fsync(fd) != 0) || !Publish(folder, file, target.name, exists)) {
+        (flushFirst && ::fsync(fd) != 0) ||
+        (!waits && !Publish(folder, file, target.name, exists))) {
         const int error = errno;
         Discard(folder, file);
         return {SystemFailure(error), 0};
+    }
+    if (waits) {
+        Await(target, std::move(file), *options.waitFor, options.shown);
+        return outcome;
     }
     // The name is on disk too before the save is told done.
     if (!file.fd.Close() || (options.flush && ::fsync(folder) != 0)) {

@@ -73,6 +73,12 @@ struct SaveOptions {
     /// replaces its source, or any file already at the target's name, always flushes the file
     /// first.
     bool flush = true;
+    /// In a run of many saves, a file that replaces an old target is written whole and waits
+    /// here, unflushed, to take the target's name after one flush of its file system with the
+    /// others (see SavedFileSystems::Await); `shown` names it there. Without, it is flushed on its
+    /// own first.
+    SavedFileSystems* waitFor = nullptr;
+    QString shown{};
 };
 
 /// Makes a write past a file-size limit (ulimit -f) fail with EFBIG, told as a reason, instead

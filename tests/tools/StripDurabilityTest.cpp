@@ -28,17 +28,49 @@ TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
     folder.Write("src/C.ASM", "nop ; c\n");
     const QString oldA = folder.Write("src/A.ASM.TX_", "old a");
     const QString oldB = folder.Write("src/B.ASM.TX_", "old b");
-    // The disk fails every flush of a file: no old target may have been replaced by a new file
-    // that is not on disk. A target new to its folder waits for the run's one flush at its end.
-    const Outcome run = Launch({.arguments = {"-r", folder.Path("src")},
-                                .environment = FailingIo("QINGYAN_FAIL_FSYNC=5")});
+    // The disk fails the run's flush: no old target may have been replaced by a new file that is
+    // not on disk. A new file waits for that flush before it takes an old target's place; a
+    // target new to its folder takes its name at once, and may not be on disk.
+    const Outcome run = Launch({.arguments = {"-r", "--report", folder.Path("src")},
+                                .environment = FailingIo("QINGYAN_FAIL_SYNCFS=5")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(TempFolder::Read(oldA), "old a");
     EXPECT_EQ(TempFolder::Read(oldB), "old b");
-    EXPECT_TRUE(run.err.contains(QStringLiteral("A.ASM.TX_: 无法保存: 输入/输出错误")))
-        << run.err.toStdString();
+    for (const char* said :
+         {"A.ASM.TX_: 无法保存: 输入/输出错误", "B.ASM.TX_: 无法保存: 输入/输出错误",
+          "C.ASM.TX_: 可能没有写入磁盘: 输入/输出错误"}) {
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(said))) << said << run.err.toStdString();
+    }
+    EXPECT_EQ(QString::fromUtf8(run.out).count(QStringLiteral("未处理:输入/输出错误")), 2);
+    EXPECT_EQ(QString::fromUtf8(run.out).count(QStringLiteral("未处理:可能没有写入磁盘")), 1);
     EXPECT_EQ(TempFolder::Read(folder.Path("src/C.ASM.TX_")), "nop\n");
     EXPECT_EQ(QDir(folder.Path("src")).entryList(QDir::Files | QDir::Hidden).size(), 6);
+    // Once the disk is well, the waiting files replace the old targets, and are on disk first.
+    const Outcome again = Launch({.arguments = {"-r", folder.Path("src")},
+                                  .environment = FailingIo("QINGYAN_FAIL_FSYNC=5")});
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(oldA), "nop\n");
+    EXPECT_EQ(TempFolder::Read(oldB), "nop\n");
+}
+
+// The files that wait for the run's flush hold a descriptor each: many of them are flushed and
+// take their names in groups, so that a run replaces any number of targets under the limit on
+// open files.
+TEST(StripDurability, ManyWaitingFilesTakeTheirNamesInGroups) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("src");
+    for (int i = 0; i < 600; ++i) {
+        folder.Write(QStringLiteral("src/F%1.ASM").arg(i), "nop ; x\n");
+        folder.Write(QStringLiteral("src/F%1.ASM.TX_").arg(i), "old");
+    }
+    const Outcome run = Launch({.arguments = {"-r", folder.Path("src")}, .inChild = [] {
+                                    const rlimit files{400, 400};
+                                    setrlimit(RLIMIT_NOFILE, &files);
+                                }});
+    EXPECT_EQ(run.status, 0) << run.err.left(300).toStdString();
+    for (int i = 0; i < 600; i += 97) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("src/F%1.ASM.TX_").arg(i))), "nop\n");
+    }
 }
 
 // A run that writes to two file systems flushes each, and a failure of one names its files
@@ -56,6 +88,8 @@ TEST(StripDurability, EachFileSystemARunWroteToIsFlushedAndToldApart) {
     const QString b = there.Write("B.ASM", "nop ; b\n");
     for (const auto& [failing, named] :
          {std::pair{thereInfo.st_dev, b}, std::pair{hereInfo.st_dev, a}}) {
+        QFile::remove(a + ".TX_");
+        QFile::remove(b + ".TX_");
         const Outcome run =
             Launch({.arguments = {a, b},
                     .environment =
