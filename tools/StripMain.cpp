@@ -279,7 +279,8 @@ int StripMain(int argc, char* argv[]) {
     OpenClosedStandardDescriptors();
     workflow::FailWritesPastTheSizeLimit();
     workflow::RemoveTemporariesOnSignals();
-    // The walk of -r holds each folder open while its files wait: as many as the system allows.
+    // A run keeps a share of what it may open for folders and waiting files: the more it may,
+    // the fewer folders it opens again and the fewer flushes it makes.
     if (rlimit files{};
         ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
         files.rlim_cur = files.rlim_max;

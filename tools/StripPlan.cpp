@@ -93,8 +93,9 @@ public:
     std::shared_ptr<const workflow::Folder> Make(
         const std::shared_ptr<const workflow::Folder>& walked, const QByteArray& name) {
         const std::shared_ptr<const workflow::Folder>& parent = FolderOf(walked->parent());
-        if (parent == nullptr ||
-            (::mkdirat(parent->fd(), name.constData(), 0700) != 0 && errno != EEXIST)) {
+        const workflow::Folder::Lease open =
+            parent != nullptr ? parent->Use() : workflow::Folder::Lease();
+        if (!open || (::mkdirat(open.fd(), name.constData(), 0700) != 0 && errno != EEXIST)) {
             return nullptr;
         }
         std::shared_ptr<const workflow::Folder> made = parent->Subfolder(name);
@@ -158,7 +159,8 @@ bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflo
                     const workflow::FileTypes& types, const Settings& settings, OutputTree& output,
                     RunPlan& plan) {
     struct stat root {};
-    if (::fstat(open->fd(), &root) == 0) {
+    if (const workflow::Folder::Lease walked = open->Use();
+        walked && ::fstat(walked.fd(), &root) == 0) {
         plan.madeFolders.push_back({output.root(), static_cast<mode_t>(root.st_mode & 07777)});
     }
     output.CopyInto(open);
@@ -270,8 +272,9 @@ bool PlanRun(const Settings& settings, RunPlan& plan, QString& error) {
 
 void SealMadeFolders(const RunPlan& plan) {
     for (auto made = plan.madeFolders.rbegin(); made != plan.madeFolders.rend(); ++made) {
-        if (made->folder != nullptr) {
-            ::fchmod(made->folder->fd(), made->mode);
+        if (const workflow::Folder::Lease folder =
+                made->folder != nullptr ? made->folder->Use() : workflow::Folder::Lease()) {
+            ::fchmod(folder.fd(), made->mode);
         }
     }
 }

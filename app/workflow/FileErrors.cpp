@@ -39,7 +39,7 @@ constexpr std::pair<int, const char*> kSystemReasons[] = {
     {EINVAL, "参数无效"},
     {EOVERFLOW, "数值超出范围"},
     {ENODATA, "没有数据"},
-    {ESTALE, "文件句柄已失效(网络文件系统上的文件已被别处改动)"},
+    {ESTALE, "文件或文件夹已被移走或换掉(文件句柄已失效)"},
     {ENOTCONN, "连接已断开"},
     {ETIMEDOUT, "连接超时"},
     {ENOLCK, "没有可用的锁"},

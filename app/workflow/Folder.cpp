@@ -4,15 +4,57 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <list>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
 namespace workflow {
+
+std::size_t DescriptorShare() {
+    // A quarter of what the process may open, read once the program has raised its limit.
+    static const std::size_t share = [] {
+        rlimit files{};
+        const rlim_t limit =
+            ::getrlimit(RLIMIT_NOFILE, &files) == 0 ? files.rlim_cur : rlim_t{1024};
+        return static_cast<std::size_t>(std::clamp<rlim_t>(limit / 4, 4, 256));
+    }();
+    return share;
+}
+
+namespace {
+
+// Subfolders open but in use by no one are kept, the most recently used first, up to this many;
+// past it the least recently used is closed.
+std::size_t MostIdle() {
+    return std::min<std::size_t>(DescriptorShare(), 64);
+}
+
+std::mutex& OpenFolders() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::list<const Folder*>& Idle() {
+    static std::list<const Folder*> idle;
+    return idle;
+}
+
+}  // namespace
+
+Folder::Folder(int fd, const struct stat& info, std::shared_ptr<const Folder> parent,
+               QByteArray name)
+    : fd_(fd),
+      device_(info.st_dev),
+      inode_(info.st_ino),
+      parent_(std::move(parent)),
+      name_(std::move(name)) {}
 
 std::shared_ptr<const Folder> Folder::Adopt(int fd, std::shared_ptr<const Folder> parent,
                                             QByteArray name) {
@@ -25,7 +67,9 @@ std::shared_ptr<const Folder> Folder::Adopt(int fd, std::shared_ptr<const Folder
         errno = error;
         return nullptr;
     }
-    return std::make_shared<const Folder>(fd, info.st_dev, std::move(parent), std::move(name));
+    auto folder = std::make_shared<const Folder>(fd, info, std::move(parent), std::move(name));
+    folder->Use();  // and let go at once: an unused subfolder joins the idle ones
+    return folder;
 }
 
 std::shared_ptr<const Folder> Folder::Open(const QByteArray& path) {
@@ -35,8 +79,92 @@ std::shared_ptr<const Folder> Folder::Open(const QByteArray& path) {
 }
 
 std::shared_ptr<const Folder> Folder::Subfolder(const QByteArray& name) const {
-    return Adopt(::openat(fd_, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
-                 shared_from_this(), name);
+    const Lease self = Use();
+    if (!self) {
+        return nullptr;
+    }
+    return Adopt(
+        ::openat(self.fd(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
+        shared_from_this(), name);
+}
+
+Folder::Lease Folder::Use() const {
+    const std::lock_guard lock(OpenFolders());
+    if (fd_ < 0 && !Reopen()) {
+        return {};
+    }
+    if (idle_) {
+        Idle().erase(idleAt_);
+        idle_ = false;
+    }
+    ++users_;
+    return Lease(shared_from_this());
+}
+
+bool Folder::Reopen() const {
+    // The closed folders from this one up to the first open one, opened again downwards; each
+    // in use until the last is open, so that none is closed again on the way.
+    std::vector<const Folder*> closed;
+    for (const Folder* folder = this; folder->fd_ < 0; folder = folder->parent_.get()) {
+        closed.push_back(folder);
+    }
+    bool reached = true;
+    std::vector<const Folder*> opened;
+    for (auto folder = closed.rbegin(); folder != closed.rend() && reached; ++folder) {
+        const Folder& f = **folder;
+        const int fd = ::openat(f.parent_->fd_, f.name_.constData(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat info {};
+        reached = fd >= 0 && ::fstat(fd, &info) == 0 && info.st_dev == f.device_ &&
+                  info.st_ino == f.inode_;
+        if (!reached) {
+            const int error = fd < 0 ? errno : ESTALE;
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            errno = error == ENOENT || error == ELOOP || error == ENOTDIR ? ESTALE : error;
+            break;
+        }
+        f.fd_ = fd;
+        ++f.users_;
+        opened.push_back(&f);
+    }
+    for (const Folder* folder : opened) {
+        folder->Release();
+    }
+    return reached;
+}
+
+void Folder::Release() const {
+    if (--users_ > 0 || parent_ == nullptr) {
+        return;  // a folder opened by its path stays open: there is no safe way back to it
+    }
+    std::list<const Folder*>& idle = Idle();
+    idle.push_front(this);
+    idleAt_ = idle.begin();
+    idle_ = true;
+    while (idle.size() > MostIdle()) {
+        const Folder* oldest = idle.back();
+        idle.pop_back();
+        oldest->idle_ = false;
+        ::close(oldest->fd_);
+        oldest->fd_ = -1;
+    }
+}
+
+Folder::Lease& Folder::Lease::operator=(Lease&& other) noexcept {
+    if (this != &other) {
+        Lease gone(std::move(*this));
+        folder_ = std::move(other.folder_);
+    }
+    return *this;
+}
+
+Folder::Lease::~Lease() {
+    if (folder_ != nullptr) {
+        const std::lock_guard lock(OpenFolders());
+        folder_->Release();
+    }
 }
 
 QByteArray Folder::path() const {
@@ -55,7 +183,15 @@ QByteArray Folder::path() const {
 }
 
 Folder::~Folder() {
-    ::close(fd_);
+    {
+        const std::lock_guard lock(OpenFolders());
+        if (idle_) {
+            Idle().erase(idleAt_);
+        }
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
     // A parent this folder alone holds goes next, here, and so on up the chain.
     std::shared_ptr<const Folder> up = std::move(parent_);
     while (up != nullptr && up.use_count() == 1) {
@@ -97,9 +233,11 @@ std::optional<FileRef> FileBeside(const FileRef& held, const QString& heldPath,
 
 namespace {
 
-// Waiting new files hold a descriptor each: past this many, they are flushed and published
-// without waiting for the end of the run.
-constexpr std::size_t kMostWaiting = 256;
+// Waiting new files hold a descriptor each, and one for their folder: past this many, they are
+// flushed and published without waiting for the end of the run.
+std::size_t MostWaiting() {
+    return std::max<std::size_t>(DescriptorShare() / 2, 1);
+}
 
 }  // namespace
 
@@ -116,7 +254,7 @@ void SavedFileSystems::Await(const std::shared_ptr<const Folder>& folder, const 
     const std::lock_guard lock(mutex_);
     noted_.try_emplace(folder->device(), Noted{folder, {}});  // the saver notes the file itself
     waiting_.push_back({folder->device(), shown, std::move(publish), std::move(discard)});
-    if (waiting_.size() >= kMostWaiting) {
+    if (waiting_.size() >= MostWaiting()) {
         FlushHeld();
     }
 }
@@ -125,7 +263,11 @@ void SavedFileSystems::SyncNoted(bool onlyWithNewNames) {
     for (auto& [device, noted] : noted_) {
         const bool renamed = std::any_of(waiting_.begin(), waiting_.end(),
                                          [&](const Waiting& w) { return w.device == device; });
-        if ((renamed || !onlyWithNewNames) && ::syncfs(noted.folder->fd()) != 0) {
+        if (!renamed && onlyWithNewNames) {
+            continue;
+        }
+        const Folder::Lease open = noted.folder->Use();
+        if (!open || ::syncfs(open.fd()) != 0) {
             noted.failed = true;
             error_ = error_ == 0 ? errno : error_;
         }
@@ -182,7 +324,11 @@ std::map<QString, int> SavedFileSystems::Unpublished() const {
 }
 
 bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool withHidden) {
-    const int fd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const Folder::Lease open = folder.Use();
+    if (!open) {
+        return false;
+    }
+    const int fd = ::openat(open.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (dir == nullptr) {
         const int error = errno;
@@ -199,12 +345,12 @@ bool ListOpenFolder(const Folder& folder, std::vector<FolderItem>& items, bool w
             continue;
         }
         struct stat link {};
-        if (::fstatat(folder.fd(), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(open.fd(), entry->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // gone since it was listed
         }
         const bool isLink = S_ISLNK(link.st_mode);
         struct stat info = link;
-        if (isLink && ::fstatat(folder.fd(), entry->d_name, &info, 0) != 0) {
+        if (isLink && ::fstatat(open.fd(), entry->d_name, &info, 0) != 0) {
             info = {};  // a broken link: neither a folder nor a file
         }
         items.push_back({QByteArray(entry->d_name), S_ISDIR(info.st_mode), isLink,

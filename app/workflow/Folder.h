@@ -5,35 +5,58 @@
 #include <QStringList>
 
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace workflow {
 
-/// A folder held open: the files in it are read and saved by their names relative to it, so that
-/// a folder swapped for a symbolic link after it was opened is never entered.
+/// A folder opened once: the files in it are read and saved by their names relative to it, so
+/// that a folder swapped for a symbolic link after it was opened is never entered. A subfolder
+/// not in use may be closed, so that a walk of any size holds a bounded number of descriptors;
+/// it is opened again by its name in its parent, and only if it is still the same folder.
 class Folder : public std::enable_shared_from_this<Folder> {
 public:
+    /// The folder's descriptor, open for as long as the lease lives.
+    class Lease {
+    public:
+        Lease() = default;
+        Lease(Lease&& other) noexcept : folder_(std::move(other.folder_)) {}
+        Lease& operator=(Lease&& other) noexcept;
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        ~Lease();
+        int fd() const { return folder_->fd_; }
+        explicit operator bool() const { return folder_ != nullptr; }
+
+    private:
+        friend class Folder;
+        explicit Lease(std::shared_ptr<const Folder> folder) : folder_(std::move(folder)) {}
+        std::shared_ptr<const Folder> folder_;
+    };
+
     /// Opens the folder at `path` (bytes), following links as the path gives them; nullptr with
-    /// errno set.
+    /// errno set. Such a folder stays open as long as it lives.
     static std::shared_ptr<const Folder> Open(const QByteArray& path);
     /// Opens the subfolder `name` of this one, refusing a symbolic link; nullptr with errno set.
     std::shared_ptr<const Folder> Subfolder(const QByteArray& name) const;
+    /// The descriptor, opened again where it was closed; an empty lease with errno set when the
+    /// folder can no longer be reached (ESTALE: another stands at its name).
+    Lease Use() const;
 
-    /// Takes over `fd`, a folder opened by `name` in `parent` (or by the path `name` when it has
-    /// none).
-    Folder(int fd, dev_t device, std::shared_ptr<const Folder> parent, QByteArray name)
-        : fd_(fd), device_(device), parent_(std::move(parent)), name_(std::move(name)) {}
+    /// Takes over `fd`, the folder `info` describes, opened by `name` in `parent` (or by the path
+    /// `name` when it has none).
+    Folder(int fd, const struct stat& info, std::shared_ptr<const Folder> parent, QByteArray name);
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     ~Folder();
 
-    int fd() const { return fd_; }
     /// The file system that holds it.
     dev_t device() const { return device_; }
     /// The folder it was opened in as a Subfolder, or nullptr.
@@ -46,13 +69,24 @@ private:
     // Takes over `fd`, a folder just opened; nullptr with errno set when it cannot be looked at.
     static std::shared_ptr<const Folder> Adopt(int fd, std::shared_ptr<const Folder> parent,
                                                QByteArray name);
+    // With the lock on open folders held: opens this folder again, and the closed ones above it.
+    bool Reopen() const;
+    void Release() const;
 
-    int fd_;
+    mutable int fd_;         // -1 while closed
+    mutable int users_ = 0;  // leases alive
+    mutable bool idle_ = false;
+    mutable std::list<const Folder*>::iterator idleAt_;  // in the list of open folders not in use
     dev_t device_;
+    ino_t inode_;
     // Let go of one by one when the folder goes, not by a recursion as deep as the tree.
     mutable std::shared_ptr<const Folder> parent_;
     QByteArray name_;
 };
+
+/// How many descriptors one kind of use may hold open at once: a share of what the process may
+/// open (idle subfolders, files waiting to take their names).
+std::size_t DescriptorShare();
 
 /// A file named by its open folder and its name there (bytes, no "/").
 struct FileRef {

@@ -137,32 +137,37 @@ void Discard(int folder, const NewFile& file) {
 }
 
 // Hands the new file, written whole, to the run: it takes the target's name once its file system
-// has been flushed.
+// has been flushed. Its folder stays open while it waits.
 void Await(const FileRef& target, NewFile&& written, SavedFileSystems& run, const QString& shown) {
-    auto file = std::make_shared<NewFile>();
-    file->fd = std::move(written.fd);
-    file->name = std::move(written.name);
-    if (!file->name.isEmpty()) {
+    struct Waiting {
+        NewFile file;
+        Folder::Lease folder;
+    };
+    auto waiting = std::make_shared<Waiting>();
+    waiting->folder = target.folder->Use();
+    waiting->file.fd = std::move(written.fd);
+    waiting->file.name = std::move(written.name);
+    if (!waiting->file.name.isEmpty()) {
         written.held.Release();
-        file->held.Hold(target.folder->fd(), file->name);
+        waiting->file.held.Hold(waiting->folder.fd(), waiting->file.name);
     }
-    const std::shared_ptr<const Folder> folder = target.folder;
     const QByteArray name = target.name;
     run.Await(
-        folder, shown,
-        [folder, file, name] {
-            const bool published = Publish(folder->fd(), *file, name, true);
-            const int error = published ? 0 : errno;
-            if (published) {
-                file->held.Release();
+        target.folder, shown,
+        [waiting, name] {
+            if (!Publish(waiting->folder.fd(), waiting->file, name, true)) {
+                return errno;  // discarded next
             }
-            file->fd.Close();
-            return error;
+            waiting->file.held.Release();
+            waiting->file.fd.Close();
+            waiting->folder = {};
+            return 0;
         },
-        [folder, file] {
-            Discard(folder->fd(), *file);
-            file->held.Release();
-            file->fd.Close();
+        [waiting] {
+            Discard(waiting->folder.fd(), waiting->file);
+            waiting->file.held.Release();
+            waiting->file.fd.Close();
+            waiting->folder = {};
         });
 }
 
@@ -385,9 +390,13 @@ ReadOutcome SourceFromBytes(std::string_view bytes) {
 }
 
 ReadOutcome ReadSourceFile(const FileRef& source) {
+    const Folder::Lease folder = source.folder->Use();
+    if (!folder) {
+        return {std::nullopt, SystemFailure(errno)};
+    }
     // The type is looked at before any open: opening a device can act on it (a tape rewinds).
     struct stat named {};
-    if (::fstatat(source.folder->fd(), source.name.constData(), &named, 0) != 0) {
+    if (::fstatat(folder.fd(), source.name.constData(), &named, 0) != 0) {
         return {std::nullopt, SystemFailure(errno)};
     }
     if (S_ISDIR(named.st_mode)) {
@@ -397,7 +406,7 @@ ReadOutcome ReadSourceFile(const FileRef& source) {
         return {std::nullopt, Failure{FailureKind::SourceNotRegular}};
     }
     // Not blocking: a FIFO or a device put in the file's place since is seen, not waited on.
-    const Descriptor file(::openat(source.folder->fd(), source.name.constData(),
+    const Descriptor file(::openat(folder.fd(), source.name.constData(),
                                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0) {
@@ -440,7 +449,11 @@ namespace {
 
 WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
                          const SourceFacts& source, SaveOptions options) {
-    const int folder = target.folder->fd();
+    const Folder::Lease open = target.folder->Use();
+    if (!open) {
+        return {SystemFailure(errno), 0};
+    }
+    const int folder = open.fd();
     const char* name = target.name.constData();
     SweepTemporaries(folder);
     struct stat entry {};
@@ -561,8 +574,11 @@ WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
 }
 
 WriteOutcome CopyFileTo(const FileRef& source, const FileRef& target, SaveOptions options) {
-    const Descriptor file(::openat(source.folder->fd(), source.name.constData(),
-                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Folder::Lease folder = source.folder->Use();
+    const Descriptor file(folder
+                              ? ::openat(folder.fd(), source.name.constData(),
+                                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                              : -1);
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0) {
         return {SystemFailure(errno), 0};

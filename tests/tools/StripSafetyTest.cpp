@@ -147,24 +147,39 @@ TEST(StripSafety, JobsAreCappedAndAThreadThatCannotStartLowersTheCount) {
     EXPECT_EQ(limited.out.count('\n'), 3);
 }
 
-// The walk holds each folder open while its files wait: a deep tree is walked whole even when the
-// soft limit on open files is low, since the program raises it as far as the hard limit allows.
-TEST(StripSafety, ADeepTreeIsWalkedWholeUnderALowSoftLimitOnOpenFiles) {
+// A walk holds a bounded number of folders open, whatever the depth and breadth of the tree: a
+// tree of many more folders than the process may open files is cleaned whole, old targets
+// replaced, with the hard limit as low as the soft one.
+TEST(StripSafety, ATreeOfMoreFoldersThanOpenFilesIsCleanedWhole) {
     TempFolder folder;
     QString deep = "tree";
-    for (int level = 0; level < 40; ++level) {
+    QStringList sources;
+    for (int level = 0; level < 60; ++level) {
         deep += QStringLiteral("/%1").arg(level);
-        QDir(folder.Root()).mkpath(deep);
-        folder.Write(deep + "/A.ASM", "nop ; x\n");
+        sources << deep + "/A.ASM";
     }
-    const Outcome run = Launch({.arguments = {"--check", "-r", folder.Path("tree")}, .inChild = [] {
-                                    rlimit files{};
-                                    getrlimit(RLIMIT_NOFILE, &files);
-                                    files.rlim_cur = 24;
-                                    setrlimit(RLIMIT_NOFILE, &files);
-                                }});
-    EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_EQ(run.out.count("1处注释将被消除"), 40);
+    for (int wide = 0; wide < 150; ++wide) {
+        sources << QStringLiteral("tree/w%1/B.ASM").arg(wide);
+    }
+    for (const QString& source : sources) {
+        QDir(folder.Root()).mkpath(QFileInfo(source).path());
+        folder.Write(source, "nop ; x\n");
+        folder.Write(source + ".TX_", "old");
+    }
+    const auto lowLimit = [] {
+        const rlimit files{64, 64};
+        setrlimit(RLIMIT_NOFILE, &files);
+    };
+    const Outcome check =
+        Launch({.arguments = {"--check", "-r", folder.Path("tree")}, .inChild = lowLimit});
+    EXPECT_EQ(check.status, 1) << check.err.left(400).toStdString();
+    EXPECT_EQ(check.out.count("1处注释将被消除"), sources.size());
+    const Outcome run =
+        Launch({.arguments = {"-r", "-j", "2", folder.Path("tree")}, .inChild = lowLimit});
+    EXPECT_EQ(run.status, 0) << run.err.left(400).toStdString();
+    for (const QString& source : sources) {
+        ASSERT_EQ(TempFolder::Read(folder.Path(source + ".TX_")), "nop\n") << source.toStdString();
+    }
 }
 
 // A run ended in the middle of a save leaves the old target whole. Where the new file has to

@@ -282,4 +282,38 @@ TEST(WalkTree, AFolderSwappedForALinkAfterTheWalkIsNotEntered) {
     EXPECT_TRUE(QDir(folder.Path("private")).isEmpty());
 }
 
+// Folders not in use are closed past a few dozen, and opened again by their names when their
+// files are wanted: only the folder that was walked is entered, never another put at its name.
+TEST(WalkTree, AFolderClosedMeanwhileIsOpenedAgainOnlyIfItIsTheSame) {
+    TempFolder folder;
+    QDir(folder.Root()).mkpath("private");
+    folder.Write("private/A.ASM", "secret");
+    const std::shared_ptr<const workflow::Folder> root =
+        workflow::Folder::Open(Native(folder.Root()));
+    std::vector<std::shared_ptr<const workflow::Folder>> opened;
+    for (int i = 0; i < 80; ++i) {
+        QDir(folder.Root()).mkpath(QStringLiteral("f%1").arg(i));
+        folder.Write(QStringLiteral("f%1/A.ASM").arg(i), QByteArray::number(i));
+        opened.push_back(root->Subfolder(QByteArray("f") + QByteArray::number(i)));
+        ASSERT_NE(opened.back(), nullptr);
+    }
+    const auto read = [&](int i) {
+        const workflow::ReadOutcome outcome = ReadSourceFile({opened[i], "A.ASM"});
+        return outcome.file ? QString::fromStdU16String(outcome.file->text)
+                            : workflow::ReasonOf(outcome.failure);
+    };
+    const QString gone = QStringLiteral("文件或文件夹已被移走或换掉(文件句柄已失效)");
+    QDir top(folder.Root());
+    ASSERT_TRUE(top.rename("f0", "moved0") &&
+                QFile::link(folder.Path("private"), folder.Path("f0")));
+    ASSERT_TRUE(top.rename("f1", "moved1") && top.mkdir("f1"));
+    folder.Write("f1/A.ASM", "another");
+    ASSERT_TRUE(top.rename("f79", "moved79"));
+    EXPECT_EQ(read(0), gone);   // a link in its place: not followed
+    EXPECT_EQ(read(1), gone);   // another folder of the same name
+    EXPECT_EQ(read(2), "2");    // closed, and the same when opened again
+    EXPECT_EQ(read(79), "79");  // still open: moved with its folder
+    EXPECT_EQ(read(3), "3");
+}
+
 }  // namespace
