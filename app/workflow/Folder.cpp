@@ -129,9 +129,11 @@ bool Folder::Reopen() const {
         ++f.users_;
         opened.push_back(&f);
     }
+    const int error = errno;
     for (const Folder* folder : opened) {
         folder->Release();
     }
+    errno = error;
     return reached;
 }
 
