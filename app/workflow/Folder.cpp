@@ -102,39 +102,40 @@ Folder::Lease Folder::Use() const {
 }
 
 bool Folder::Reopen() const {
-    // The closed folders from this one up to the first open one, opened again downwards; each
-    // in use until the last is open, so that none is closed again on the way.
+    // The closed folders from this one up to the first open one, opened again downwards. Each is
+    // in use only until its child is open: a deep folder costs two descriptors to reach, not one
+    // for every folder above it.
     std::vector<const Folder*> closed;
     for (const Folder* folder = this; folder->fd_ < 0; folder = folder->parent_.get()) {
         closed.push_back(folder);
     }
-    bool reached = true;
-    std::vector<const Folder*> opened;
-    for (auto folder = closed.rbegin(); folder != closed.rend() && reached; ++folder) {
+    const Folder* held = nullptr;
+    for (auto folder = closed.rbegin(); folder != closed.rend(); ++folder) {
         const Folder& f = **folder;
         const int fd = ::openat(f.parent_->fd_, f.name_.constData(),
                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         struct stat info {};
-        reached = fd >= 0 && ::fstat(fd, &info) == 0 && info.st_dev == f.device_ &&
-                  info.st_ino == f.inode_;
-        if (!reached) {
+        if (fd < 0 || ::fstat(fd, &info) != 0 || info.st_dev != f.device_ ||
+            info.st_ino != f.inode_) {
             const int error = fd < 0 ? errno : ESTALE;
             if (fd >= 0) {
                 ::close(fd);
             }
+            if (held != nullptr) {
+                held->Release();
+            }
             errno = error == ENOENT || error == ELOOP || error == ENOTDIR ? ESTALE : error;
-            break;
+            return false;
         }
         f.fd_ = fd;
         ++f.users_;
-        opened.push_back(&f);
+        if (held != nullptr) {
+            held->Release();
+        }
+        held = &f;
     }
-    const int error = errno;
-    for (const Folder* folder : opened) {
-        folder->Release();
-    }
-    errno = error;
-    return reached;
+    held->Release();  // this folder, open again; the caller takes it into use
+    return true;
 }
 
 void Folder::Release() const {

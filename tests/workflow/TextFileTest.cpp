@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <set>
+
 #include <acl/libacl.h>
 #include <sys/acl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "TempFolder.h"
@@ -314,6 +317,48 @@ TEST(WalkTree, AFolderClosedMeanwhileIsOpenedAgainOnlyIfItIsTheSame) {
     EXPECT_EQ(read(2), "2");    // closed, and the same when opened again
     EXPECT_EQ(read(79), "79");  // still open: moved with its folder
     EXPECT_EQ(read(3), "3");
+}
+
+// A folder whose folders above were all closed is reached one level at a time: a few descriptors
+// suffice at any depth.
+TEST(WalkTree, AFolderUnderManyClosedOnesIsReachedWithAFewDescriptors) {
+    TempFolder folder;
+    QString path = folder.Root();
+    for (int level = 0; level < 100; ++level) {
+        path += "/d";
+    }
+    ASSERT_TRUE(QDir().mkpath(path));
+    folder.Write(path.mid(folder.Root().size() + 1) + "/A.ASM", "deep");
+    const std::shared_ptr<const workflow::Folder> root =
+        workflow::Folder::Open(Native(folder.Root()));
+    std::vector<std::shared_ptr<const workflow::Folder>> chain{root};
+    for (int level = 0; level < 100; ++level) {
+        chain.push_back(chain.back()->Subfolder("d"));
+        ASSERT_NE(chain.back(), nullptr);
+    }
+    std::vector<std::shared_ptr<const workflow::Folder>> others;  // the chain closes for these
+    for (int i = 0; i < 70; ++i) {
+        const QByteArray name = "s" + QByteArray::number(i);
+        QDir(folder.Root()).mkdir(QString::fromLatin1(name));
+        others.push_back(root->Subfolder(name));
+    }
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    // A limit on open files bounds their numbers: the limit that leaves six numbers free.
+    std::set<int> used;
+    for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System)) {
+        used.insert(fd.toInt());
+    }
+    rlim_t limit = 0;
+    for (int free = 0; free < 6; ++limit) {
+        free += used.count(static_cast<int>(limit)) == 0 ? 1 : 0;
+    }
+    const rlimit few{limit, saved.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &few);
+    const workflow::ReadOutcome read = ReadSourceFile({chain.back(), "A.ASM"});
+    setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(read.file) << workflow::ReasonOf(read.failure).toStdString();
+    EXPECT_EQ(read.file->text, u"deep");
 }
 
 }  // namespace
