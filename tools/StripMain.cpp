@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <condition_variable>
@@ -175,23 +176,36 @@ void TellFailedFlush(const workflow::SavedFileSystems& saved, int error) {
     }
 }
 
+// What the run's flush left: the waiting saves that did not take their names, and the files that
+// may not be on disk. Read once, then looked up for each file.
+struct AfterFlush {
+    std::map<QString, int> unpublished;
+    QSet<QString> unflushed;
+    int error = 0;
+
+    explicit AfterFlush(const workflow::SavedFileSystems& saved)
+        : unpublished(saved.Unpublished()), error(saved.Error()) {
+        const QStringList files = saved.Unflushed();
+        unflushed = QSet<QString>(files.begin(), files.end());
+    }
+};
+
 // What a save noted as `savedAs` came to once the run's flush is over: a save that waited for it
 // and could not take its target's name left the old target, and is told so (true); one on a file
 // system that failed its flush may not be on disk.
-bool AfterTheFlush(const workflow::SavedFileSystems& saved, const QString& savedAs,
+bool AfterTheFlush(const AfterFlush& flush, const QString& savedAs,
                    workflow::FileOutcome& outcome) {
     if (outcome.failure || outcome.road == workflow::FileOutcome::Road::Passed) {
         return false;
     }
-    const std::map<QString, int> unpublished = saved.Unpublished();
-    if (const auto failed = unpublished.find(savedAs); failed != unpublished.end()) {
+    if (const auto failed = flush.unpublished.find(savedAs); failed != flush.unpublished.end()) {
         outcome.failure = workflow::SystemFailure(failed->second);
         Print(stderr, QStringLiteral("qingyan-strip: %1: 无法保存: %2")
                           .arg(savedAs, workflow::ReasonOfError(failed->second)));
         return true;
     }
-    if (saved.Unflushed().contains(savedAs)) {
-        outcome.failure = workflow::Failure{workflow::FailureKind::NotOnDisk, saved.Error()};
+    if (flush.unflushed.contains(savedAs)) {
+        outcome.failure = workflow::Failure{workflow::FailureKind::NotOnDisk, flush.error};
     }
     return false;
 }
@@ -254,8 +268,9 @@ int RunPlanned(tools::RunPlan& plan, const tools::Settings& settings) {
         status = std::max(status, kFileFailed);
         TellFailedFlush(saved, errno);
     }
+    const AfterFlush flushed(saved);
     for (auto& [outcome, savedAs] : waiting) {
-        if (AfterTheFlush(saved, savedAs, outcome)) {
+        if (AfterTheFlush(flushed, savedAs, outcome)) {
             status = std::max(status, kFileFailed);
         }
         addToReport(outcome);
