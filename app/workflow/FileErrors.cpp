@@ -48,7 +48,7 @@ constexpr std::pair<int, const char*> kSystemReasons[] = {
     {EDEADLK, "资源死锁"},
 };
 
-// Every other kind; System and NoRoomInPlace also tell the system's reason.
+// Every other kind; System, FolderUnread and NotOnDisk also tell the system's reason.
 constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::OutOfMemory, "内存不足"},
     {FailureKind::BinaryFile, "这是二进制文件(含有NUL字节),不是源文件"},
@@ -60,12 +60,8 @@ constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::TargetNotRegular, "目标不是普通文件"},
     {FailureKind::TargetIsSource, "目标就是源文件(经由链接或别的路径),为安全起见没有写入"},
     {FailureKind::TargetReadOnly, "目标文件是只读的"},
-    {FailureKind::SourceInPlace,
-     "目标就是源文件,而所在文件夹不允许新建文件,就地写入一旦失败会毁掉源文件"},
-    {FailureKind::InPlaceWouldExpose,
-     "所在文件夹不允许新建文件,而目标文件能被无权读源文件的人读到"},
-    {FailureKind::InPlaceLinked,
-     "所在文件夹不允许新建文件,而目标文件还有别的硬链接,就地写入会连带改动它们"},
+    {FailureKind::FolderTakesNoNewFile,
+     "所在文件夹不允许新建文件;就地改写目标文件一旦中断就会写坏它,所以没有写入"},
     {FailureKind::FolderUnread, "无法打开文件夹"},
     {FailureKind::LinkNotCopied, "这是符号链接,副本中不复制"},
     {FailureKind::HiddenNotCopied, "隐藏的文件或文件夹,副本中不复制"},
@@ -98,9 +94,6 @@ QString ReasonOf(const Failure& failure) {
             return {};
         case FailureKind::System:
             return ReasonOfError(failure.error);
-        case FailureKind::NoRoomInPlace:
-            return QStringLiteral("所在文件夹不允许新建文件,而就地写入前无法为目标文件预留空间(") +
-                   ReasonOfError(failure.error) + QStringLiteral("),为免写坏旧文件没有写入");
         case FailureKind::FolderUnread:
             return QStringLiteral("无法打开文件夹,") + ReasonOfError(failure.error);
         case FailureKind::NotOnDisk:

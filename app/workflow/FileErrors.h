@@ -18,20 +18,17 @@ enum class FailureKind {
     TargetNotRegular,
     TargetIsSource,  ///< the target is the source by another path or a link, and was not named
     TargetReadOnly,
-    SourceInPlace,       ///< the source itself, in a folder that takes no new file
-    NoRoomInPlace,       ///< in place, the space for the text could not be reserved
-    InPlaceWouldExpose,  ///< in place, the old target may be read by more than the source
-    InPlaceLinked,       ///< in place, the old target has other hard links that would change too
-    FolderUnread,        ///< a folder of a walk could not be opened or listed; the error says why
-    LinkNotCopied,       ///< a copy of a tree names links but does not copy them
-    HiddenNotCopied,     ///< nor hidden files and folders, as -r passes them over
-    BrokenLink,          ///< a link a walk met leads nowhere
-    SpecialNotCopied,    ///< nor FIFOs, devices and sockets
-    OutputNotEmpty,      ///< -o names a folder that already holds files
-    OutputInsideSource,  ///< -o names the source folder itself, or a folder inside it
-    SameBaseName,        ///< two files named on the command line would go to one name in -o
-    SourceChanged,       ///< the source grew shorter while it was read
-    NotOnDisk,           ///< saved, but the flush of its file system failed; the error says why
+    FolderTakesNoNewFile,  ///< the folder takes no new file; a write in place is never whole
+    FolderUnread,          ///< a folder of a walk could not be opened or listed; the error says why
+    LinkNotCopied,         ///< a copy of a tree names links but does not copy them
+    HiddenNotCopied,       ///< nor hidden files and folders, as -r passes them over
+    BrokenLink,            ///< a link a walk met leads nowhere
+    SpecialNotCopied,      ///< nor FIFOs, devices and sockets
+    OutputNotEmpty,        ///< -o names a folder that already holds files
+    OutputInsideSource,    ///< -o names the source folder itself, or a folder inside it
+    SameBaseName,          ///< two files named on the command line would go to one name in -o
+    SourceChanged,         ///< the source grew shorter while it was read
+    NotOnDisk,             ///< saved, but the flush of its file system failed; the error says why
 };
 
 /// A failure: its kind, and for a refusal of the system the error number it gave.

@@ -246,31 +246,6 @@ struct TargetContent {
     }
 };
 
-// Writes an existing target in place, for a folder in which no new file may be made: only once
-// the space for the whole text is reserved, so that a full disk cannot leave it half written.
-WriteOutcome WriteInPlace(int folder, const QByteArray& target, const TargetContent& content,
-                          bool flush) {
-    WriteOutcome outcome;
-    const Descriptor file(::openat(folder, target.constData(),
-                                   O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) {
-        return {SystemFailure(errno), 0};
-    }
-    const std::string bytes =
-        content.bytes != nullptr
-            ? std::string(*content.bytes)
-            : codec::Encode(content.text, content.encoding, &outcome.unrepresentable);
-    if (!bytes.empty() && ::fallocate(file.get(), 0, 0, static_cast<off_t>(bytes.size())) != 0) {
-        return {{FailureKind::NoRoomInPlace, errno}, 0};
-    }
-    if (!WriteAll(file.get(), bytes) ||
-        ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
-        (flush && ::fsync(file.get()) != 0)) {
-        return {SystemFailure(errno), 0};
-    }
-    return outcome;
-}
-
 // Large buffers are faulted in a huge page at a time where the system allows it: the kernel's
 // page faults were a fifth of the time of a big file.
 void AdviseHugePages(void* data, std::size_t size) {
@@ -500,19 +475,10 @@ WriteOutcome WriteTarget(const FileRef& target, const TargetContent& content,
         if (errno != EACCES || !regular) {
             return {SystemFailure(errno), 0};
         }
-        // The folder takes no new file, but the target itself may be written. Never so for the
-        // source, which a failure half-way would destroy, nor for a target wider than the source.
-        if (isSource) {
-            return {Failure{FailureKind::SourceInPlace}, 0};
-        }
-        if (!keep) {
-            return {Failure{FailureKind::InPlaceWouldExpose}, 0};
-        }
-        // Written in place, every other name of the file would change with it.
-        if (entry.st_nlink > 1) {
-            return {Failure{FailureKind::InPlaceLinked}, 0};
-        }
-        return WriteInPlace(folder, target.name, content, options.flush);
+        // The folder takes no new file, though the target itself may be written. Writing it in
+        // place is refused: a run killed or a power cut half-way would leave it torn, part new
+        // text and part old, and no such write can be made whole.
+        return {Failure{FailureKind::FolderTakesNoNewFile}, 0};
     }
     const int fd = file.fd.get();
     if (keep) {

@@ -92,8 +92,8 @@ void FailWritesPastTheSizeLimit();
 /// by any path or link, is refused unless `options.replacesSource`. No one may read the target
 /// who may not read the source: an existing target keeps its mode, owner, group and ACL only where
 /// that holds, otherwise it becomes a file of the saver's with the source's mode. In a folder that
-/// takes no new file, an existing target is written in place, and only where its space can be
-/// reserved first. No folder is created.
+/// takes no new file nothing is saved, not even over a writable target: a write in place cut short
+/// would tear it. No folder is created.
 WriteOutcome WriteTargetFile(const FileRef& target, std::u16string_view text,
                              codec::TextEncoding encoding, const SourceFacts& source,
                              SaveOptions options = {});

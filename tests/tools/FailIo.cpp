@@ -1,10 +1,9 @@
-// Loaded with LD_PRELOAD into a program under test: makes writing, syncing or reserving space in
-// regular files fail with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC,
-// QINGYAN_FAIL_SYNCFS or QINGYAN_FAIL_FALLOCATE, syncing a folder fail with the one in
-// QINGYAN_FAIL_FOLDER_FSYNC, and giving a new file its name fail with the one in
-// QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota or a failing device
-// would, or stall in fsync until killed. Standard streams and pipes are left alone.
-// QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
+// Loaded with LD_PRELOAD into a program under test: makes writing or syncing regular files fail
+// with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC or QINGYAN_FAIL_SYNCFS,
+// syncing a folder fail with the one in QINGYAN_FAIL_FOLDER_FSYNC, and giving a new file its name
+// fail with the one in QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota
+// or a failing device would, or stall in fsync until killed. Standard streams and pipes are left
+// alone. QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
 // QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE;
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
@@ -127,11 +126,6 @@ extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
     }
     return reinterpret_cast<ssize_t (*)(int, void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pread"))(
         fd, data, size, offset);
-}
-
-extern "C" int fallocate(int fd, int mode, off_t offset, off_t length) {
-    return FailOrCall<int>("fallocate", ErrorFor("QINGYAN_FAIL_FALLOCATE", fd), fd, mode, offset,
-                           length);
 }
 
 extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) {

@@ -251,36 +251,4 @@ TEST(StripSafety, NamesThatWouldShowAlikeAreTwoFiles) {
     EXPECT_EQ(folder.ReadNamed("src/\xE4\xB8\xAD.ASM.TX_"), "d\n");
 }
 
-// The in-place road, in a folder that takes no new file, writes only into space reserved first.
-TEST(StripSafety, InPlaceSavesReserveTheirSpaceOrLeaveTheOldTarget) {
-    TempFolder folder;
-    const QString source = folder.Write("S.ASM", "nop ; x\n");
-    const QString target = folder.Write("S.ASM.TX_", "old target");
-    // A target with a second name, which a write in place would change too.
-    const QString linkedSource = folder.Write("L.ASM", "nop ; x\n");
-    const QString linked = folder.Write("L.ASM.TX_", "old linked");
-    ASSERT_EQ(link(QFile::encodeName(linked).constData(),
-                   QFile::encodeName(folder.Path("OTHER")).constData()),
-              0);
-    for (const QString& file : {source, target, linkedSource, linked}) {
-        chmod(QFile::encodeName(file).constData(), 0600);
-        chown(QFile::encodeName(file).constData(), geteuid() == 0 ? 65534 : geteuid(), -1);
-    }
-    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x5555));
-    const Outcome refused = Launch({.arguments = {source},
-                                    .environment = FailingIo("QINGYAN_FAIL_FALLOCATE=28"),
-                                    .unprivileged = true});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains("无法为目标文件预留空间(磁盘已满)"))
-        << refused.err.toStdString();
-    EXPECT_EQ(TempFolder::Read(target), "old target");
-    EXPECT_EQ(Launch({.arguments = {source}, .unprivileged = true}).status, 0);
-    EXPECT_EQ(TempFolder::Read(target), "nop\n");
-    const Outcome twoNames = Launch({.arguments = {linkedSource}, .unprivileged = true});
-    EXPECT_EQ(twoNames.status, 1);
-    EXPECT_TRUE(twoNames.err.contains("还有别的硬链接")) << twoNames.err.toStdString();
-    EXPECT_EQ(TempFolder::Read(folder.Path("OTHER")), "old linked");
-    QFile::setPermissions(folder.Root(), QFileDevice::Permissions(0x7700));
-}
-
 }  // namespace
