@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 
+#include "../workflow/DiskCalls.h"
 #include "WindowFixture.h"
 #include "workflow/Batch.h"
 
@@ -52,7 +53,11 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
         folder.Write(name, kSource);
     }
     Start();
+    DiskCalls calls;
     RunBatch();
+    // New targets take their names at once and reach the disk with one flush at the end; a
+    // target that replaces another is on disk before it takes the name.
+    EXPECT_EQ(calls.Take(), (std::vector<std::string>{"name", "name", "syncfs"}));
     const QString line = QStringLiteral("%1:  %2(字符数=18)  ==>  %2.TX_(字符数=13)");
     EXPECT_EQ(ReportText(),
               Report(folder.Root(), {line.arg(1).arg("MAIN.Asm"), line.arg(2).arg("main.asm")}));
@@ -75,6 +80,10 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     EXPECT_TRUE(shown("RichTextBox1").startsWith(QStringLiteral("; head\n\tNOP ; x")))
         << shown("RichTextBox1").toStdString();
     EXPECT_TRUE(shown("RichTextBox2").isEmpty());
+    calls.Take();
+    RunBatch();
+    EXPECT_EQ(calls.Take(),
+              (std::vector<std::string>{"fsync file", "name", "fsync file", "name", "syncfs"}));
 }
 
 // A C++ file the user's pattern lists is read by C++'s rules, in 批量 as when picked: a ; is no

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 
+#include "../workflow/DiskCalls.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -27,7 +28,10 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     EXPECT_TRUE(Shown("Command2") && !Shown("ProgressBar2"));
     EXPECT_EQ(TargetText(), u"; 标题\r\n\tMOVLW 0x20\n");
     EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:注释已消除,但目标文件尚未保存")));
+    DiskCalls calls;
     Press("Command2");
+    // Saved means on disk: the data before the name, the name before the tip says saved.
+    EXPECT_EQ(calls.Take(), (std::vector<std::string>{"fsync file", "name", "fsync folder"}));
     EXPECT_EQ(Beeps(), 2);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM")), kGbkSource);

@@ -11,8 +11,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "DiskCalls.h"
 #include "TempFolder.h"
 #include "workflow/Batch.h"
+#include "workflow/Folder.h"
 #include "workflow/Pipeline.h"
 #include "workflow/TextFile.h"
 
@@ -116,6 +118,30 @@ TEST(WriteTargetFile, WritesInTheGivenEncodingWithoutConvertingLineBreaks) {
     const workflow::ReadOutcome late =
         ReadSourceFile(folder.Write("LATE.ASM", QByteArray(64, 'x') + "\xD6\xD0"));
     EXPECT_TRUE(late.file && late.file->text == std::u16string(64, u'x') + u"中");
+}
+
+// Saved means on disk: a save flushes its data before the file takes its name, and the folder
+// after. A run of many saves leaves a new name to its one flush at the end, and a file that would
+// replace an old target waits for that flush before it takes the name.
+TEST(WriteTargetFile, TheDataIsOnDiskBeforeTheNameAndTheNameBeforeTheSaveIsDone) {
+    using Calls = std::vector<std::string>;
+    TempFolder folder;
+    DiskCalls calls;
+    const auto save = [&](const char* name, workflow::SaveOptions options = {}) {
+        EXPECT_TRUE(WriteTargetFile(folder.Path(name), u"x", Gbk, {}, options).ok()) << name;
+        return calls.Take();
+    };
+    const Calls whole{"fsync file", "name", "fsync folder"};
+    EXPECT_EQ(save("NEW"), whole);
+    EXPECT_EQ(save("NEW"), whole);  // an old target replaced
+    EXPECT_EQ(save("LATER", {.flush = false}), Calls{"name"});
+    EXPECT_EQ(save("LATER", {.flush = false}), (Calls{"fsync file", "name"}));
+    workflow::SavedFileSystems run;
+    EXPECT_EQ(save("LATER", {.flush = false, .waitFor = &run}), Calls{});
+    EXPECT_EQ(TempFolder::Read(folder.Path("LATER")), "x");
+    ASSERT_TRUE(run.Flush());
+    EXPECT_EQ(calls.Take(), (Calls{"syncfs", "name", "syncfs"}));
+    EXPECT_EQ(folder.Entries(), (QStringList{"LATER", "NEW"}));
 }
 
 // No link can aim a save: a link at the target is replaced, and what it pointed at is untouched.
