@@ -101,22 +101,53 @@ Folder::Lease Folder::Use() const {
     return Lease(shared_from_this());
 }
 
+bool Folder::Matches(int fd) const {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_dev == device_ && info.st_ino == inode_;
+}
+
+const Folder* Folder::OpenChild() const {
+    const auto idle = std::find_if(Idle().begin(), Idle().end(), [this](const Folder* open) {
+        return open->parent_.get() == this;
+    });
+    return idle == Idle().end() ? nullptr : *idle;
+}
+
+bool Folder::OpenFromChild() const {
+    const Folder* child = OpenChild();
+    if (child == nullptr) {
+        return false;
+    }
+    const int fd = ::openat(child->fd_, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && Matches(fd)) {
+        fd_ = fd;
+        ++users_;
+        return true;
+    }
+    if (fd >= 0) {
+        ::close(fd);  // the child has moved away: the way down from above decides
+    }
+    return false;
+}
+
 bool Folder::Reopen() const {
-    // The closed folders from this one up to the first open one, opened again downwards. Each is
-    // in use only until its child is open: a deep folder costs two descriptors to reach, not one
-    // for every folder above it.
+    // The closed folders from this one up to the first open one, or to one an open child of it
+    // leads back to, opened again downwards. Each is in use only until its child is open: a deep
+    // folder costs two descriptors to reach, not one for every folder above it.
     std::vector<const Folder*> closed;
+    const Folder* held = nullptr;
     for (const Folder* folder = this; folder->fd_ < 0; folder = folder->parent_.get()) {
+        if (folder->OpenFromChild()) {
+            held = folder;
+            break;
+        }
         closed.push_back(folder);
     }
-    const Folder* held = nullptr;
     for (auto folder = closed.rbegin(); folder != closed.rend(); ++folder) {
         const Folder& f = **folder;
         const int fd = ::openat(f.parent_->fd_, f.name_.constData(),
                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat info {};
-        if (fd < 0 || ::fstat(fd, &info) != 0 || info.st_dev != f.device_ ||
-            info.st_ino != f.inode_) {
+        if (fd < 0 || !f.Matches(fd)) {
             const int error = fd < 0 ? errno : ESTALE;
             if (fd >= 0) {
                 ::close(fd);
@@ -244,9 +275,22 @@ std::size_t MostWaiting() {
 
 }  // namespace
 
+SavedFileSystems::Noted& SavedFileSystems::NotedFor(const std::shared_ptr<const Folder>& folder) {
+    const auto found = noted_.find(folder->device());
+    if (found != noted_.end()) {
+        return found->second;
+    }
+    Noted& noted = noted_.emplace(folder->device(), Noted{folder->Use(), {}}).first->second;
+    if (!noted.open) {  // the folder is gone already: nothing saved there can be flushed
+        noted.failed = true;
+        error_ = error_ == 0 ? errno : error_;
+    }
+    return noted;
+}
+
 void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const QString& shown) {
     const std::lock_guard lock(mutex_);
-    Noted& noted = noted_.try_emplace(folder->device(), Noted{folder, {}}).first->second;
+    Noted& noted = NotedFor(folder);
     if (!shown.isEmpty()) {
         noted.files.append(shown);
     }
@@ -255,7 +299,7 @@ void SavedFileSystems::Note(const std::shared_ptr<const Folder>& folder, const Q
 void SavedFileSystems::Await(const std::shared_ptr<const Folder>& folder, const QString& shown,
                              std::function<int()> publish, std::function<void()> discard) {
     const std::lock_guard lock(mutex_);
-    noted_.try_emplace(folder->device(), Noted{folder, {}});  // the saver notes the file itself
+    NotedFor(folder);  // the saver notes the file itself
     waiting_.push_back({folder->device(), shown, std::move(publish), std::move(discard)});
     if (waiting_.size() >= MostWaiting()) {
         FlushHeld();
@@ -269,8 +313,7 @@ void SavedFileSystems::SyncNoted(bool onlyWithNewNames) {
         if (!renamed && onlyWithNewNames) {
             continue;
         }
-        const Folder::Lease open = noted.folder->Use();
-        if (!open || ::syncfs(open.fd()) != 0) {
+        if (!noted.open || ::syncfs(noted.open.fd()) != 0) {
             noted.failed = true;
             error_ = error_ == 0 ? errno : error_;
         }

@@ -71,6 +71,15 @@ private:
                                                QByteArray name);
     // With the lock on open folders held: opens this folder again, and the closed ones above it.
     bool Reopen() const;
+    // With that lock held: opens this closed folder as ".." of an open child, so that going back
+    // up a deep tree is one step, not a climb to the nearest open folder; false where no child is
+    // open or it no longer leads here.
+    bool OpenFromChild() const;
+    // With that lock held: an idle child, or nullptr. (One in use is not looked for: with one
+    // job the walk and the saves go back up through idle ones.)
+    const Folder* OpenChild() const;
+    // Whether the folder open at `fd` is this one.
+    bool Matches(int fd) const;
     void Release() const;
 
     mutable int fd_;         // -1 while closed
@@ -131,7 +140,8 @@ public:
 
 private:
     struct Noted {
-        std::shared_ptr<const Folder> folder;
+        // Held open for the whole run: a flush needs no climb back to a folder closed since.
+        Folder::Lease open;
         QStringList files;
         bool failed = false;
     };
@@ -141,6 +151,8 @@ private:
         std::function<int()> publish;
         std::function<void()> discard;
     };
+    // The file system of `folder`, noted now if it was not yet; the lock is held.
+    Noted& NotedFor(const std::shared_ptr<const Folder>& folder);
     // Flushes, publishes what waits, and flushes the new names; the lock is held.
     void FlushHeld();
     // Flushes each noted file system, or only those where a waiting file takes its name.

@@ -182,6 +182,35 @@ TEST(StripSafety, ATreeOfMoreFoldersThanOpenFilesIsCleanedWhole) {
     }
 }
 
+// Going back up a deep tree costs a step a folder, not a climb from the top: in a comb, a spine
+// of folders each with a leaf folder beside the next, walked spine first, each folder is opened
+// about once by the walk and once more by the saves, whatever the depth. One job, so that the
+// files are taken in the walk's order (two may take them out of it, and climb now and then).
+TEST(StripSafety, ADeepCombOfFoldersIsWalkedInTimeInStepWithItsSize) {
+    TempFolder folder;
+    constexpr int kDepth = 300;
+    QString spine = "comb";
+    for (int level = 0; level < kDepth; ++level) {
+        QDir(folder.Root()).mkpath(spine + "/z");
+        folder.Write(spine + "/z/F.ASM", "nop ; x\n");
+        spine += "/a";
+    }
+    QDir(folder.Root()).mkpath(spine);
+    const QString opened = folder.Path("opened.txt");
+    for (const QStringList& arguments : {QStringList{"--check", "-r"}, QStringList{"-r"},
+                                         QStringList{"-r"}}) {  // new targets, then replaced
+        QFile::remove(opened);
+        const Outcome run =
+            Launch({.arguments = arguments + QStringList{"-j", "1", folder.Path("comb")},
+                    .environment = FailingIo("QINGYAN_OPENED=" + opened)});
+        EXPECT_EQ(run.status, arguments.contains("--check") ? 1 : 0)
+            << run.err.left(300).toStdString();
+        const qsizetype spineOpens = TempFolder::Read(opened).count("\na\n");
+        EXPECT_LT(spineOpens, 3 * kDepth) << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(TempFolder::Read(folder.Path(spine.section('/', 0, -2) + "/z/F.ASM.TX_")), "nop\n");
+}
+
 // A run ended in the middle of a save leaves the old target whole. Where the new file has to
 // have a name while it is written, a signal that can be caught removes it, and the next save into
 // the folder removes what a kill left: only names of runs that no longer run.
