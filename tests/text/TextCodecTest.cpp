@@ -57,4 +57,27 @@ TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
     EXPECT_EQ(missing, 0u);
 }
 
+// A text written a slice at a time gives the bytes of the whole text at once, whatever the slice:
+// the mark once, no pair of surrogates cut in two, each character GBK cannot hold counted once.
+TEST(Encoding, SlicesWriteWhatTheWholeTextGives) {
+    const std::u16string text =
+        u"a\U0001F600\U0001F600b"
+        u"\xD800"
+        u"c\U00020000中";
+    for (const TextEncoding encoding :
+         {TextEncoding::Utf8, TextEncoding::Utf8WithBom, TextEncoding::Gbk}) {
+        std::size_t wholeMissing = 0;
+        const std::string whole = codec::Encode(text, encoding, &wholeMissing);
+        for (std::size_t slice = 0; slice <= text.size(); ++slice) {
+            std::string written;
+            std::size_t missing = 0;
+            ASSERT_TRUE(codec::EncodeInSlices(
+                text, encoding, [&](std::string_view bytes) { return written += bytes, true; },
+                missing, slice));
+            EXPECT_EQ(written, whole) << static_cast<int>(encoding) << " slice " << slice;
+            EXPECT_EQ(missing, wholeMissing) << static_cast<int>(encoding) << " slice " << slice;
+        }
+    }
+}
+
 }  // namespace

@@ -163,6 +163,16 @@ TEST_F(BatchTest, EachAssemblerFileIsReadInItsDialectWhenPickedAndInABatch) {
         << ReportText().toStdString();
 }
 
+// Markers the run could not use stop it before any file is read or written.
+TEST_F(BatchTest, AMarkerThatWouldCutLineBreaksStopsTheRunBeforeAnyFile) {
+    folder.Write("A.ASM", kSource);
+    Start();
+    Find<QLineEdit>("Text4")->setText("\n");
+    RunBatch();
+    EXPECT_EQ(Tip(), QStringLiteral("注意:行注释引导符只由换行符组成,会把换行拆开,不能使用!"));
+    EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
+}
+
 // The run ends with no file picked: the marker boxes show the panel's own markers again, and a
 // box the user typed in keeps what was typed.
 TEST_F(BatchTest, AfterARunTheMarkerBoxesAreThePanelsOwn) {

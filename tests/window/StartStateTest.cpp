@@ -38,6 +38,8 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_TRUE(tick->isActive());
     EXPECT_EQ(tick->interval(), 500);
     EXPECT_EQ(Find("Drive1")->toolTip(), QStringLiteral("选择驱动器"));  // a hint on hover
+    // The source's path comes from the lists, never from typing.
+    EXPECT_TRUE(Find<QLineEdit>("Text1")->isReadOnly());
     EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),
               QStringLiteral("青砚V12"));  // as X11 and Wayland show it: nothing appended
