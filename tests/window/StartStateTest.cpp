@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "window/StartUp.h"
 
 namespace {
 
@@ -38,6 +39,11 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_TRUE(tick->isActive());
     EXPECT_EQ(tick->interval(), 500);
     EXPECT_EQ(Find("Drive1")->toolTip(), QStringLiteral("选择驱动器"));  // a hint on hover
+    for (const auto& [label, caption] :
+         {std::pair{"Label13", "选择驱动器"}, std::pair{"Label12", "选择路径"},
+          std::pair{"Label11", "选择源文件"}}) {
+        EXPECT_EQ(Find<QLabel>(label)->text(), QString::fromUtf8(caption)) << label;
+    }
     // The source's path comes from the lists, never from typing.
     EXPECT_TRUE(Find<QLineEdit>("Text1")->isReadOnly());
     EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
@@ -178,6 +184,34 @@ TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {
     expected.TargetExtension = u".X";
     expected.SourcePattern = u"*.P";
     EXPECT_EQ(form->CurrentOptions(), expected);
+}
+
+// The window's own command line: one file or folder, "--" before a name that starts with "-",
+// Qt's options (and their values) left for Qt.
+TEST(StartArguments, AFileOrFolderHelpVersionOrAReasonToRefuse) {
+    using Action = window::StartRequest::Action;
+    const struct {
+        QStringList arguments;
+        Action action;
+        QString path;
+    } cases[] = {
+        {{}, Action::Open, ""},
+        {{"a.asm"}, Action::Open, "a.asm"},
+        {{"--", "-odd.asm"}, Action::Open, "-odd.asm"},
+        {{"--", "--help"}, Action::Open, "--help"},
+        {{"-platform", "offscreen", "a.asm"}, Action::Open, "a.asm"},
+        {{"-h"}, Action::Help, ""},
+        {{"--version"}, Action::Version, ""},
+        {{"a.asm", "b.asm"}, Action::Error, ""},
+        {{"--bogus"}, Action::Error, ""},
+    };
+    for (const auto& [arguments, action, path] : cases) {
+        const window::StartRequest request = window::ReadStartArguments(arguments);
+        EXPECT_EQ(request.action, action) << arguments.join(' ').toStdString();
+        EXPECT_EQ(request.path, path) << arguments.join(' ').toStdString();
+        EXPECT_EQ(request.error.isEmpty(), action != Action::Error)
+            << arguments.join(' ').toStdString();
+    }
 }
 
 }  // namespace
