@@ -105,7 +105,7 @@ TEST_F(HandOn, ACopyOfTheTreeHoldsTheCleanedSourcesAndEveryOtherFileUnderTheirNa
     EXPECT_EQ(ModeOf(folder.Path("out")), ModeOf(folder.Path("src")));
     // The report names every file the run took, and why each left out was left out.
     const QString report = QString::fromUtf8(run.out);
-    EXPECT_TRUE(report.contains("处理文件数 = 10\r\n")) << report.toStdString();
+    EXPECT_THAT(report, Holds("处理文件数 = 10\r\n"));
     for (const QString& line : {
              QStringLiteral("  .env  ==>  跳过:隐藏的文件或文件夹,副本中不复制\r\n"),
              QStringLiteral("  alias.c  ==>  跳过:这是符号链接,副本中不复制\r\n"),
@@ -120,8 +120,7 @@ TEST_F(HandOn, ACopyOfTheTreeHoldsTheCleanedSourcesAndEveryOtherFileUnderTheirNa
          }) {
         EXPECT_TRUE(report.contains(line)) << line.toStdString();
     }
-    EXPECT_TRUE(run.err.contains("src/lib/LIB.ASM: 原样复制: 这是二进制文件"))
-        << run.err.toStdString();
+    EXPECT_THAT(run.err, Holds("src/lib/LIB.ASM: 原样复制: 这是二进制文件"));
 }
 
 TEST_F(HandOn, SourcesOnlyCopiesNoOtherFileAndFilesNamedGoUnderTheirBaseNames) {
@@ -167,8 +166,7 @@ TEST_F(HandOn, OutputsThatCannotHoldACleanCopyAreRefused) {
     for (const auto& refusal : refusals) {
         const Outcome run = Strip(refusal.arguments);
         EXPECT_EQ(run.status, 2) << refusal.arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.startsWith("qingyan-strip: " + refusal.said + "\n"))
-            << run.err.toStdString();
+        EXPECT_THAT(run.err, Starts("qingyan-strip: " + refusal.said + "\n"));
     }
     EXPECT_TRUE(QDir(folder.Path("empty")).isEmpty());
     EXPECT_EQ(QDir(folder.Path("full")).entryList(QDir::Files), QStringList{"kept.txt"});
@@ -192,18 +190,16 @@ TEST(StripReport, NamesEveryFileTakenAndAFolderTheWalkCannotOpenFailsTheRun) {
     };
     const Outcome run = strip({"-r", "--report", "tree"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("qingyan-strip: tree/closed: 无法打开文件夹,没有权限\n"))
-        << run.err.toStdString();
+    EXPECT_THAT(run.err, Holds("qingyan-strip: tree/closed: 无法打开文件夹,没有权限\n"));
     const QString report = QString::fromUtf8(run.out);
-    EXPECT_TRUE(report.contains("处理文件数 = 3\r\n")) << report.toStdString();
+    EXPECT_THAT(report, Holds("处理文件数 = 3\r\n"));
     EXPECT_TRUE(
         report.contains("1:  LIB.ASM  ==>  未处理:这是二进制文件(含有NUL字节),不是源文件\r\n"));
-    EXPECT_TRUE(report.contains("2:  a.asm(字符数=8)  ==>  a.asm.TX_(字符数=4)\r\n"));
-    EXPECT_TRUE(report.contains("3:  closed  ==>  跳过:无法打开文件夹,没有权限\r\n"));
+    EXPECT_THAT(report, Holds("2:  a.asm(字符数=8)  ==>  a.asm.TX_(字符数=4)\r\n"));
+    EXPECT_THAT(report, Holds("3:  closed  ==>  跳过:无法打开文件夹,没有权限\r\n"));
     const Outcome check = strip({"-r", "--check", "tree/closed"});
     EXPECT_EQ(check.status, 1);
-    EXPECT_TRUE(check.err.contains("tree/closed: 无法打开文件夹,没有权限\n"))
-        << check.err.toStdString();
+    EXPECT_THAT(check.err, Holds("tree/closed: 无法打开文件夹,没有权限\n"));
     ::chmod(QFile::encodeName(folder.Path("tree/closed")).constData(), 0755);
     const Outcome clean = strip({"-r", "--check", "tree/closed"});
     EXPECT_EQ(clean.status, 1) << "a comment to go";
@@ -215,7 +211,7 @@ TEST(StripReport, NamesEveryFileTakenAndAFolderTheWalkCannotOpenFailsTheRun) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err.count(QStringLiteral("qingyan-strip: tree/")), 2)
         << refused.err.toStdString();
-    EXPECT_TRUE(refused.out.contains("处理文件数 = 1\r\n")) << refused.out.toStdString();
+    EXPECT_THAT(refused.out, Holds("处理文件数 = 1\r\n"));
 }
 
 // The cleaned copy builds as the source did: a compiler's line numbers are the source's with
@@ -260,7 +256,7 @@ TEST_F(ReceiversBuild, WithLineNumbersKeptACompilerErrorPointsToTheSourcesLine) 
     EXPECT_EQ(TempFolder::Read(folder.Path("kept/f.c")).count('\n'), 40);
     const Outcome kept = Gcc({"-fsyntax-only", folder.Path("kept/f.c")});
     EXPECT_NE(kept.status, 0);
-    EXPECT_TRUE(kept.err.contains("f.c:40:")) << kept.err.toStdString();
+    EXPECT_THAT(kept.err, Holds("f.c:40:"));
     const Outcome moved = Gcc({"-fsyntax-only", folder.Path("moved/f.c")});
     EXPECT_FALSE(moved.err.contains("f.c:40:")) << "the test would pass without --keep-lines";
     // The field is there for --set and the window's stored options too.

@@ -99,8 +99,7 @@ TEST(StripDurability, EachFileSystemARunWroteToIsFlushedAndToldApart) {
                   QStringLiteral("qingyan-strip: 目标文件没能全部写入磁盘: 输入/输出错误\n"
                                  "qingyan-strip: %1.TX_: 可能没有写入磁盘: 输入/输出错误\n")
                       .arg(named)
-                      .toUtf8())
-            << run.err.toStdString();
+                      .toUtf8());
     }
 }
 
@@ -110,8 +109,7 @@ TEST(StripDurability, ASingleSaveFlushesItsFolderBeforeItIsToldDone) {
     const Outcome failed =
         Launch({.arguments = {source}, .environment = FailingIo("QINGYAN_FAIL_FOLDER_FSYNC=5")});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_TRUE(failed.err.contains(QStringLiteral("A.ASM.TX_: 无法保存: 输入/输出错误")))
-        << failed.err.toStdString();
+    EXPECT_THAT(failed.err, Holds(QStringLiteral("A.ASM.TX_: 无法保存: 输入/输出错误")));
     EXPECT_EQ(Launch({.arguments = {source}}).status, 0);
 }
 
@@ -164,24 +162,21 @@ TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
                                         ::setrlimit(RLIMIT_FSIZE, &limit);
                                     }});
     EXPECT_EQ(limited.status, 1);
-    EXPECT_TRUE(limited.err.contains(QStringLiteral("无法保存: 文件太大")))
-        << limited.err.toStdString();
+    EXPECT_THAT(limited.err, Holds(QStringLiteral("无法保存: 文件太大")));
     EXPECT_EQ(TempFolder::Read(old), "old");
     // A source cut short by another writer while it is read is not cleaned into a target.
     const QString racing = folder.Write("RACE.ASM", "nop ; a\nnop ; b\n");
     const Outcome shrunk =
         Launch({.arguments = {racing}, .environment = FailingIo("QINGYAN_SHRINK_ON_READ=1")});
     EXPECT_EQ(shrunk.status, 1);
-    EXPECT_TRUE(shrunk.err.contains(QStringLiteral("RACE.ASM: 无法读取: 读取时源文件被改动了")))
-        << shrunk.err.toStdString();
+    EXPECT_THAT(shrunk.err, Holds(QStringLiteral("RACE.ASM: 无法读取: 读取时源文件被改动了")));
     EXPECT_FALSE(QFileInfo::exists(racing + ".TX_"));
     // A device given as a source is refused by its type, never opened.
     const QString opened = folder.Path("opened.txt");
     const Outcome device = Launch({.arguments = {"--lang", "asm", "/dev/zero"},
                                    .environment = FailingIo("QINGYAN_OPENED=" + opened)});
     EXPECT_EQ(device.status, 1);
-    EXPECT_TRUE(device.err.contains(QStringLiteral("/dev/zero: 无法读取: 不是普通文件")))
-        << device.err.toStdString();
+    EXPECT_THAT(device.err, Holds(QStringLiteral("/dev/zero: 无法读取: 不是普通文件")));
     EXPECT_FALSE(TempFolder::Read(opened).contains("zero"));
 }
 
@@ -200,10 +195,8 @@ TEST(StripDurability, NamesCannotForgeLines) {
         EXPECT_FALSE(line.trimmed().startsWith(QStringLiteral("2:  BOOT.ASM")))
             << out.toStdString();
     }
-    EXPECT_TRUE(out.contains(QStringLiteral("B\\x0a2:  BOOT.ASM\\x1b[2J.ASM  ==>  未处理:")))
-        << out.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("src/B\\x0a2:  BOOT.ASM\\x1b[2J.ASM: 跳过: ")))
-        << run.err.toStdString();
+    EXPECT_THAT(out, Holds(QStringLiteral("B\\x0a2:  BOOT.ASM\\x1b[2J.ASM  ==>  未处理:")));
+    EXPECT_THAT(run.err, Holds(QStringLiteral("src/B\\x0a2:  BOOT.ASM\\x1b[2J.ASM: 跳过: ")));
     EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
 }
 

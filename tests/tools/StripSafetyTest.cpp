@@ -69,13 +69,13 @@ TEST(StripSafety, OddInputsFinishInTimeAndMemory) {
     clock.start();
     const Outcome check = Launch({.arguments = {"--check", line}, .timeoutMs = 30000});
     EXPECT_EQ(check.status, 1);
-    EXPECT_TRUE(check.out.endsWith(": 200000处注释将被消除\n"));
+    EXPECT_THAT(check.out, Ends(": 200000处注释将被消除\n"));
     const Outcome zeros = Launch({.arguments = {"-"}, .inChild = [] {
                                       const int zero = open("/dev/zero", O_RDONLY);
                                       dup2(zero, 0);
                                   }});
     EXPECT_EQ(zeros.status, 1);
-    EXPECT_TRUE(zeros.err.contains("二进制文件")) << zeros.err.toStdString();
+    EXPECT_THAT(zeros.err, Holds("二进制文件"));
     // Out of memory: told, with status 2, never an abort.
     const QString big = folder.Write("BIG.ASM", QByteArray(48 << 20, 'x'));
 #if defined(__SANITIZE_ADDRESS__)
@@ -94,7 +94,7 @@ TEST(StripSafety, OddInputsFinishInTimeAndMemory) {
                                     }});
 #endif
     EXPECT_EQ(starved.status, 2);
-    EXPECT_TRUE(starved.err.contains("内存不足")) << starved.err.toStdString();
+    EXPECT_THAT(starved.err, Holds("内存不足"));
     EXPECT_FALSE(QFileInfo::exists(big + ".TX_"));
 }
 
@@ -122,7 +122,7 @@ TEST(StripSafety, ADeepTreeIsWalkedInMemoryInStepWithItsSize) {
                                     setrlimit(RLIMIT_AS, &cap);
                                 }});
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
-    EXPECT_TRUE(run.out.endsWith("/d/A.ASM: 1处注释将被消除\n"));
+    EXPECT_THAT(run.out, Ends("/d/A.ASM: 1处注释将被消除\n"));
     EXPECT_EQ(run.err, QString());
 #endif
 }

@@ -110,16 +110,14 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
 
     QString error;
     Read({"--line-comment", "\n", "x"}, &error);
-    EXPECT_TRUE(error.contains(QStringLiteral("行注释引导符只由换行符组成")))
-        << error.toStdString();
+    EXPECT_THAT(error, Holds(QStringLiteral("行注释引导符只由换行符组成")));
     Read({"--header-file", folder.Path("NONE"), "x"}, &error);
-    EXPECT_TRUE(error.contains(QStringLiteral("没有那个文件或文件夹"))) << error.toStdString();
+    EXPECT_THAT(error, Holds(QStringLiteral("没有那个文件或文件夹")));
     Read({"--set", "AddHeader", "x"}, &error);
     EXPECT_EQ(error, QStringLiteral("--set 需要 FIELD=VALUE: AddHeader"));
     Read({"--lang", "pascal", "x"}, &error);
-    EXPECT_TRUE(error.startsWith(QStringLiteral("--lang 只能是 auto、asm、c、c++、")))
-        << error.toStdString();
-    EXPECT_TRUE(error.endsWith(QStringLiteral(": pascal")));
+    EXPECT_THAT(error, Starts(QStringLiteral("--lang 只能是 auto、asm、c、c++、")));
+    EXPECT_THAT(error, Ends(QStringLiteral(": pascal")));
 }
 
 // The README's table and the manual's list of languages are the program's table, row by row.

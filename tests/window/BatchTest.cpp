@@ -75,7 +75,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     const auto shown = [this](const char* editor) {
         return Find<window::ExactTextEdit>(editor)->toPlainText();
     };
-    EXPECT_TRUE(shown("RichTextBox2").contains(QStringLiteral("====批量处理报告====")));
+    EXPECT_THAT(shown("RichTextBox2"), Holds(QStringLiteral("====批量处理报告====")));
     Pick("main.asm");
     EXPECT_TRUE(shown("RichTextBox1").startsWith(QStringLiteral("; head\n\tNOP ; x")))
         << shown("RichTextBox1").toStdString();
@@ -86,81 +86,54 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
               (std::vector<std::string>{"fsync file", "name", "fsync file", "name", "syncfs"}));
 }
 
-// A C++ file the user's pattern lists is read by C++'s rules, in 批量 as when picked: a ; is no
-// comment, a raw string holds none, a digit separator is no quote.
-TEST_F(BatchTest, ACppFileIsReadAsCppWhenPickedAndInABatch) {
-    const QByteArray source =
-        "int a = 1; int b = 2; // two\nauto s = R\"x(// not a comment)x\"; /* c */\n"
-        "long n = 0x10'0000; // c\n#include <a//b.h>\n";
-    const QByteArray target =
-        "int a = 1; int b = 2;\nauto s = R\"x(// not a comment)x\";\nlong n = 0x10'0000;\n"
-        "#include <a//b.h>\n";
-    folder.Write("main.cpp", source);
-    Start();
-    auto* pattern = Find<QLineEdit>("Text8");
-    pattern->setText(pattern->text() + ";*.cpp");
-    Press("Command3");
-    Pick("main.cpp");
-    EXPECT_EQ(Tip(), QStringLiteral("提示:这是C++源文件,注释符已换为C++的// /* */,字符串和字符常量"
-                                    "按C++的规则识别;选汇编文件时换回"));
-    Press("Command1");
-    EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(), target);
-    RunBatch();
-    EXPECT_EQ(TempFolder::Read(folder.Path("main.cpp.TX_")), target);
-}
-
-TEST_F(BatchTest, EachFileOfAMixedFolderIsReadInItsOwnLanguage) {
-    folder.Write("A.ASM", kSource);
-    folder.Write("B.c", "int x; // c\n#define A 1 ; kept in C\nchar q = '\\''; /* */\n");
+// Each file is read in its own language and dialect, picked and in a batch alike: C++ and C by
+// their rules (a ; is no comment, a raw string holds none), assembler by the dialect its text
+// shows, a program not at all. A pick shows the reading's markers and names it on the tip line.
+TEST_F(BatchTest, EachFileIsReadInItsOwnLanguageWhenPickedAndInABatch) {
+    const struct {
+        const char* name;
+        QByteArray text, cleaned;
+        const char *leader, *tip;
+    } files[] = {{"main.cpp",
+                  "int a = 1; int b = 2; // two\nauto s = R\"x(// no)x\"; /* c */\nlong n = "
+                  "0x10'0000; // c\n",
+                  "int a = 1; int b = 2;\nauto s = R\"x(// no)x\";\nlong n = 0x10'0000;\n", "//",
+                  "提示:这是C++源文件,注释符已换为C++的// /* "
+                  "*/,字符串和字符常量按C++的规则识别;选汇编文件时换回"},
+                 {"B.c", "int x; // c\n#define A 1 ; kept in C\nchar q = '\\''; /* */\n",
+                  "int x;\n#define A 1 ; kept in C\nchar q = '\\'';\n", "//", "提示:这是C源文件"},
+                 {"start.S", "\t.syntax unified\n\t.thumb\n\tmovs r0, #'@' @ c\n\tbx lr // c\n",
+                  "\t.syntax unified\n\t.thumb\n\tmovs r0, #'@'\n\tbx lr\n", "@",
+                  "提示:这是预处理GNU汇编(ARM)源文件"},
+                 {"nasm.asm", "bits 32\nsection .text\n\tresb 0\n\tmov al, ';' ; c\n",
+                  "bits 32\nsection .text\n\tresb 0\n\tmov al, ';'\n", ";", "提示:这是NASM汇编"},
+                 {"what.s", "\tnop ; x @ y # z\n", "\tnop ; x @ y # z\n", "",
+                  "提示:从内容看不出这是哪种汇编方言"}};
+    for (const auto& file : files) {
+        folder.Write(file.name, file.text);
+    }
     folder.Write("D.INC", QByteArray("\177ELF\0\1; x\n", 10));  // a program, not a source
     Start();
-    RunBatch();
-    EXPECT_TRUE(ReportText().contains(
-        QStringLiteral("3:  D.INC  ==>  未处理:这是二进制文件(含有NUL字节),不是源文件\r\n")))
-        << ReportText().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(folder.Path("D.INC.TX_")));
-    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kTarget);
-    EXPECT_EQ(TempFolder::Read(folder.Path("B.c.TX_")),
-              "int x;\n#define A 1 ; kept in C\nchar q = '\\'';\n");
-}
-
-// Assembler files of several dialects are read each in its own, picked and in a batch alike: the
-// marker boxes show the dialect's first markers and the tip line names it, or says that the text
-// told none.
-TEST_F(BatchTest, EachAssemblerFileIsReadInItsDialectWhenPickedAndInABatch) {
-    const std::pair<const char*, QByteArray> files[] = {
-        {"start.S", "\t.syntax unified\n\t.thumb\n\tmovs r0, #'@' @ c\n\tbx lr // c\n"},
-        {"iar.s", "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';' // c\n"},
-        {"nasm.asm", "bits 32\nsection .text\n\tresb 0\n\tmov al, ';' ; c\n"},
-        {"what.s", "\tnop ; x @ y # z\n"}};
-    const QByteArray cleaned[] = {"\t.syntax unified\n\t.thumb\n\tmovs r0, #'@'\n\tbx lr\n",
-                                  "\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\nf:\tMOV R0, #';'\n",
-                                  "bits 32\nsection .text\n\tresb 0\n\tmov al, ';'\n",
-                                  "\tnop ; x @ y # z\n"};
-    for (const auto& [name, text] : files) {
-        folder.Write(name, text);
-    }
-    Start();
     auto* pattern = Find<QLineEdit>("Text8");
-    pattern->setText(pattern->text() + ";*.s");  // matched in any case: .S too
+    pattern->setText(pattern->text() + ";*.cpp;*.s");  // matched in any case: .S too
     Press("Command3");
-    Pick("start.S");
-    EXPECT_EQ(Find<QLineEdit>("Text4")->text(), "@");
-    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:这是预处理GNU汇编(ARM)源文件")))
-        << Tip().toStdString();
-    Press("Command1");
-    EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(), cleaned[0]);
-    Pick("what.s");
-    EXPECT_EQ(Find<QLineEdit>("Text4")->text(), "");
-    EXPECT_TRUE(Tip().startsWith(QStringLiteral("提示:从内容看不出这是哪种汇编方言")))
-        << Tip().toStdString();
-    RunBatch();
-    for (std::size_t i = 0; i < std::size(files); ++i) {
-        EXPECT_EQ(TempFolder::Read(folder.Path(files[i].first) + ".TX_"), cleaned[i])
-            << files[i].first;
+    for (const auto& file : files) {
+        Pick(file.name);
+        EXPECT_EQ(Find<QLineEdit>("Text4")->text(), file.leader) << file.name;
+        EXPECT_THAT(Tip(), Starts(QString::fromUtf8(file.tip)));
+        Press("Command1");
+        EXPECT_EQ(QString::fromStdU16String(TargetText()).toUtf8(), file.cleaned) << file.name;
     }
-    EXPECT_TRUE(ReportText().contains(QStringLiteral("what.s.TX_(字符数=17)  提示:看不出汇编方言")))
-        << ReportText().toStdString();
+    RunBatch();
+    for (const auto& file : files) {
+        EXPECT_EQ(TempFolder::Read(folder.Path(file.name) + ".TX_"), file.cleaned) << file.name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.Path("D.INC.TX_")));
+    EXPECT_THAT(
+        ReportText(),
+        Holds(QStringLiteral("  D.INC  ==>  未处理:这是二进制文件(含有NUL字节),不是源文件\r\n")));
+    EXPECT_TRUE(
+        ReportText().contains(QStringLiteral("what.s.TX_(字符数=17)  提示:看不出汇编方言")));
 }
 
 // Markers the run could not use stop it before any file is read or written.
@@ -259,7 +232,7 @@ TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(Find<QCheckBox>("Check10")->isChecked());
     EXPECT_EQ(Beeps(), 4);  // one run of two files, not two runs
-    EXPECT_TRUE(Tip().endsWith(QStringLiteral("个源文件全部处理完毕")));
+    EXPECT_THAT(Tip(), Ends(QStringLiteral("个源文件全部处理完毕")));
 }
 
 TEST_F(BatchTest, TheSummaryOfADeepFolderFitsTheTipLineWithItsPathShortened) {

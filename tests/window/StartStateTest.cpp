@@ -94,8 +94,8 @@ TEST_F(WindowTest, TheEditorsTellApartTheCharactersThatCodeConfuses) {
     EXPECT_GE(PixelsApart(font, u'1', u'l'), 4);
     EXPECT_GE(PixelsApart(font, u'l', u'I'), 4);
     EXPECT_GE(InkAtCentre(font, u'0'), InkAtCentre(font, u'O') + 200);
-    EXPECT_TRUE(font.families().contains(QStringLiteral("宋体")));
-    EXPECT_TRUE(font.families().contains(QStringLiteral("AR PL UMing CN")));
+    EXPECT_THAT(font.families(), Holds(QStringLiteral("宋体")));
+    EXPECT_THAT(font.families(), Holds(QStringLiteral("AR PL UMing CN")));
 }
 
 // Paths and addresses on the tip line read right: l, 1 and I, 0 and O differ plainly, and the
@@ -106,7 +106,7 @@ TEST_F(WindowTest, TheTipLineTellsApartLettersAndDigitsThatLookAlike) {
     EXPECT_GE(PixelsApart(font, u'l', u'I'), 4);
     EXPECT_GE(PixelsApart(font, u'1', u'I'), 4);
     EXPECT_GE(InkAtCentre(font, u'0'), InkAtCentre(font, u'O') + 200);
-    EXPECT_TRUE(font.families().contains(QStringLiteral("宋体")));
+    EXPECT_THAT(font.families(), Holds(QStringLiteral("宋体")));
 }
 
 // The leftmost and rightmost columns of ink in the rows [top, bottom) of `image`.

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "TempFolder.h"
 #include "workflow/Batch.h"
 #include "workflow/FileErrors.h"
 #include "workflow/Pipeline.h"
@@ -83,7 +84,7 @@ TEST(SourceLanguage, EachTypeBelongsToTheLanguageThatClaimsIt) {
     }
     // Rows share extensions (C's and C++'s *.h): the pattern a user reads names each once.
     EXPECT_EQ(QSet<QString>(claimed.begin(), claimed.end()).size(), claimed.size());
-    EXPECT_TRUE(workflow::LanguageNames().startsWith(QStringLiteral("asm、c、c++、gas-arm")));
+    EXPECT_THAT(workflow::LanguageNames(), Starts(QStringLiteral("asm、c、c++、gas-arm")));
     EXPECT_EQ(workflow::ReadingHint({Language::C}),
               QStringLiteral("提示:这是C源文件,注释符已换为C的// /* */,字符串和字符常量按C的"
                              "规则识别;选汇编文件时换回"));

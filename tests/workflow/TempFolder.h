@@ -6,13 +6,35 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <gmock/gmock.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <ostream>
 
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Qt's texts shown in a failure as the text they hold, not as their bytes in memory.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+// A Qt text that holds, starts with or ends with `part`.
+MATCHER_P(Holds, part, "holds " + testing::PrintToString(part)) {
+    return arg.contains(part);
+}
+MATCHER_P(Starts, part, "starts with " + testing::PrintToString(part)) {
+    return arg.startsWith(part);
+}
+MATCHER_P(Ends, part, "ends with " + testing::PrintToString(part)) {
+    return arg.endsWith(part);
+}
 
 /// A temporary folder with helpers to put files in and read them back as bytes.
 class TempFolder {

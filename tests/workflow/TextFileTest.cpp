@@ -86,7 +86,7 @@ TEST(ReadSourceFile, FailuresComeBackAsReasons) {
     // A file of /proc says its size is 0, and is read to its end.
     const workflow::ReadOutcome status = ReadSourceFile(QStringLiteral("/proc/self/status"));
     ASSERT_TRUE(status.file.has_value());
-    EXPECT_TRUE(QString::fromStdU16String(status.file->text).contains("Pid:"));
+    EXPECT_THAT(QString::fromStdU16String(status.file->text), Holds("Pid:"));
     // One of /sys says it holds 4096 bytes and holds fewer: those are read, and nothing more.
     const QString online = QStringLiteral("/sys/devices/system/cpu/online");
     EXPECT_EQ(QString::fromStdU16String(ReadSourceFile(online).file.value().text).toUtf8(),
