@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <cerrno>
 #include <condition_variable>
@@ -12,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <new>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -180,14 +180,11 @@ void TellFailedFlush(const workflow::SavedFileSystems& saved, int error) {
 // may not be on disk. Read once, then looked up for each file.
 struct AfterFlush {
     std::map<QString, int> unpublished;
-    QSet<QString> unflushed;
+    std::set<QString> unflushed;
     int error = 0;
 
     explicit AfterFlush(const workflow::SavedFileSystems& saved)
-        : unpublished(saved.Unpublished()), error(saved.Error()) {
-        const QStringList files = saved.Unflushed();
-        unflushed = QSet<QString>(files.begin(), files.end());
-    }
+        : unpublished(saved.Unpublished()), unflushed(saved.Unflushed()), error(saved.Error()) {}
 };
 
 // What a save noted as `savedAs` came to once the run's flush is over: a save that waited for it

@@ -106,19 +106,14 @@ bool Folder::Matches(int fd) const {
     return ::fstat(fd, &info) == 0 && info.st_dev == device_ && info.st_ino == inode_;
 }
 
-const Folder* Folder::OpenChild() const {
-    const auto idle = std::find_if(Idle().begin(), Idle().end(), [this](const Folder* open) {
+bool Folder::OpenFromChild() const {
+    const auto child = std::find_if(Idle().begin(), Idle().end(), [this](const Folder* open) {
         return open->parent_.get() == this;
     });
-    return idle == Idle().end() ? nullptr : *idle;
-}
-
-bool Folder::OpenFromChild() const {
-    const Folder* child = OpenChild();
-    if (child == nullptr) {
+    if (child == Idle().end()) {
         return false;
     }
-    const int fd = ::openat(child->fd_, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat((*child)->fd_, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0 && Matches(fd)) {
         fd_ = fd;
         ++users_;
@@ -343,19 +338,18 @@ bool SavedFileSystems::Flush() {
     return error_ == 0;
 }
 
-QStringList SavedFileSystems::Unflushed() const {
+std::set<QString> SavedFileSystems::Unflushed() const {
     const std::lock_guard lock(mutex_);
-    QStringList files;
+    std::set<QString> files;
     for (const auto& [device, noted] : noted_) {
         if (noted.failed) {
             for (const QString& file : noted.files) {
                 if (!unpublished_.contains(file)) {
-                    files.append(file);
+                    files.insert(file);
                 }
             }
         }
     }
-    files.sort();  // saves note their files in whatever order their threads end
     return files;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include <sys/stat.h>
@@ -71,13 +72,11 @@ private:
                                                QByteArray name);
     // With the lock on open folders held: opens this folder again, and the closed ones above it.
     bool Reopen() const;
-    // With that lock held: opens this closed folder as ".." of an open child, so that going back
+    // With that lock held: opens this closed folder as ".." of an idle child, so that going back
     // up a deep tree is one step, not a climb to the nearest open folder; false where no child is
-    // open or it no longer leads here.
+    // idle or it no longer leads here. (A child in use is not looked for: with one job the walk
+    // and the saves go back up through idle ones.)
     bool OpenFromChild() const;
-    // With that lock held: an idle child, or nullptr. (One in use is not looked for: with one
-    // job the walk and the saves go back up through idle ones.)
-    const Folder* OpenChild() const;
     // Whether the folder open at `fd` is this one.
     bool Matches(int fd) const;
     void Release() const;
@@ -129,9 +128,9 @@ public:
     /// Flushes each noted file system, gives each waiting file its name, and flushes again where
     /// names changed; false with errno set when any flush fails.
     bool Flush();
-    /// After a failed Flush, the files noted on the file systems that failed: they may not be on
-    /// disk.
-    QStringList Unflushed() const;
+    /// After a failed Flush, the files noted on the file systems that failed, in order of their
+    /// names: they may not be on disk.
+    std::set<QString> Unflushed() const;
     /// After Flush, the waiting saves that did not take their target's name, each with its error
     /// number: their old targets are as they were.
     std::map<QString, int> Unpublished() const;
