@@ -89,24 +89,37 @@ public:
     }
 
     // The copy of the walked folder `walked`, made as the walk enters it; nullptr with errno set
-    // when it cannot be made.
+    // when it, or the copy of a folder above it, could not be made.
     std::shared_ptr<const workflow::Folder> Make(
         const std::shared_ptr<const workflow::Folder>& walked, const QByteArray& name) {
-        const std::shared_ptr<const workflow::Folder>& parent = FolderOf(walked->parent());
+        const std::shared_ptr<const workflow::Folder> parent = FolderOf(walked->parent());
         const workflow::Folder::Lease open =
             parent != nullptr ? parent->Use() : workflow::Folder::Lease();
-        if (!open || (::mkdirat(open.fd(), name.constData(), 0700) != 0 && errno != EEXIST)) {
+        std::shared_ptr<const workflow::Folder> made;
+        if (parent == nullptr) {
+            errno = notMade_[walked->parent()];
+        } else if (open && (::mkdirat(open.fd(), name.constData(), 0700) == 0 || errno == EEXIST)) {
+            made = parent->Subfolder(name);
+        }
+        if (made == nullptr) {
+            notMade_[walked] = errno;
             return nullptr;
         }
-        std::shared_ptr<const workflow::Folder> made = parent->Subfolder(name);
         folders_[walked] = made;
         return made;
     }
 
-    // The copy of the walked folder `walked`.
-    const std::shared_ptr<const workflow::Folder>& FolderOf(
-        const std::shared_ptr<const workflow::Folder>& walked) {
-        return folders_[walked];
+    // The copy of the walked folder `walked`, or nullptr where Make could not make it.
+    std::shared_ptr<const workflow::Folder> FolderOf(
+        const std::shared_ptr<const workflow::Folder>& walked) const {
+        const auto found = folders_.find(walked);
+        return found == folders_.end() ? nullptr : found->second;
+    }
+
+    // Why the copy of the walked folder `walked` could not be made: an error number.
+    int WhyNotMade(const std::shared_ptr<const workflow::Folder>& walked) const {
+        const auto found = notMade_.find(walked);
+        return found == notMade_.end() ? 0 : found->second;
     }
 
     const std::shared_ptr<const workflow::Folder>& root() const { return root_; }
@@ -126,6 +139,7 @@ private:
     // By the walked folder, held here: no two of them share an address while the plan lives.
     std::map<std::shared_ptr<const workflow::Folder>, std::shared_ptr<const workflow::Folder>>
         folders_;
+    std::map<std::shared_ptr<const workflow::Folder>, int> notMade_;
 };
 
 // What -o does with one item of a walk: a source cleaned into the copy, another file copied, a
@@ -146,11 +160,19 @@ void PlanCopiedItem(const QString& argument, const workflow::TreeItem& item, Out
     if (!item.source && sourcesOnly) {
         return;
     }
+    const std::shared_ptr<const workflow::Folder> into = output.FolderOf(item.file.folder);
+    if (into == nullptr) {  // no copy of its folder to write it in: named, with why
+        plan.files.push_back(Passed(
+            path, item.shown,
+            {workflow::FailureKind::OutputFolderNotMade, output.WhyNotMade(item.file.folder)},
+            true));
+        return;
+    }
     PlannedFile file = Given(path);
     file.shown = item.shown;
     file.input.file = item.file;
     file.input.task = item.source ? JobInput::Task::Clean : JobInput::Task::Copy;
-    file.input.target = workflow::FileRef{output.FolderOf(item.file.folder), item.file.name};
+    file.input.target = workflow::FileRef{into, item.file.name};
     plan.files.push_back(std::move(file));
 }
 
@@ -177,8 +199,8 @@ bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflo
             const std::shared_ptr<const workflow::Folder> made =
                 output.Make(item.file.folder, item.entry.name);
             if (made == nullptr) {
-                plan.files.push_back(
-                    Passed(path(), item.shown, {workflow::FailureKind::FolderUnread, errno}, true));
+                plan.files.push_back(Passed(
+                    path(), item.shown, {workflow::FailureKind::OutputFolderNotMade, errno}, true));
             } else {
                 plan.madeFolders.push_back({made, item.entry.mode});
             }

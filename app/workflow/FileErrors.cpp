@@ -48,7 +48,8 @@ constexpr std::pair<int, const char*> kSystemReasons[] = {
     {EDEADLK, "资源死锁"},
 };
 
-// Every other kind; System, FolderUnread and NotOnDisk also tell the system's reason.
+// Every other kind; System, FolderUnread, OutputFolderNotMade and NotOnDisk also tell the
+// system's reason.
 constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::OutOfMemory, "内存不足"},
     {FailureKind::BinaryFile, "这是二进制文件(含有NUL字节),不是源文件"},
@@ -96,6 +97,8 @@ QString ReasonOf(const Failure& failure) {
             return ReasonOfError(failure.error);
         case FailureKind::FolderUnread:
             return QStringLiteral("无法打开文件夹,") + ReasonOfError(failure.error);
+        case FailureKind::OutputFolderNotMade:
+            return QStringLiteral("无法建立输出文件夹,") + ReasonOfError(failure.error);
         case FailureKind::NotOnDisk:
             return QStringLiteral("可能没有写入磁盘,") + ReasonOfError(failure.error);
         default:

@@ -26,6 +26,7 @@ enum class FailureKind {
     SpecialNotCopied,      ///< nor FIFOs, devices and sockets
     OutputNotEmpty,        ///< -o names a folder that already holds files
     OutputInsideSource,    ///< -o names the source folder itself, or a folder inside it
+    OutputFolderNotMade,   ///< a folder of -o's copy, or one above it, could not be made; why
     SameBaseName,          ///< two files named on the command line would go to one name in -o
     SourceChanged,         ///< the source grew shorter while it was read
     NotOnDisk,             ///< saved, but the flush of its file system failed; the error says why

@@ -8,7 +8,10 @@
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
 // racing the reader would; QINGYAN_FAIL_XATTR makes reading a file's extended attributes (its
-// ACL among them) fail with the error number it gives.
+// ACL among them) fail with the error number it gives. QINGYAN_FAIL_CALL=NAME:ERROR makes the call
+// NAME fail with ERROR: fchmod, fchown, close, read and
+// pread on regular files, fdopendir and mkdirat on
+// any.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,6 +21,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
 
 namespace {
 
@@ -32,6 +38,22 @@ int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
         return 0;
     }
     return NumberIn(variable);
+}
+
+// The error QINGYAN_FAIL_CALL gives the call `name`, or 0.
+int CallError(const char* name) {
+    const char* value = std::getenv("QINGYAN_FAIL_CALL");
+    const std::size_t length = std::strlen(name);
+    return value != nullptr && std::strncmp(value, name, length) == 0 && value[length] == ':'
+               ? std::atoi(value + length + 1)
+               : 0;
+}
+
+// The same for a call on `fd`, which fails only where it is a regular file.
+int CallError(const char* name, int fd) {
+    struct stat st {};
+    const int error = CallError(name);
+    return error != 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? error : 0;
 }
 
 // Fails with `error` when it is set; calls the real `name` otherwise.
@@ -124,8 +146,7 @@ extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
             [[maybe_unused]] const int cut = truncate(path, 1);
         }
     }
-    return reinterpret_cast<ssize_t (*)(int, void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pread"))(
-        fd, data, size, offset);
+    return FailOrCall<ssize_t>("pread", CallError("pread", fd), fd, data, size, offset);
 }
 
 extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) {
@@ -151,4 +172,38 @@ extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
     return FailOrCall<int>("renameat", NumberIn("QINGYAN_FAIL_LINK"), fromFolder, from, toFolder,
                            to);
+}
+
+extern "C" int fchmod(int fd, mode_t mode) {
+    return FailOrCall<int>("fchmod", CallError("fchmod", fd), fd, mode);
+}
+
+extern "C" int fchown(int fd, uid_t owner, gid_t group) {
+    return FailOrCall<int>("fchown", CallError("fchown", fd), fd, owner, group);
+}
+
+extern "C" int close(int fd) {
+    const int error = CallError("close", fd);
+    const int closed = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "close"))(fd);
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return closed;
+}
+
+extern "C" ssize_t read(int fd, void* data, size_t size) {
+    return FailOrCall<ssize_t>("read", CallError("read", fd), fd, data, size);
+}
+
+extern "C" DIR* fdopendir(int fd) {
+    if (const int error = CallError("fdopendir")) {
+        errno = error;
+        return nullptr;
+    }
+    return reinterpret_cast<DIR* (*)(int)>(dlsym(RTLD_NEXT, "fdopendir"))(fd);
+}
+
+extern "C" int mkdirat(int folder, const char* path, mode_t mode) {
+    return FailOrCall<int>("mkdirat", CallError("mkdirat"), folder, path, mode);
 }

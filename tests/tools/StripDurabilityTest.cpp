@@ -200,4 +200,42 @@ TEST(StripDurability, NamesCannotForgeLines) {
     EXPECT_EQ(run.err.count(u'\n'), 1) << run.err.toStdString();
 }
 
+// Whatever call the system refuses on the way, the run names the file and why, fails, and leaves
+// the old target as it was and no half-made file; a folder of a copy that cannot be made names
+// every file that would have gone into it.
+TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
+    const struct {
+        const char* call;
+        QStringList arguments;
+        const char* said;
+    } cases[] = {
+        {"pread:5", {"A.ASM"}, "A.ASM: 无法读取: 输入/输出错误"},
+        {"fchmod:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
+        {"close:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
+        {"fdopendir:24", {"-r", "src"}, "src/: 无法打开文件夹,打开的文件太多(已到本进程的上限)"},
+        {"read:5", {"-r", "-o", "copy", "src"}, "src/NOTES: 无法读取: 输入/输出错误"},
+        {"mkdirat:28", {"-r", "-o", "copy", "src"}, "src/sub/C.ASM: 无法建立输出文件夹,磁盘已满"},
+    };
+    for (const auto& [call, arguments, said] : cases) {
+        SCOPED_TRACE(call);
+        TempFolder folder;
+        QDir(folder.Root()).mkpath("src/sub");
+        folder.Write("A.ASM", "nop ; a\n");
+        folder.Write("A.ASM.TX_", "old");
+        folder.Write("B.ASM", "nop ; b\n");
+        folder.Write("src/NOTES", "not a source\n");
+        folder.Write("src/sub/C.ASM", "nop ; c\n");
+        const Outcome run =
+            Launch({.arguments = arguments,
+                    .folder = folder.Root(),
+                    .environment = FailingIo(QStringLiteral("QINGYAN_FAIL_CALL=") + call) +
+                                   QStringList{"QINGYAN_NO_TMPFILE=1"}});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_THAT(run.err, Holds(QStringLiteral("qingyan-strip: ") + QString::fromUtf8(said)));
+        EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), "old");
+        EXPECT_EQ(QDir(folder.Root()).entryList({".qingyan-*"}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
+}
+
 }  // namespace
