@@ -8,10 +8,10 @@
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
 // racing the reader would; QINGYAN_FAIL_XATTR makes reading a file's extended attributes (its
-// ACL among them) fail with the error number it gives. QINGYAN_FAIL_CALL=NAME:ERROR makes the call
-// NAME fail with ERROR: fchmod, fchown, close, read and
-// pread on regular files, fdopendir and mkdirat on
-// any.
+// ACL among them) fail with the error number it gives. QINGYAN_FAIL_CALL=NAME:ERROR[:PATH] makes
+// the call NAME (on PATH alone) fail with ERROR: fchmod, fchown, close, read and pread on regular
+// files, fdopendir, mkdirat and unlinkat on any, openat ("create" where it makes a file) and
+// fstatat of a name in an open folder.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,17 +40,21 @@ int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
     return NumberIn(variable);
 }
 
-// The error QINGYAN_FAIL_CALL gives the call `name`, or 0.
-int CallError(const char* name) {
+// The error QINGYAN_FAIL_CALL gives a call of `name` on `path`, or 0: NAME:ERROR fails every
+// call, NAME:ERROR:PATH those on that name alone.
+int CallError(const char* name, const char* path = nullptr) {
     const char* value = std::getenv("QINGYAN_FAIL_CALL");
     const std::size_t length = std::strlen(name);
-    return value != nullptr && std::strncmp(value, name, length) == 0 && value[length] == ':'
-               ? std::atoi(value + length + 1)
-               : 0;
+    if (value == nullptr || std::strncmp(value, name, length) != 0 || value[length] != ':') {
+        return 0;
+    }
+    char* rest = nullptr;
+    const int error = static_cast<int>(std::strtol(value + length + 1, &rest, 10));
+    return *rest != ':' || (path != nullptr && std::strcmp(path, rest + 1) == 0) ? error : 0;
 }
 
 // The same for a call on `fd`, which fails only where it is a regular file.
-int CallError(const char* name, int fd) {
+int FdCallError(const char* name, int fd) {
     struct stat st {};
     const int error = CallError(name);
     return error != 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? error : 0;
@@ -93,6 +97,11 @@ bool Creates(int flags) {
 
 // openat and openat64 alike: refuses unnamed files when asked to, notes each new file's mode.
 int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mode) {
+    if (const int error =
+            folder == AT_FDCWD ? 0 : CallError(Creates(flags) ? "create" : "openat", path)) {
+        errno = error;
+        return -1;
+    }
     if (const char* log = std::getenv("QINGYAN_OPENED")) {
         if (FILE* out = std::fopen(log, "ae")) {
             std::fprintf(out, "%s\n", path);
@@ -146,7 +155,7 @@ extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
             [[maybe_unused]] const int cut = truncate(path, 1);
         }
     }
-    return FailOrCall<ssize_t>("pread", CallError("pread", fd), fd, data, size, offset);
+    return FailOrCall<ssize_t>("pread", FdCallError("pread", fd), fd, data, size, offset);
 }
 
 extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size) {
@@ -175,15 +184,15 @@ extern "C" int renameat(int fromFolder, const char* from, int toFolder, const ch
 }
 
 extern "C" int fchmod(int fd, mode_t mode) {
-    return FailOrCall<int>("fchmod", CallError("fchmod", fd), fd, mode);
+    return FailOrCall<int>("fchmod", FdCallError("fchmod", fd), fd, mode);
 }
 
 extern "C" int fchown(int fd, uid_t owner, gid_t group) {
-    return FailOrCall<int>("fchown", CallError("fchown", fd), fd, owner, group);
+    return FailOrCall<int>("fchown", FdCallError("fchown", fd), fd, owner, group);
 }
 
 extern "C" int close(int fd) {
-    const int error = CallError("close", fd);
+    const int error = FdCallError("close", fd);
     const int closed = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "close"))(fd);
     if (error != 0) {
         errno = error;
@@ -193,7 +202,7 @@ extern "C" int close(int fd) {
 }
 
 extern "C" ssize_t read(int fd, void* data, size_t size) {
-    return FailOrCall<ssize_t>("read", CallError("read", fd), fd, data, size);
+    return FailOrCall<ssize_t>("read", FdCallError("read", fd), fd, data, size);
 }
 
 extern "C" DIR* fdopendir(int fd) {
@@ -205,5 +214,14 @@ extern "C" DIR* fdopendir(int fd) {
 }
 
 extern "C" int mkdirat(int folder, const char* path, mode_t mode) {
-    return FailOrCall<int>("mkdirat", CallError("mkdirat"), folder, path, mode);
+    return FailOrCall<int>("mkdirat", CallError("mkdirat", path), folder, path, mode);
+}
+
+extern "C" int unlinkat(int folder, const char* path, int flags) {
+    return FailOrCall<int>("unlinkat", CallError("unlinkat", path), folder, path, flags);
+}
+
+extern "C" int fstatat(int folder, const char* path, struct stat* info, int flags) {
+    return FailOrCall<int>("fstatat", folder == AT_FDCWD ? 0 : CallError("fstatat", path), folder,
+                           path, info, flags);
 }

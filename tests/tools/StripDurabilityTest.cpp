@@ -210,6 +210,8 @@ TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
         const char* said;
     } cases[] = {
         {"pread:5", {"A.ASM"}, "A.ASM: 无法读取: 输入/输出错误"},
+        {"fstatat:5:A.ASM.TX_", {"A.ASM"}, "A.ASM.TX_: 无法保存: 输入/输出错误"},
+        {"create:28", {"A.ASM"}, "A.ASM.TX_: 无法保存: 磁盘已满"},
         {"fchmod:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
         {"close:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
         {"fdopendir:24", {"-r", "src"}, "src/: 无法打开文件夹,打开的文件太多(已到本进程的上限)"},
