@@ -106,6 +106,10 @@ TEST(StripCli, HelpMarksWhatIsOnByDefault) {
     }
     EXPECT_EQ(marked, (QStringList{"--keep-head-lines", "--keep-head-block"}));
     EXPECT_THAT(help.out, Holds("--keep-whole-lines      保留整行的行注释。\n"));
+    // A text's default where the option set has it; every field --set takes, with its kind.
+    EXPECT_THAT(help.out, Holds("--line-comment <TEXT>   行注释引导符(默认 ;)。\n"));
+    EXPECT_THAT(help.out, Holds("见 --lang)。\n"));
+    EXPECT_THAT(help.out, Holds("选项字段(--set):\n  AddHeader=0|1\n  HeaderText=TEXT\n"));
 }
 
 // Both programs refuse an option they do not know in the same words, naming it as it was typed.

@@ -117,10 +117,13 @@ TEST(StripSafety, ADeepTreeIsWalkedInMemoryInStepWithItsSize) {
     ASSERT_EQ(::write(file, "nop ; x\n", 8), 8);
     ::close(file);
     ::close(fd);
-    const Outcome run = Launch({.arguments = {"--check", "-r", folder.Root()}, .inChild = [] {
-                                    const rlimit cap{72 << 20, 72 << 20};
-                                    setrlimit(RLIMIT_AS, &cap);
-                                }});
+    // A small stack too: nothing is let go of by a recursion as deep as the tree.
+    const Outcome run =
+        Launch({.arguments = {"--check", "-r", folder.Root()}, .inChild = [] {
+                    const rlimit cap{72 << 20, 72 << 20}, stack{128 << 10, 128 << 10};
+                    setrlimit(RLIMIT_AS, &cap);
+                    setrlimit(RLIMIT_STACK, &stack);
+                }});
     EXPECT_EQ(run.status, 1) << run.err.toStdString();
     EXPECT_THAT(run.out, Ends("/d/A.ASM: 1处注释将被消除\n"));
     EXPECT_EQ(run.err, QString());

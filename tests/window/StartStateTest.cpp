@@ -32,6 +32,9 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(TipColour(), kBlue);
     EXPECT_EQ(BlinkCount(), 0);
     EXPECT_EQ(TipIndex(), 0);
+    // The source editor tells what the program is until a file is picked.
+    EXPECT_THAT(QString::fromStdU16String(Find<window::ExactTextEdit>("RichTextBox1")->ExactText()),
+                Holds(QStringLiteral("软件名称:\t青砚")));
     // The tick that refreshes the counters and blinks the mascot runs from the start, twice a
     // second.
     const auto* tick = form->findChild<QTimer*>(QStringLiteral("Timer1"));
