@@ -177,7 +177,7 @@ void PlanCopiedItem(const QString& argument, const workflow::TreeItem& item, Out
 }
 
 // With -o, the walk of `argument` into the copy's tree.
-bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflow::Folder>& open,
+void PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflow::Folder>& open,
                     const workflow::FileTypes& types, const Settings& settings, OutputTree& output,
                     RunPlan& plan) {
     struct stat root {};
@@ -208,7 +208,6 @@ bool PlanCopiedTree(const QString& argument, const std::shared_ptr<const workflo
             PlanCopiedItem(argument, item, output, settings.sourcesOnly, plan);
         }
     });
-    return true;
 }
 
 // Without -o, the sources of a walk, and the folders it could not read.

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -72,7 +73,20 @@ Result FailOrCall(const char* name, int error, Args... args) {
 
 }  // namespace
 
+// QINGYAN_STUTTER_WRITE=1: every other write to a regular file is interrupted (EINTR) and the
+// rest write one byte; QINGYAN_WRITE_NOTHING=1: each writes nothing and says so (0).
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
+    if (ErrorFor("QINGYAN_WRITE_NOTHING", fd) != 0) {
+        return 0;
+    }
+    if (ErrorFor("QINGYAN_STUTTER_WRITE", fd) != 0) {
+        static std::atomic<unsigned> calls{0};
+        if (++calls % 2 == 1) {
+            errno = EINTR;
+            return -1;
+        }
+        size = size > 0 ? 1 : 0;
+    }
     return FailOrCall<ssize_t>("write", ErrorFor("QINGYAN_FAIL_WRITE", fd), fd, data, size);
 }
 

@@ -164,6 +164,17 @@ TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
     EXPECT_EQ(limited.status, 1);
     EXPECT_THAT(limited.err, Holds(QStringLiteral("无法保存: 文件太大")));
     EXPECT_EQ(TempFolder::Read(old), "old");
+    // A write interrupted or cut short goes on where it stopped; one that writes nothing fails.
+    const QString small = folder.Write("SMALL.ASM", "nop ; a\nnop ; b\n");
+    EXPECT_EQ(
+        Launch({.arguments = {small}, .environment = FailingIo("QINGYAN_STUTTER_WRITE=1")}).status,
+        0);
+    EXPECT_EQ(TempFolder::Read(small + ".TX_"), "nop\nnop\n");
+    const Outcome nothing =
+        Launch({.arguments = {big}, .environment = FailingIo("QINGYAN_WRITE_NOTHING=1")});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_THAT(nothing.err, Holds(QStringLiteral("BIG.ASM.TX_: 无法保存: 输入/输出错误")));
+    EXPECT_EQ(TempFolder::Read(old), "old");
     // A source cut short by another writer while it is read is not cleaned into a target.
     const QString racing = folder.Write("RACE.ASM", "nop ; a\nnop ; b\n");
     const Outcome shrunk =

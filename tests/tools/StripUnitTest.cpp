@@ -32,6 +32,18 @@ TEST(UnifiedDiff, WritesHunksAsDiffDoes) {
     EXPECT_EQ(Diff("F.ASM", "a\r\nb ; c\r\n", "a\r\nb\r\n"),
               "--- a/F.ASM\t\n+++ b/F.ASM\t\n@@ -1,2 +1,2 @@\n a\r\n-b ; c\r\n+b\r\n");
     EXPECT_EQ(Diff("E.ASM", "x\n", ""), "--- a/E.ASM\t\n+++ b/E.ASM\t\n@@ -1,1 +0,0 @@\n-x\n");
+    // As many lines gone, or come, as the search for the next common line looks ahead: one hunk
+    // of them alone, the common line kept.
+    std::string lines, gone, come;
+    for (int i = 0; i < 64; ++i) {
+        lines += std::to_string(i) + '\n';
+        gone += '-' + std::to_string(i) + '\n';
+        come += '+' + std::to_string(i) + '\n';
+    }
+    EXPECT_EQ(Diff("G", lines + "x\n", "x\n"),
+              "--- a/G\t\n+++ b/G\t\n@@ -1,65 +1,1 @@\n" + gone + " x\n");
+    EXPECT_EQ(Diff("G", "x\n", lines + "x\n"),
+              "--- a/G\t\n+++ b/G\t\n@@ -1,1 +1,65 @@\n" + come + " x\n");
 }
 
 TEST(OptionFields, SetTakesFlagsAsDigitsAndTextsWithFourEscapes) {
