@@ -101,6 +101,13 @@ TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSli
     EXPECT_EQ(edit.ExactText(), u"second\r\n");
     edit.SuspendDisplay(false);
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("second\n"));
+    // A pause in which nothing was set leaves what is shown, the user's edits included.
+    QTest::keyClicks(&edit, "y");
+    const QString edited = edit.toPlainText();
+    edit.SuspendDisplay(true);
+    edit.SuspendDisplay(false);
+    EXPECT_EQ(edit.toPlainText(), edited);
+    EXPECT_TRUE(edited.contains(u'y'));
 }
 
 }  // namespace

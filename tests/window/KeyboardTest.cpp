@@ -95,6 +95,10 @@ TEST_F(KeyboardTest, TheFileListMarksItsFocus) {
     Key(Qt::Key_Tab);
     EXPECT_FALSE(marked());
     EXPECT_EQ(SourcePath(), QString());
+    // Back in, the first arrow key picks the first file.
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(SourcePath(), folder.Path("A.ASM"));
 }
 
 }  // namespace
