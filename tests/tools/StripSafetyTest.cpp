@@ -235,7 +235,8 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
             while (!QFileInfo::exists(stalled.Path("now")) && clock.elapsed() < 30000) {
                 QThread::msleep(10);
             }
-            kill(static_cast<pid_t>(run.processId()), signal);
+            const qint64 dead = run.processId();
+            kill(static_cast<pid_t>(dead), signal);
             run.waitForFinished();
             EXPECT_EQ(run.exitStatus(), QProcess::CrashExit);
             EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
@@ -244,12 +245,20 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
                 << left.join(' ').toStdString();
 
             // Another run's names, and names only like ours, are never touched.
-            folder.Write(QStringLiteral(".qingyan-%1-0").arg(getpid()), "live");
-            folder.Write(".qingyan-1x-0", "not ours");
+            QStringList kept{QStringLiteral(".qingyan-%1-0").arg(getpid()), "A.ASM", "A.ASM.TX_"};
+            for (const QString& alike :
+                 {QStringLiteral(".qingyan-1x-0"), QStringLiteral(".qingyan--0"),
+                  QStringLiteral(".qingyan-0-0"), QStringLiteral(".qingyan-%1-").arg(dead),
+                  QStringLiteral(".qingyan-%1-0x").arg(dead),
+                  QStringLiteral(".qingyan-%1").arg(dead),
+                  QStringLiteral(".qingyan-%1-0").arg(dead + 1000000000000)}) {
+                kept << alike;
+            }
+            for (const QString& name : kept.mid(0, 1) + kept.mid(3)) {
+                folder.Write(name, "not a dead run's");
+            }
             EXPECT_EQ(Launch({.arguments = {source}}).status, 0);
             EXPECT_EQ(TempFolder::Read(source + ".TX_"), "nop\n");
-            QStringList kept{QStringLiteral(".qingyan-%1-0").arg(getpid()), ".qingyan-1x-0",
-                             "A.ASM", "A.ASM.TX_"};
             QStringList found = folder.Entries();
             kept.sort();
             found.sort();
