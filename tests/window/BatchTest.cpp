@@ -191,6 +191,22 @@ TEST_F(BatchTest, AnEmptySourceAndAnUnwritableTargetInTheMiddleOfARun) {
               (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_", "C.ASM", "C.ASM.TX_"}));
 }
 
+// A run whose flush fails says so, and its report marks each file it saved as maybe not on disk.
+TEST_F(BatchTest, AFailedFlushIsToldAndEachSavedFileMarked) {
+    folder.Write("A.ASM", kSource);
+    Start();
+    DiskCalls calls;
+    calls.FailSyncfs(EIO);
+    RunBatch();
+    EXPECT_TRUE(TipShows(QStringLiteral("注意:'"), folder.Root() + u'/',
+                         QStringLiteral("'目录下的目标文件没能全部写入磁盘,输入/输出错误!")))
+        << Tip().toStdString();
+    EXPECT_EQ(TipColour(), kRed);
+    EXPECT_THAT(
+        ReportText(),
+        Holds(QStringLiteral("1:  A.ASM(字符数=18)  ==>  未处理:可能没有写入磁盘,输入/输出错误")));
+}
+
 TEST_F(BatchTest, CharactersWrittenAsQuestionMarksAreReportedAndCounted) {
     folder.Write("A.ASM", kSource);
     Start();

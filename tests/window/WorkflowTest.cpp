@@ -159,6 +159,29 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(TargetPath(), source + "BAK");
 }
 
+// 自动 eliminates and saves at once; a save tells what it could not hold, or that it had nowhere
+// to go.
+TEST_F(WorkflowTest, AutomaticSavesAtOnceAndASaveTellsWhatItCouldNotDo) {
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    Pick("A.ASM");
+    Press("Command4");
+    EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kGbkTarget);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:目标文件已经保存!您可继续对其它源文件进行操作"));
+    Toggle("Check1");
+    Find<window::ExactTextEdit>("Text9")->SetExactText(u"; \u0151");  // not in GBK
+    Press("Command4");
+    EXPECT_EQ(Tip(),
+              QStringLiteral("注意:目标文件已经保存,但其中1个字符无法用源文件的编码表示,已写为?"));
+    EXPECT_EQ(TipColour(), kRed);
+    Find<QLineEdit>("Text5")->clear();
+    const int beeps = Beeps();
+    Press("Command2");
+    EXPECT_EQ(Tip(), QStringLiteral("提示:未获得目标文件及路径,无法保存!"));
+    EXPECT_EQ(TipColour(), kBlue);
+    EXPECT_EQ(Beeps(), beeps + 2);  // twice where no path is found
+}
+
 // Clicking the picked file once more reads it again: the user has changed it elsewhere.
 TEST_F(WorkflowTest, ClickingThePickedFileAgainReadsItAgain) {
     folder.Write("A.ASM", "nop ; first\r\n");
@@ -235,6 +258,9 @@ TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
     EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), folder.Path("sub"));
     EXPECT_EQ(SourcePath(), folder.Path("sub/B.ASM"));
     EXPECT_FALSE(SourceText().empty());
+    form->OpenPath(folder.Write("NOTES.DOC", "x"));  // its folder opened, itself not listed
+    EXPECT_EQ(Tip(), QStringLiteral("注意:'NOTES.DOC'不在源文件列表中,请检查源文件类型!"));
+    EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Root());
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder.Root())});

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 #include <utility>
 
@@ -12,6 +13,7 @@ namespace {
 std::mutex noting;
 std::vector<std::string>* noted = nullptr;
 std::string linked;  // the name the last link gave, which a rename then moves to the target
+int syncfsError = 0;
 
 void Note(const char* call) {
     const std::lock_guard lock(noting);
@@ -36,6 +38,7 @@ DiskCalls::~DiskCalls() {
     const std::lock_guard lock(noting);
     delete noted;
     noted = nullptr;
+    syncfsError = 0;
 }
 
 std::vector<std::string> DiskCalls::Take() {
@@ -49,8 +52,17 @@ extern "C" int fsync(int fd) {
     return Next<int(int)>("fsync")(fd);
 }
 
+void DiskCalls::FailSyncfs(int error) {
+    const std::lock_guard lock(noting);
+    syncfsError = error;
+}
+
 extern "C" int syncfs(int fd) {
     Note("syncfs");
+    if (syncfsError != 0) {
+        errno = syncfsError;
+        return -1;
+    }
     return Next<int(int)>("syncfs")(fd);
 }
 

@@ -16,4 +16,6 @@ public:
 
     /// What was noted so far; noting starts again from nothing.
     std::vector<std::string> Take();
+    /// From now on while this one lives, each syncfs fails with `error`, as a failing disk would.
+    void FailSyncfs(int error);
 };
