@@ -110,6 +110,7 @@ TEST(StripCli, HelpMarksWhatIsOnByDefault) {
     EXPECT_THAT(help.out, Holds("--line-comment <TEXT>   行注释引导符(默认 ;)。\n"));
     EXPECT_THAT(help.out, Holds("见 --lang)。\n"));
     EXPECT_THAT(help.out, Holds("选项字段(--set):\n  AddHeader=0|1\n  HeaderText=TEXT\n"));
+    EXPECT_EQ(Launch({.arguments = {"--version"}}).out, "qingyan-strip " QINGYAN_VERSION "\n");
 }
 
 // Both programs refuse an option they do not know in the same words, naming it as it was typed.

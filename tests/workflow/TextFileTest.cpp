@@ -55,10 +55,10 @@ SourceFacts FactsOf(const QString& path) {
     return read.file ? read.file->facts : SourceFacts{};
 }
 
-void SetAcl(const QString& path, const char* text) {
+void SetAcl(const QString& path, const char* text, acl_type_t type = ACL_TYPE_ACCESS) {
     const acl_t acl = acl_from_text(text);
     ASSERT_NE(acl, nullptr);
-    ASSERT_EQ(acl_set_file(Native(path).constData(), ACL_TYPE_ACCESS, acl), 0);
+    ASSERT_EQ(acl_set_file(Native(path).constData(), type, acl), 0);
     acl_free(acl);
 }
 
@@ -197,6 +197,14 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     EXPECT_EQ(AclOf(kept), "u::rw-,u:12345:r--,g::r--,m::r--,o::---");
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
     EXPECT_EQ(AclOf(kept), "u::rw-,g::---,o::---");
+    // A folder whose default ACL lets in readers the source does not have: a new target there is
+    // its owner's alone.
+    const QString group = folder.Write("GROUP.ASM", "x");
+    ASSERT_EQ(chmod(Native(group).constData(), 0640), 0);
+    ASSERT_TRUE(QDir().mkdir(folder.Path("acl")));
+    SetAcl(folder.Path("acl"), "u::rwx,u:12345:r,g::r,g:23456:r,m::r,o::-", ACL_TYPE_DEFAULT);
+    ASSERT_TRUE(WriteTargetFile(folder.Path("acl/G.TX_"), u"x", Gbk, FactsOf(group)).ok());
+    EXPECT_EQ(AclOf(folder.Path("acl/G.TX_")), "u::rw-,g::---,o::---");
 
     if (geteuid() != 0) {
         GTEST_SKIP() << "a target of another user, and another group's folder, need root";
