@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
@@ -72,6 +73,30 @@ TEST_F(KeyboardTest, EnterOrReturnOnAFocusedButtonPressesIt) {
     Find("Command2")->setFocus(Qt::TabFocusReason);
     Key(Qt::Key_Enter);
     EXPECT_EQ(TempFolder::Read(folder.Path("A.ASM.TX_")), kTarget);
+}
+
+// In the folder list, typing goes to the next folder whose name starts with what was typed,
+// keys typed in quick succession refine it, and Return opens the folder; moving by keys offers
+// 批量 as a click does.
+TEST_F(KeyboardTest, TypingInTheFolderListFindsAFolderAndReturnOpensIt) {
+    for (const char* name : {"alpha", "beta", "bravo"}) {
+        QDir(folder.Root()).mkdir(name);
+    }
+    StartActive();
+    auto* folders = Find<window::FolderList>("Dir1");
+    folders->setFocus(Qt::TabFocusReason);
+    const auto current = [folders] { return folders->currentItem()->text().trimmed(); };
+    EXPECT_FALSE(Shown("Command5"));
+    QTest::keyClicks(folders, "br");
+    EXPECT_EQ(current(), "bravo");
+    EXPECT_TRUE(Shown("Command5"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(folders, "b");  // a new search, from past the current folder
+    EXPECT_EQ(current(), "beta");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(current(), "alpha");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Find<window::FileList>("File1")->path(), folder.Path("alpha"));
 }
 
 // Tabbed into, the file list shows that it holds the focus, though no file is current yet.
