@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTextDocument>
 
 #include "WindowFixture.h"
@@ -47,6 +48,24 @@ TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {
     EXPECT_EQ(ticks(2), "hv");
     Toggle("Check1");  // unchecked again: the line is emptied, and the blink goes on
     EXPECT_EQ(ticks(4), "hvvv");
+}
+
+// The mascot's eyes go open, closed, half shut and open again, a frame every 250 ms.
+TEST_F(WindowTest, TheMascotsFramesComeRoundInTurn) {
+    auto* mascot = Find<QLabel>("Image1");
+    std::vector<QImage> frames{mascot->pixmap().toImage()};
+    QElapsedTimer clock;
+    clock.start();
+    while (frames.size() < 4 && clock.elapsed() < 5000) {
+        QTest::qWait(20);
+        if (mascot->pixmap().toImage() != frames.back()) {
+            frames.push_back(mascot->pixmap().toImage());
+        }
+    }
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_NE(frames[0], frames[2]);
+    EXPECT_EQ(frames[3], frames[0]);
+    EXPECT_GE(clock.elapsed(), 2 * 250 - 20);  // the first frame was seen at some point of its own
 }
 
 TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
