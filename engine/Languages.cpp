@@ -157,66 +157,65 @@ constexpr M kCMarkers = {u"//", u"/*", u"*/", u"\"", u"\""};
 
 // clang-format off
 const LanguageRow kTable[] = {
-    {Language::Assembler, "asm", u"汇编", kAssemblerTypes, {}, {}, kSemicolonMarkers, kAssemblerRules},
-    {Language::C, "c", u"C", kCTypes, {}, {}, kCMarkers, kCRules},
-    {Language::Cpp, "c++", u"C++", kCppTypes, {}, {}, kCMarkers, kCppRules},
-    {Language::GasArm, "gas-arm", u"GNU汇编(ARM)", {}, kPlainGasTypes, {},
+    {Language::Assembler, "asm", u"汇编", kAssemblerTypes, {}, kSemicolonMarkers, kAssemblerRules},
+    {Language::C, "c", u"C", kCTypes, {}, kCMarkers, kCRules},
+    {Language::Cpp, "c++", u"C++", kCppTypes, {}, kCMarkers, kCppRules},
+    {Language::GasArm, "gas-arm", u"GNU汇编(ARM)", {}, kPlainGasTypes,
      {u"@", u"/*", u"*/", u"\"", u"\""}, Gas({kHashAtLineStart}, false), kArmWords},
-    {Language::GasAarch64, "gas-aarch64", u"GNU汇编(AArch64)", {}, kPlainGasTypes, {},
+    {Language::GasAarch64, "gas-aarch64", u"GNU汇编(AArch64)", {}, kPlainGasTypes,
      {u"//", u"/*", u"*/", u"\"", u"\""}, Gas({kHashAtLineStart}, false), kAarch64Words},
-    {Language::GasRiscv, "gas-riscv", u"GNU汇编(RISC-V)", {}, kPlainGasTypes, {},
+    {Language::GasRiscv, "gas-riscv", u"GNU汇编(RISC-V)", {}, kPlainGasTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, false), kRiscvWords},
-    {Language::GasX86, "gas-x86", u"GNU汇编(x86)", {}, kPlainGasTypes, {},
+    {Language::GasX86, "gas-x86", u"GNU汇编(x86)", {}, kPlainGasTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, false), kX86Words},
-    {Language::GasMips, "gas-mips", u"GNU汇编(MIPS)", {}, kPlainGasTypes, {},
+    {Language::GasMips, "gas-mips", u"GNU汇编(MIPS)", {}, kPlainGasTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, false), kMipsWords},
-    {Language::GasXtensa, "gas-xtensa", u"GNU汇编(Xtensa)", {}, kPlainGasTypes, {},
+    {Language::GasXtensa, "gas-xtensa", u"GNU汇编(Xtensa)", {}, kPlainGasTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, false), kXtensaWords},
-    {Language::GasNios2, "gas-nios2", u"GNU汇编(Nios II)", {}, kPlainGasTypes, {},
+    {Language::GasNios2, "gas-nios2", u"GNU汇编(Nios II)", {}, kPlainGasTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, false), kNios2Words},
-    {Language::GasAvr, "gas-avr", u"GNU汇编(AVR)", {}, kPlainGasTypes, {},
+    {Language::GasAvr, "gas-avr", u"GNU汇编(AVR)", {}, kPlainGasTypes,
      kSemicolonMarkers, Gas({kHashAtLineStart}, false), kAvrWords},
-    {Language::GasMsp430, "gas-msp430", u"GNU汇编(MSP430)", {}, kPlainGasTypes, {},
+    {Language::GasMsp430, "gas-msp430", u"GNU汇编(MSP430)", {}, kPlainGasTypes,
      kSemicolonMarkers, Gas({kHashAtLineStart}, false), kMsp430Words},
-    {Language::GasArmCpp, "gas-arm-cpp", u"预处理GNU汇编(ARM)", kSxType, kPreprocessedTypes, {},
+    {Language::GasArmCpp, "gas-arm-cpp", u"预处理GNU汇编(ARM)", kSxType, kPreprocessedTypes,
      {u"@", u"/*", u"*/", u"\"", u"\""}, Gas({kHashAtLineStart}, true), kArmWords},
     {Language::GasAarch64Cpp, "gas-aarch64-cpp", u"预处理GNU汇编(AArch64)", kSxType,
-     kPreprocessedTypes, {}, {u"//", u"/*", u"*/", u"\"", u"\""}, Gas({kHashAtLineStart}, true),
+     kPreprocessedTypes, {u"//", u"/*", u"*/", u"\"", u"\""}, Gas({kHashAtLineStart}, true),
      kAarch64Words},
     {Language::GasRiscvCpp, "gas-riscv-cpp", u"预处理GNU汇编(RISC-V)", kSxType,
-     kPreprocessedTypes, {}, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kRiscvWords},
-    {Language::GasX86Cpp, "gas-x86-cpp", u"预处理GNU汇编(x86)", kSxType, kPreprocessedTypes, {},
+     kPreprocessedTypes, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kRiscvWords},
+    {Language::GasX86Cpp, "gas-x86-cpp", u"预处理GNU汇编(x86)", kSxType, kPreprocessedTypes,
      {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kX86Words},
-    {Language::GasMipsCpp, "gas-mips-cpp", u"预处理GNU汇编(MIPS)", kSxType, kPreprocessedTypes,
-     {}, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kMipsWords},
+    {Language::GasMipsCpp, "gas-mips-cpp", u"预处理GNU汇编(MIPS)", kSxType, kPreprocessedTypes, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kMipsWords},
     {Language::GasXtensaCpp, "gas-xtensa-cpp", u"预处理GNU汇编(Xtensa)", kSxType,
-     kPreprocessedTypes, {}, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kXtensaWords},
+     kPreprocessedTypes, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kXtensaWords},
     {Language::GasNios2Cpp, "gas-nios2-cpp", u"预处理GNU汇编(Nios II)", kSxType,
-     kPreprocessedTypes, {}, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kNios2Words},
-    {Language::GasAvrCpp, "gas-avr-cpp", u"预处理GNU汇编(AVR)", kSxType, kPreprocessedTypes, {},
+     kPreprocessedTypes, {u"#", u"/*", u"*/", u"\"", u"\""}, Gas({}, true), kNios2Words},
+    {Language::GasAvrCpp, "gas-avr-cpp", u"预处理GNU汇编(AVR)", kSxType, kPreprocessedTypes,
      kSemicolonMarkers, Gas({kHashAtLineStart}, true), kAvrWords},
     {Language::GasMsp430Cpp, "gas-msp430-cpp", u"预处理GNU汇编(MSP430)", kSxType,
-     kPreprocessedTypes, {}, kSemicolonMarkers, Gas({kHashAtLineStart}, true), kMsp430Words},
-    {Language::A51, "a51", u"8051汇编(A51)", kA51Types, {}, {}, kSemicolonOnly, kA51Rules,
+     kPreprocessedTypes, kSemicolonMarkers, Gas({kHashAtLineStart}, true), kMsp430Words},
+    {Language::A51, "a51", u"8051汇编(A51)", kA51Types, {}, kSemicolonOnly, kA51Rules,
      kA51Words},
-    {Language::Sdas, "sdas", u"SDCC汇编", kAsmType, {}, {}, kSemicolonOnly, kSdasRules,
+    {Language::Sdas, "sdas", u"SDCC汇编", kAsmType, {}, kSemicolonOnly, kSdasRules,
      kSdasWords},
-    {Language::Pic, "pic", u"PIC汇编(MPASM)", kAsmIncTypes, {}, {}, kSemicolonOnly, kPicRules,
+    {Language::Pic, "pic", u"PIC汇编(MPASM)", kAsmIncTypes, {}, kSemicolonOnly, kPicRules,
      kPicWords},
-    {Language::AvrAtmel, "avr", u"AVR汇编(Atmel)", kAsmIncTypes, {}, {}, kSemicolonMarkers,
+    {Language::AvrAtmel, "avr", u"AVR汇编(Atmel)", kAsmIncTypes, {}, kSemicolonMarkers,
      kCStyleSemicolonRules, kAvrAtmelWords},
-    {Language::Nasm, "nasm", u"NASM汇编", kNasmTypes, {}, {}, kSemicolonOnly, kNasmRules,
+    {Language::Nasm, "nasm", u"NASM汇编", kNasmTypes, {}, kSemicolonOnly, kNasmRules,
      kNasmWords},
-    {Language::Masm, "masm", u"MASM汇编", kAsmIncTypes, {}, {}, kSemicolonOnly, kMasmRules,
+    {Language::Masm, "masm", u"MASM汇编", kAsmIncTypes, {}, kSemicolonOnly, kMasmRules,
      kMasmWords},
-    {Language::Iar, "iar", u"IAR汇编", {}, kPlainGasTypes, {}, kSemicolonMarkers,
+    {Language::Iar, "iar", u"IAR汇编", {}, kPlainGasTypes, kSemicolonMarkers,
      kCStyleSemicolonRules, kIarWords},
-    {Language::Armasm, "armasm", u"Arm汇编(armasm)", {}, kPlainGasTypes, {}, kSemicolonOnly,
+    {Language::Armasm, "armasm", u"Arm汇编(armasm)", {}, kPlainGasTypes, kSemicolonOnly,
      SemicolonAssembler({kClosedQuote}), kArmasmWords},
-    {Language::AnyAsm, "asm-common", u"汇编(方言未定)", {}, {}, {}, kSemicolonOnly, kAnyAsmRules},
-    {Language::AnyS, "s-common", u".s汇编(方言未定)", {}, {}, {}, {u"", u"", u"", u"\"", u"\""},
+    {Language::AnyAsm, "asm-common", u"汇编(方言未定)", {}, {}, kSemicolonOnly, kAnyAsmRules},
+    {Language::AnyS, "s-common", u".s汇编(方言未定)", {}, {}, {u"", u"", u"", u"\"", u"\""},
      kAnySRules},
-    {Language::AnyGasCpp, "gas-cpp", u"预处理GNU汇编(处理器未定)", {}, {}, {}, kCMarkers,
+    {Language::AnyGasCpp, "gas-cpp", u"预处理GNU汇编(处理器未定)", {}, {}, kCMarkers,
      kAnyGasCppRules},
 };
 // clang-format on
@@ -272,18 +271,10 @@ bool ClaimsType(const LanguageRow& row, std::u16string_view extension) {
            (Lists(row.extensions, extension) || ListsExactly(row.exactExtensions, extension));
 }
 
-// The rows that claim `fileName`: by its whole name if any does, else by its extension.
+// The rows that claim `fileName` by its extension.
 std::vector<const LanguageRow*> ClaimersOf(std::u16string_view fileName) {
     std::vector<const LanguageRow*> claimers;
     if (IsBuildFileName(fileName)) {
-        return claimers;
-    }
-    for (const LanguageRow& row : kTable) {
-        if (Lists(row.fileNames, fileName)) {
-            claimers.push_back(&row);
-        }
-    }
-    if (!claimers.empty()) {
         return claimers;
     }
     for (const LanguageRow& row : kTable) {

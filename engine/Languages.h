@@ -72,8 +72,6 @@ struct LanguageRow {
     std::span<const std::u16string_view> extensions;
     /// Extensions it claims in the case they are written: GNU as tells .S (preprocessed) from .s.
     std::span<const std::u16string_view> exactExtensions;
-    /// Whole file names it claims, matched in any case.
-    std::span<const std::u16string_view> fileNames;
     /// Its markers, in the order of kMarkerFields: the first of its kinds, which the option panel
     /// shows.
     std::array<std::u16string_view, kMarkerFields.size()> markers;

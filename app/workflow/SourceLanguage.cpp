@@ -83,9 +83,6 @@ QString ClaimedTypesPattern() {
         for (const std::u16string_view extension : row.exactExtensions) {
             types << QStringLiteral("*.") + FromView(extension);
         }
-        for (const std::u16string_view name : row.fileNames) {
-            types << FromView(name);
-        }
     }
     types.removeDuplicates();
     return types.join(u';');

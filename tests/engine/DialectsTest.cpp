@@ -124,6 +124,8 @@ TEST(Dialects, ASharedTypeIsReadAsItsTextShows) {
               (R{Language::A51}));
     // Words in comments are prose, no evidence.
     EXPECT_EQ(reading(u"a.asm", u"; bits resb times\n\tMOV A,#1\n"), (R{Language::Assembler}));
+    EXPECT_EQ(reading(u"a.s", u"/* pushq %rbp\n movq */ // csrr mret\n\tnop\n"),
+              (R{Language::AnyS, true}));
     EXPECT_EQ(reading(u"A.ASM", u"\tMOV A,#1\n"), (R{Language::Assembler}));
     EXPECT_EQ(reading(u"a.asm", u"bits 32\nresb 1\n.model small\n.code\n"),
               (R{Language::AnyAsm, true}));

@@ -161,6 +161,7 @@ TEST(EliminateComments, KeepsTheCommentsThatAreAskedForOrThatToolsRead) {
     const std::u16string_view tools[] = {
         u"x;\ncase 1: f(); /* fall through */\ncase 2: // FALLTHRU\n",
         u"x; // Intentionally falls through.\n/* else fall-through */ //-fallthrough\n",
+        u"x; /* lint -fallthrough */ // @fallthrough@\n/* FALLS THRU - to the next */\n",
         u"x; /*lint -e123 */ //lint !e1\ny; // NOLINT(bugprone)\n/* LINTED */ // coverity[x]\n",
         u"x;\n// clang-format off\n/* USER CODE BEGIN 1 */\n/* USER CODE END 1 */\n",
     };

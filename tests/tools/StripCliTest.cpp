@@ -115,10 +115,10 @@ TEST(StripCli, HelpMarksWhatIsOnByDefault) {
 
 // Both programs refuse an option they do not know in the same words, naming it as it was typed.
 TEST(WindowProgram, BothProgramsWordAnUnknownOptionAlike) {
-    for (const QString& typed :
-         {QStringLiteral("--bogus"), QStringLiteral("--bogus=1"), QStringLiteral("-Z")}) {
+    for (const QString& typed : {QStringLiteral("--bogus"), QStringLiteral("--bogus=1"),
+                                 QStringLiteral("-Z"), QStringLiteral("-rZ")}) {
         const Outcome window = Launch({.arguments = {typed}, .program = QINGYAN_WINDOW_PATH});
-        const Outcome strip = Launch({.arguments = {typed, "a.asm"}});
+        const Outcome strip = Launch({.arguments = {"a.asm", typed}});
         const QString said = QStringLiteral(": 未知选项'") + typed + QStringLiteral("'\n");
         EXPECT_THAT(window.err, Starts("qingyan" + said));
         EXPECT_THAT(strip.err, Starts("qingyan-strip" + said));

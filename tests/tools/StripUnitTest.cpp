@@ -84,7 +84,9 @@ tools::Settings Read(const QStringList& arguments, QString* error = nullptr) {
 TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
     TempFolder folder;
     const QString header = folder.Write("HEAD.TXT", "; h\n; i\r");
-    const tools::Settings automatic = Read({"--keep-whole-lines", "--header-file", header, "x"});
+    const QString footer = folder.Write("FOOT.TXT", "; end");
+    const tools::Settings automatic =
+        Read({"--keep-whole-lines", "--header-file", header, "--footer-file", footer, "x"});
     const workflow::OptionSet& c = automatic.OptionsFor("src/main.C", u"");
     const workflow::OptionSet& assembler = automatic.OptionsFor("MAIN.ASM", u"");
     EXPECT_EQ(c.LineCommentLeader, u"//");
@@ -96,6 +98,8 @@ TEST(StripSettings, EachFileGetsItsLanguageAndWhatTheCommandLineSays) {
         EXPECT_TRUE(o->KeepWholeLineComments);
         EXPECT_TRUE(o->AddHeader);
         EXPECT_EQ(o->HeaderText, u"; h\r\n; i\r\n");
+        EXPECT_TRUE(o->AddFooter);
+        EXPECT_EQ(o->FooterText, u"; end");
     }
     const tools::Settings typed =
         Read({"--line-comment", "#", "--set", "BlockCommentLeader=(*", "x"});
