@@ -208,26 +208,31 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
 TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
     TempFolder folder;
     const QString source = folder.Write("A.ASM", kGbkSource);
-    QString errors;
-    for (const QStringList& args :
-         {QStringList{"--set", "Nope=1", source}, QStringList{"--bogus", source},
-          QStringList{"--lang", "pascal", source}, QStringList{"-j", "0", source},
-          QStringList{"--check", "--diff", source}, QStringList{}}) {
-        const Outcome run = Launch({.arguments = args});
-        EXPECT_EQ(run.status, 2) << args.join(' ').toStdString();
-        EXPECT_FALSE(run.err.isEmpty());
-        errors += run.err;
+    const std::pair<QStringList, const char*> refusals[] = {
+        {{"--set", "Nope=1"}, "没有名为 Nope 的选项"},
+        {{"--bogus"}, "未知选项'--bogus'"},
+        {{"--lang", "pascal"}, "--lang 只能是 auto、asm、c、c++、"},
+        {{"-j", "0"}, "--jobs 需要一个正整数: 0"},
+        {{"-j", "x"}, "--jobs 需要一个正整数: x"},
+        {{"--check", "--diff"}, "--stdout、--check 和 --diff 只能选一个"},
+        {{"--stdout", "--check"}, "--stdout、--check 和 --diff 只能选一个"},
+        {{"--pattern", "*.ASM"}, "--pattern 只用于 -r(--recursive)"}};
+    for (const auto& [arguments, said] : refusals) {
+        const Outcome run = Launch({.arguments = arguments + QStringList{source}});
+        EXPECT_EQ(run.status, 2) << said;
+        EXPECT_THAT(run.err, Starts(QStringLiteral("qingyan-strip: ") + QString::fromUtf8(said)));
+        EXPECT_THAT(
+            run.err,
+            Ends(QStringLiteral("\n用法: qingyan-strip [选项] FILE...  (--help 查看说明)\n")));
     }
-    EXPECT_THAT(errors, Holds("未知选项"));
+    const Outcome none = Launch({});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_THAT(none.err, Starts(QStringLiteral("qingyan-strip: 没有给出文件\n")));
     EXPECT_EQ(folder.Entries(), QStringList{"A.ASM"});
-    const Outcome pattern = Launch({.arguments = {"--pattern", "*.ASM", source}});
-    EXPECT_EQ(pattern.status, 2);
-    EXPECT_THAT(pattern.err, Holds("-r"));
     // A folder without -r is not read; the message says how to have it read.
     const Outcome tree = Launch({.arguments = {folder.Root()}});
     EXPECT_EQ(tree.status, 1);
-    EXPECT_TRUE(tree.err.contains("这是一个文件夹;要处理其中的源文件,请加 -r"))
-        << tree.err.toStdString();
+    EXPECT_THAT(tree.err, Holds("这是一个文件夹;要处理其中的源文件,请加 -r"));
 }
 
 // A tree as a project has it: the sample sources in folders, a hidden folder and a link to a
