@@ -1,8 +1,11 @@
 #include <qpa/qplatformwindow.h>
+#include <QComboBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QProgressBar>
 #include <QTimer>
 
 #include "WindowFixture.h"
@@ -52,6 +55,32 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),
               QStringLiteral("青砚V12"));  // as X11 and Wayland show it: nothing appended
+}
+
+// The controls as the user meets them: the lists open at the current folder, each editor's tab
+// as wide as eight spaces and its lines unwrapped, the progress bars and title as designed.
+TEST_F(WindowTest, TheControlsStartAsTheyAreDesigned) {
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), here);
+    EXPECT_EQ(Find<window::FileList>("File1")->path(), here);
+    EXPECT_EQ(Find<window::FileList>("File1")->pattern(), Find<QLineEdit>("Text8")->text());
+    auto* drives = Find<QComboBox>("Drive1");
+    ASSERT_GT(drives->count(), 0);
+    EXPECT_TRUE(here.startsWith(drives->currentData().toString()))
+        << drives->currentText().toStdString();
+    for (const char* name : {"RichTextBox1", "RichTextBox2", "Text9", "Text10"}) {
+        auto* edit = Find<window::ExactTextEdit>(name);
+        EXPECT_EQ(edit->tabStopDistance(), 8 * edit->fontMetrics().horizontalAdvance(u' ')) << name;
+        EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::NoWrap) << name;
+    }
+    for (const char* name : {"ProgressBar1", "ProgressBar2"}) {
+        EXPECT_FALSE(Find<QProgressBar>(name)->isTextVisible()) << name;
+    }
+    auto* title = Find<QLabel>("Label16");
+    EXPECT_EQ(title->text(), QStringLiteral("进度"));
+    EXPECT_EQ(title->palette().color(QPalette::WindowText), kBlue);
+    EXPECT_EQ(Find("Command1")->font().pointSizeF(), 12);
+    EXPECT_TRUE(Find("Command1")->font().families().contains(QStringLiteral("宋体")));
 }
 
 // `glyph` drawn black on white in `font`.
