@@ -236,15 +236,18 @@ TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
                                         Qt::LeftButton, Qt::NoModifier));
         }
     };
-    bool busy = false;
+    bool busy = false, tipHidden = false;
     QObject::connect(form.get(), &window::Form1::Beeped, [&] {
         busy = QApplication::overrideCursor() != nullptr;
+        tipHidden = TipLine()->isHidden();
         postClick(Find("Check10"));
         postClick(Find("Command5"));
     });
     Press("Command5");
     QApplication::processEvents();
     EXPECT_TRUE(busy);
+    EXPECT_TRUE(tipHidden);  // the tip line waits for the run's result
+    EXPECT_FALSE(TipLine()->isHidden());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(Find<QCheckBox>("Check10")->isChecked());
     EXPECT_EQ(Beeps(), 4);  // one run of two files, not two runs

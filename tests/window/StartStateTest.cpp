@@ -53,6 +53,7 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
     // The source's path comes from the lists, never from typing.
     EXPECT_TRUE(Find<QLineEdit>("Text1")->isReadOnly());
     EXPECT_EQ(Find("Label15")->toolTip(), QStringLiteral("设置字符串引导符"));
+    EXPECT_FALSE(form->windowIcon().isNull());
     EXPECT_EQ(TitleFormat::formatWindowTitle(form->windowTitle(), QStringLiteral(" — ")),
               QStringLiteral("青砚V12"));  // as X11 and Wayland show it: nothing appended
 }
