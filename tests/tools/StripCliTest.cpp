@@ -53,6 +53,15 @@ TEST(StripCli, WithoutTheExtensionTheSourceIsReplacedAfterAWarning) {
     EXPECT_TRUE(
         Launch({.arguments = {"--extension", "", source}}).err.contains("警告:如果扩展名为空"));
     EXPECT_EQ(Launch({.arguments = {"--stdout", "--no-extension", source}}).err, "");  // no save
+    // With the extension, a target that leads back to the source is refused, the source kept.
+    const QString other = folder.Write("B.ASM", kGbkSource);
+    QFile::link(other, other + ".TX_");
+    const Outcome linked = Launch({.arguments = {other}});
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_THAT(
+        linked.err,
+        Holds("B.ASM.TX_: 无法保存: 目标就是源文件(经由链接或别的路径),为安全起见没有写入"));
+    EXPECT_EQ(TempFolder::Read(other), QByteArray(kGbkSource));
 }
 
 // A file holding a NUL byte is a program or an image, not a source: left alone on every road,
