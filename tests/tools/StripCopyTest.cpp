@@ -33,12 +33,6 @@ std::map<std::string, std::string> Snapshot(const QString& root) {
     return seen;
 }
 
-mode_t ModeOf(const QString& path) {
-    struct stat info {};
-    ::lstat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 07777;
-}
-
 // A project to hand on: sources of two languages, files no language claims, a binary file named
 // as a source, a hidden folder and file, links, a FIFO, a folder and a file closed to others.
 class HandOn : public testing::Test {

@@ -14,12 +14,6 @@
 
 namespace {
 
-mode_t ModeOf(const QString& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
-    return info.st_mode & 07777;
-}
-
 TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
     TempFolder folder;
     QDir(folder.Root()).mkpath("src");

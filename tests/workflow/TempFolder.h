@@ -14,6 +14,7 @@
 #include <ostream>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,6 +91,13 @@ private:
     }
     QTemporaryDir dir_;
 };
+
+/// The permission bits of what stands at `path`, a link not followed.
+inline mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return info.st_mode & 07777;
+}
 
 /// Becomes the unprivileged user "nobody" when this process is root (root reads and writes every
 /// file, so permission failures need another user); as anybody else, stays who it is.

@@ -179,17 +179,17 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     ASSERT_EQ(chmod(Native(shared).constData(), 0644), 0);
     // New targets take the source's mode less the umask, as cp makes them.
     ASSERT_TRUE(WriteTargetFile(folder.Path("N.TX_"), u"x", Gbk, FactsOf(secret)).ok());
-    EXPECT_EQ(StatOf(folder.Path("N.TX_")).st_mode & 07777, 0600u);
+    EXPECT_EQ(ModeOf(folder.Path("N.TX_")), 0600u);
     ASSERT_TRUE(WriteTargetFile(folder.Path("M.TX_"), u"x", Gbk, FactsOf(shared)).ok());
-    EXPECT_EQ(StatOf(folder.Path("M.TX_")).st_mode & 07777, 0640u);
+    EXPECT_EQ(ModeOf(folder.Path("M.TX_")), 0640u);
     umask(savedMask);
     // An existing target keeps a mode no wider than the source's, and loses a wider one.
     const QString kept = folder.Write("K.TX_", "old");
     ASSERT_EQ(chmod(Native(kept).constData(), 0604), 0);
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(shared)).ok());
-    EXPECT_EQ(StatOf(kept).st_mode & 07777, 0604u);
+    EXPECT_EQ(ModeOf(kept), 0604u);
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
-    EXPECT_EQ(StatOf(kept).st_mode & 07777, 0600u);
+    EXPECT_EQ(ModeOf(kept), 0600u);
     // ACL entries: kept where the source has them too, dropped where they would let more read.
     SetAcl(shared, "u::rw,u:12345:r,g::r,m::r,o::-");
     SetAcl(kept, "u::rw,u:12345:r,g::r,m::r,o::-");
@@ -215,7 +215,7 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     ASSERT_EQ(chmod(Native(planted).constData(), 0666), 0);
     ASSERT_TRUE(WriteTargetFile(planted, u"secret", Gbk, FactsOf(secret)).ok());
     EXPECT_EQ(StatOf(planted).st_uid, 0u);
-    EXPECT_EQ(StatOf(planted).st_mode & 07777, 0600u);
+    EXPECT_EQ(ModeOf(planted), 0600u);
     // That user's target of that user's source keeps its owner.
     ASSERT_EQ(chown(Native(shared).constData(), 65534, 65534), 0);
     ASSERT_EQ(chown(Native(planted).constData(), 65534, 65534), 0);
