@@ -236,10 +236,12 @@ TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
                                         Qt::LeftButton, Qt::NoModifier));
         }
     };
-    bool busy = false, tipHidden = false;
+    bool busy = false, tipHidden = false, delivered = false;
     QObject::connect(form.get(), &window::Form1::Beeped, [&] {
         busy = QApplication::overrideCursor() != nullptr;
         tipHidden = TipLine()->isHidden();
+        QMetaObject::invokeMethod(
+            form.get(), [&] { delivered = true; }, Qt::QueuedConnection);
         postClick(Find("Check10"));
         postClick(Find("Command5"));
     });
@@ -247,6 +249,7 @@ TEST_F(BatchTest, InputDuringTheRunIsDroppedNotReplayedAndTheCursorIsBusy) {
     QApplication::processEvents();
     EXPECT_TRUE(busy);
     EXPECT_TRUE(tipHidden);  // the tip line waits for the run's result
+    EXPECT_TRUE(delivered);  // what the program itself queued meanwhile is not dropped
     EXPECT_FALSE(TipLine()->isHidden());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(Find<QCheckBox>("Check10")->isChecked());
