@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 
 #include <fcntl.h>
@@ -101,6 +102,28 @@ TEST(WindowProgram, AnswersHelpAndVersionWithoutADisplay) {
         EXPECT_THAT(bad.err, Starts("qingyan: "));
         EXPECT_TRUE(bad.out.isEmpty());
     }
+}
+
+// The window's picture, drawn offscreen for the README: at start, or with a source picked and
+// cleaned, which must be one the file list shows.
+TEST(WindowProgram, ItsPictureIsDrawnAsAtStartOrWithASourceCleaned) {
+    TempFolder folder;
+    const auto picture = [&](const QStringList& arguments) {
+        return Launch({.arguments = arguments,
+                       .program = QINGYAN_PICTURE_PATH,
+                       .folder = folder.Root(),
+                       .environment = {"QT_QPA_PLATFORM=offscreen"}});
+    };
+    EXPECT_EQ(picture({}).status, 2);
+    ASSERT_EQ(picture({"start.png"}).status, 0);
+    EXPECT_EQ(QImage(folder.Path("start.png")).size(), QSize(847, 585));
+    folder.Write("A.ASM", "nop ; x\n");
+    ASSERT_EQ(picture({"picked.png", "A.ASM"}).status, 0);
+    EXPECT_NE(QImage(folder.Path("picked.png")), QImage(folder.Path("start.png")));
+    const Outcome unlisted = picture({"none.png", folder.Write("NOTES.DOC", "x")});
+    EXPECT_EQ(unlisted.status, 1);
+    EXPECT_THAT(unlisted.err, Holds("文件列表中没有这个源文件"));
+    EXPECT_EQ(picture({folder.Path("none/x.png")}).status, 1);  // a folder that is not there
 }
 
 // The help marks the options that are on by default, and only those.
