@@ -185,6 +185,7 @@ TEST_F(WindowTest, TheCaptionsAreSetInAFaceThatWritesChinese) {
     const QString face = QFontInfo(Find("Check1")->font()).family();
     EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::SimplifiedChinese))
         << face.toStdString();
+    EXPECT_EQ(Find("Check1")->font().pointSize(), 9);  // the captions' size, as designed
 }
 
 TEST_F(WindowTest, TheOptionsAreWhatTheControlsHold) {

@@ -99,6 +99,9 @@ TEST(BatchReport, TheRootFolderAndAnUnreadableSource) {
     unreadable.failure = workflow::SystemFailure(EACCES);
     EXPECT_EQ(workflow::ReportLine(2, unreadable),
               QStringLiteral("2:  B.ASM  ==>  未处理:没有权限"));
+    unreadable.sourceLength = 0;  // read, and empty, but not saved
+    EXPECT_EQ(workflow::ReportLine(3, unreadable),
+              QStringLiteral("3:  B.ASM(字符数=0)  ==>  未处理:没有权限"));
 }
 
 // A copy of a tree names what it copied as it is and what it passed over; only a failure makes a
