@@ -186,7 +186,8 @@ TEST(StripReport, NamesEveryFileTakenAndAFolderTheWalkCannotOpenFailsTheRun) {
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, Holds("qingyan-strip: tree/closed: 无法打开文件夹,没有权限\n"));
     const QString report = QString::fromUtf8(run.out);
-    EXPECT_THAT(report, Holds("处理文件数 = 3\r\n"));
+    EXPECT_THAT(report,
+                Holds(QStringLiteral("路径=") + folder.Path("tree") + "/\r\n处理文件数 = 3\r\n"));
     EXPECT_TRUE(
         report.contains("1:  LIB.ASM  ==>  未处理:这是二进制文件(含有NUL字节),不是源文件\r\n"));
     EXPECT_THAT(report, Holds("2:  a.asm(字符数=8)  ==>  a.asm.TX_(字符数=4)\r\n"));
