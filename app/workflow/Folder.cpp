@@ -303,8 +303,9 @@ void SavedFileSystems::Await(const std::shared_ptr<const Folder>& folder, const 
 
 void SavedFileSystems::SyncNoted(bool onlyWithNewNames) {
     for (auto& [device, noted] : noted_) {
+        const dev_t fileSystem = device;  // a structured binding clang 14 cannot capture
         const bool renamed = std::any_of(waiting_.begin(), waiting_.end(),
-                                         [&](const Waiting& w) { return w.device == device; });
+                                         [&](const Waiting& w) { return w.device == fileSystem; });
         if (!renamed && onlyWithNewNames) {
             continue;
         }
