@@ -52,6 +52,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
                              "CMakeLists.txt", "start.s"}) {
         folder.Write(name, kSource);
     }
+    QFile::link("NOWHERE", folder.Path("GONE.ASM"));  // a link that leads nowhere is no source
     Start();
     DiskCalls calls;
     RunBatch();
@@ -64,6 +65,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     EXPECT_EQ(Tip(), QStringLiteral("提示:'") + folder.Root() +
                          QStringLiteral("/'目录下的2个源文件全部处理完毕"));
     EXPECT_EQ(Beeps(), 4);  // each file is eliminated and saved, one beep each
+    EXPECT_FALSE(Shown("Command1") || Shown("Command2") || Shown("Command4"));  // nothing picked
     for (const char* name : {"main.asm", "MAIN.Asm"}) {
         EXPECT_EQ(TempFolder::Read(folder.Path(name) + ".TX_"), kTarget) << name;
         EXPECT_EQ(TempFolder::Read(folder.Path(name)), kSource) << name;
