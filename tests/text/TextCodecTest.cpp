@@ -55,6 +55,10 @@ TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
     EXPECT_EQ(missing, 2u);
     EXPECT_EQ(codec::Encode(u"\U0001F600", TextEncoding::Utf8, &missing), "\xF0\x9F\x98\x80");
     EXPECT_EQ(missing, 0u);
+    // The first and last pairs of surrogates, and the edges of each half.
+    EXPECT_EQ(codec::Encode(u"\U00010000\U0010FFFF\U000103FF\U0010FC00", TextEncoding::Utf8),
+              "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xF0\x90\x8F\xBF\xF4\x8F\xB0\x80");
+    EXPECT_EQ(codec::Encode(u"\uD7FF\uE000", TextEncoding::Utf8), "\xED\x9F\xBF\xEE\x80\x80");
 }
 
 // A text written a slice at a time gives the bytes of the whole text at once, whatever the slice:
