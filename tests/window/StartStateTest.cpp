@@ -62,7 +62,14 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
 // as wide as eight spaces and its lines unwrapped, the progress bars and title as designed.
 TEST_F(WindowTest, TheControlsStartAsTheyAreDesigned) {
     const QString here = QDir::currentPath();
-    EXPECT_EQ(Find<window::FolderList>("Dir1")->path(), here);
+    auto* folders = Find<window::FolderList>("Dir1");
+    EXPECT_EQ(folders->path(), here);
+    // The chain from / down to the current folder, each a step deeper, the current one selected.
+    const QStringList chain = here.split(u'/', Qt::SkipEmptyParts);
+    ASSERT_GT(folders->count(), chain.size());
+    EXPECT_EQ(folders->item(0)->text(), "/");
+    EXPECT_EQ(folders->currentRow(), chain.size());
+    EXPECT_EQ(folders->currentItem()->text(), QString(2 * chain.size(), u' ') + chain.last());
     EXPECT_EQ(Find<window::FileList>("File1")->path(), here);
     EXPECT_EQ(Find<window::FileList>("File1")->pattern(), Find<QLineEdit>("Text8")->text());
     auto* drives = Find<QComboBox>("Drive1");
