@@ -69,6 +69,7 @@ TEST_F(WindowTest, TheControlsStartAsTheyAreDesigned) {
     ASSERT_GT(folders->count(), chain.size());
     EXPECT_EQ(folders->item(0)->text(), "/");
     EXPECT_EQ(folders->currentRow(), chain.size());
+    ASSERT_NE(folders->currentItem(), nullptr);
     EXPECT_EQ(folders->currentItem()->text(), QString(2 * chain.size(), u' ') + chain.last());
     EXPECT_EQ(Find<window::FileList>("File1")->path(), here);
     EXPECT_EQ(Find<window::FileList>("File1")->pattern(), Find<QLineEdit>("Text8")->text());
