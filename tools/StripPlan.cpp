@@ -85,41 +85,35 @@ public:
 
     // The walked folder whose copy the root is.
     void CopyInto(const std::shared_ptr<const workflow::Folder>& walked) {
-        folders_[walked] = root_;
+        copies_[walked] = {root_, 0};
     }
 
     // The copy of the walked folder `walked`, made as the walk enters it; nullptr with errno set
     // when it, or the copy of a folder above it, could not be made.
     std::shared_ptr<const workflow::Folder> Make(
         const std::shared_ptr<const workflow::Folder>& walked, const QByteArray& name) {
-        const std::shared_ptr<const workflow::Folder> parent = FolderOf(walked->parent());
+        const Copy above = CopyOf(walked->parent());
         const workflow::Folder::Lease open =
-            parent != nullptr ? parent->Use() : workflow::Folder::Lease();
+            above.folder != nullptr ? above.folder->Use() : workflow::Folder::Lease();
         std::shared_ptr<const workflow::Folder> made;
-        if (parent == nullptr) {
-            errno = notMade_[walked->parent()];
+        if (above.folder == nullptr) {
+            errno = above.error;
         } else if (open && (::mkdirat(open.fd(), name.constData(), 0700) == 0 || errno == EEXIST)) {
-            made = parent->Subfolder(name);
+            made = above.folder->Subfolder(name);
         }
-        if (made == nullptr) {
-            notMade_[walked] = errno;
-            return nullptr;
-        }
-        folders_[walked] = made;
+        copies_[walked] = {made, made == nullptr ? errno : 0};
         return made;
     }
 
     // The copy of the walked folder `walked`, or nullptr where Make could not make it.
     std::shared_ptr<const workflow::Folder> FolderOf(
         const std::shared_ptr<const workflow::Folder>& walked) const {
-        const auto found = folders_.find(walked);
-        return found == folders_.end() ? nullptr : found->second;
+        return CopyOf(walked).folder;
     }
 
     // Why the copy of the walked folder `walked` could not be made: an error number.
     int WhyNotMade(const std::shared_ptr<const workflow::Folder>& walked) const {
-        const auto found = notMade_.find(walked);
-        return found == notMade_.end() ? 0 : found->second;
+        return CopyOf(walked).error;
     }
 
     const std::shared_ptr<const workflow::Folder>& root() const { return root_; }
@@ -135,11 +129,19 @@ private:
         return parent.isEmpty() ? absolute : parent + u'/' + info.fileName();
     }
 
+    // A walked folder's copy, or the error number that kept it from being made.
+    struct Copy {
+        std::shared_ptr<const workflow::Folder> folder;
+        int error = 0;
+    };
+    Copy CopyOf(const std::shared_ptr<const workflow::Folder>& walked) const {
+        const auto found = copies_.find(walked);
+        return found == copies_.end() ? Copy{} : found->second;
+    }
+
     std::shared_ptr<const workflow::Folder> root_;
     // By the walked folder, held here: no two of them share an address while the plan lives.
-    std::map<std::shared_ptr<const workflow::Folder>, std::shared_ptr<const workflow::Folder>>
-        folders_;
-    std::map<std::shared_ptr<const workflow::Folder>, int> notMade_;
+    std::map<std::shared_ptr<const workflow::Folder>, Copy> copies_;
 };
 
 // What -o does with one item of a walk: a source cleaned into the copy, another file copied, a

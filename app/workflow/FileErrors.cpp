@@ -1,5 +1,6 @@
 #include "FileErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -48,8 +49,7 @@ constexpr std::pair<int, const char*> kSystemReasons[] = {
     {EDEADLK, "资源死锁"},
 };
 
-// Every other kind; System, FolderUnread, OutputFolderNotMade and NotOnDisk also tell the
-// system's reason.
+// Every other kind. Those of kWithSystemReason tell the system's reason after their words.
 constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::OutOfMemory, "内存不足"},
     {FailureKind::BinaryFile, "这是二进制文件(含有NUL字节),不是源文件"},
@@ -72,7 +72,11 @@ constexpr std::pair<FailureKind, const char*> kReasons[] = {
     {FailureKind::OutputInsideSource, "输出文件夹就是源文件夹,或在源文件夹之内"},
     {FailureKind::SameBaseName, "与另一个文件同名,会写到输出文件夹中的同一个文件"},
     {FailureKind::SourceChanged, "读取时源文件被改动了(变短了),请在它不再变化时重试"},
+    {FailureKind::OutputFolderNotMade, "无法建立输出文件夹"},
+    {FailureKind::NotOnDisk, "可能没有写入磁盘"},
 };
+constexpr FailureKind kWithSystemReason[] = {
+    FailureKind::FolderUnread, FailureKind::OutputFolderNotMade, FailureKind::NotOnDisk};
 
 }  // namespace
 
@@ -90,25 +94,22 @@ QString ReasonOfError(int errorNumber) {
 }
 
 QString ReasonOf(const Failure& failure) {
-    switch (failure.kind) {
-        case FailureKind::None:
-            return {};
-        case FailureKind::System:
-            return ReasonOfError(failure.error);
-        case FailureKind::FolderUnread:
-            return QStringLiteral("无法打开文件夹,") + ReasonOfError(failure.error);
-        case FailureKind::OutputFolderNotMade:
-            return QStringLiteral("无法建立输出文件夹,") + ReasonOfError(failure.error);
-        case FailureKind::NotOnDisk:
-            return QStringLiteral("可能没有写入磁盘,") + ReasonOfError(failure.error);
-        default:
-            for (const auto& [kind, reason] : kReasons) {
-                if (kind == failure.kind) {
-                    return QString::fromUtf8(reason);
-                }
-            }
-            return {};
+    if (failure.kind == FailureKind::None) {
+        return {};
     }
+    if (failure.kind == FailureKind::System) {
+        return ReasonOfError(failure.error);
+    }
+    for (const auto& [kind, reason] : kReasons) {
+        if (kind == failure.kind) {
+            const bool withError =
+                std::find(std::begin(kWithSystemReason), std::end(kWithSystemReason), kind) !=
+                std::end(kWithSystemReason);
+            return QString::fromUtf8(reason) +
+                   (withError ? u',' + ReasonOfError(failure.error) : QString());
+        }
+    }
+    return {};
 }
 
 QString UnrepresentableCaution(std::size_t count) {

@@ -227,11 +227,13 @@ TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
         SCOPED_TRACE(call);
         TempFolder folder;
         QDir(folder.Root()).mkpath("src/sub");
-        folder.Write("A.ASM", "nop ; a\n");
-        folder.Write("A.ASM.TX_", "old");
-        folder.Write("B.ASM", "nop ; b\n");
-        folder.Write("src/NOTES", "not a source\n");
-        folder.Write("src/sub/C.ASM", "nop ; c\n");
+        for (const auto& [name, text] : {std::pair{"A.ASM", "nop ; a\n"},
+                                         {"A.ASM.TX_", "old"},
+                                         {"B.ASM", "nop ; b\n"},
+                                         {"src/NOTES", "not a source\n"},
+                                         {"src/sub/C.ASM", "nop ; c\n"}}) {
+            folder.Write(name, text);
+        }
         const Outcome run =
             Launch({.arguments = arguments,
                     .folder = folder.Root(),
