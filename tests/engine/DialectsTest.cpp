@@ -63,8 +63,8 @@ TEST(Dialects, PreprocessedGnuAsKeepsDirectiveLinesAndRemovesCComments) {
           u"#include <asm/a//b.h>\n#define X 1 \n\n"},
          {u"\tmovs r0, #'@ @ c\n#if X /* c */\n#endif\n", u"\tmovs r0, #'@ \n#if X \n#endif\n"},
          {u"\tldr r0, =1 @ a \\\n continued\n", u"\tldr r0, =1 \n"}});
-    ExpectCleaned(Language::GasRiscvCpp, {{u"# 12 \"start.S\"\n#ifdef A\n\tli a0, 1 # c\n",
-                                           u"# 12 \"start.S\"\n#ifdef A\n\tli a0, 1 \n"}});
+    ExpectCleaned(Language::GasRiscvCpp, {{u"# 12 \"start.S\"\n# 9\n#ifdef A\n\tli a0, 1 # c\n",
+                                           u"# 12 \"start.S\"\n# 9\n#ifdef A\n\tli a0, 1 \n"}});
     ExpectCleaned(Language::AnyGasCpp, {{u"\tldr r1,=a ; ldr r2,=b @ kept # kept // gone\n",
                                          u"\tldr r1,=a ; ldr r2,=b @ kept # kept \n"}});
 }
@@ -88,7 +88,11 @@ TEST(Dialects, SemicolonAssemblersKeepTheirLiteralsAndTheirCodeLines) {
         Language::Masm,
         {{u"\tdb 'it''s; here' ; c\n", u"\tdb 'it''s; here' \n"},
          {u"COMMENT ^ all of this\n is comment ^ and this\n\tmov ax, 1 ; c\n", u"\n\tmov ax, 1 \n"},
-         {u"  comment * x * y\nnop\n", u"  \nnop\n"}});
+         {u"  comment * x * y\nnop\n", u"  \nnop\n"},
+         // No delimiter on the line, or one that never comes again: no comment of that kind.
+         {u"COMMENT \r\nnop ; c\r\nnop\r\n", u"COMMENT \r\nnop \r\nnop\r\n"},
+         {u"COMMENT ^ open\nnop ; c\n", u"COMMENT ^ open\nnop \n"},
+         {u"nop\ncomment  ", u"nop\ncomment  "}});
     ExpectCleaned(Language::Iar,
                   {{u"\tMOV R0, #';' // c\n\tNOP /* c */ ; d\n", u"\tMOV R0, #';' \n\tNOP  \n"}});
     ExpectCleaned(Language::Armasm, {{u"\tMOV r0, #';' ; c\n\tDCB \"a;b\" ; d\n",
@@ -113,6 +117,10 @@ TEST(Dialects, ASharedTypeIsReadAsItsTextShows) {
     EXPECT_EQ(reading(u"a.s", u"\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\n"), (R{Language::Iar}));
     EXPECT_EQ(reading(u"a.s", u"\tAREA |.text|, CODE\n\tEXPORT f\n\tPRESERVE8\n"),
               (R{Language::Armasm}));
+    // Words are read whatever their letters' case.
+    EXPECT_EQ(reading(u"a.asm", u"\t.DATA\n\tASSUME DS:DATA\n"), (R{Language::Masm}));
+    EXPECT_EQ(reading(u"a.s", u"\tCMP XZR, WZR\n"), (R{Language::GasAarch64}));
+    EXPECT_EQ(reading(u"a.s", u"\tcmp xzr, wzr\n"), (R{Language::GasAarch64}));
     EXPECT_EQ(reading(u"a.asm", u"bits 32\nsection .text\n\tresb 4\n"), (R{Language::Nasm}));
     EXPECT_EQ(reading(u"a.asm", u".model small\n.code\nmain proc\nmain endp\n"),
               (R{Language::Masm}));

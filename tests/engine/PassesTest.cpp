@@ -180,6 +180,7 @@ TEST(EliminateComments, KeepsTheCommentsThatAreAskedForOrThatToolsRead) {
         {u"x; // Copyright 2020\n/* SPDX-License-Identifier: MIT */\n", u"x; \n\n", C()},
         // A fall-through marker is the whole comment; "lint" leads the comment.
         {u"x; // falls through to the end of the loop\n/* see lint */\n", u"x; \n\n", C()},
+        {u"x; // fall thr\n/* falls thro */ // fallthrow\n", u"x; \n \n", C()},
         {u"x; /* fall through */ // NOLINT\n/* USER CODE BEGIN 1 */\n", u"x;  \n\n", strip},
         // Assembler has no such tools.
         {u"x\r\nnop ; fall through\r\n", u"x\r\nnop \r\n"},

@@ -232,6 +232,14 @@ TEST(StripCli, SystemFailuresAreToldInChineseAndLeaveTheOldTarget) {
     EXPECT_EQ(
         out.count(QStringLiteral("B.ASM(字符数=42)  ==>  未处理:可能没有写入磁盘,输入/输出错误")),
         2);
+    // New targets alone, none waiting for a name: the run fails all the same.
+    QFile::remove(target);
+    QFile::remove(other + ".TX_");
+    const Outcome fresh =
+        Launch({.arguments = {source, other}, .environment = FailingIo("QINGYAN_FAIL_SYNCFS=5")});
+    EXPECT_EQ(fresh.status, 1);
+    EXPECT_EQ(fresh.err.count(QStringLiteral("可能没有写入磁盘: 输入/输出错误")), 2)
+        << fresh.err.toStdString();
     // A save over its source is flushed before it takes the source's place, even in such a run.
     EXPECT_EQ(Launch({.arguments = {"--no-extension", source, other},
                       .environment = FailingIo("QINGYAN_FAIL_FSYNC=5")})
@@ -299,16 +307,21 @@ protected:
 
 TEST_F(StripTree, RecursiveRunsCleanTheSourcesInNameOrderFolderByFolderOnAnyNumberOfCores) {
     // Each file in its own language, with no --lang.
+    QFile::link("nowhere", folder.Path("src/sub/GONE.C"));
     const Outcome run = Strip({"-r", "--verbose", "-j", "4", "src", "none.ASM"});
     EXPECT_EQ(run.status, 1);  // for the missing file
     const Outcome oneCore = Strip({"-r", "--verbose", "-j", "1", "src", "none.ASM"});
     EXPECT_EQ(oneCore.out, run.out);
     EXPECT_EQ(oneCore.err, run.err);
     const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 8);  // the missing file too, with why
-    EXPECT_EQ(lines[7], QStringLiteral("8:  none.ASM  ==>  未处理:没有那个文件或文件夹"));
+    ASSERT_EQ(lines.size(), 9);  // the missing file too, with why
+    EXPECT_EQ(lines[8], QStringLiteral("9:  none.ASM  ==>  未处理:没有那个文件或文件夹"));
     EXPECT_TRUE(lines[0].startsWith("1:  BANNER.ASM(") && lines[4].startsWith("5:  sub/BLOCK.C("));
     EXPECT_THAT(lines[4], Holds("==>  sub/BLOCK.C.TX_("));
+    // A link of a source's type that leads nowhere is passed over with a word, and fails nothing.
+    EXPECT_EQ(lines[7],
+              QStringLiteral("8:  sub/GONE.C  ==>  跳过:这是符号链接,它指向的文件不存在"));
+    EXPECT_EQ(Strip({"-r", "src"}).status, 0);
     // Every code line and each line's own break, byte for byte.
     for (const QString& name : QDir(samples.filePath("expected")).entryList(QDir::Files)) {
         const QString source = name.endsWith(".C.TX_") ? "src/sub/" + name : "src/" + name;
@@ -407,10 +420,12 @@ TEST_F(StripTree, CheckListsWhatWouldGoAndWritesNothing) {
 }
 
 // Applied in the current folder by patch -p1 (and git apply), the diff gives what a save writes,
-// whatever the names hold: spaces, a name that begins another, a tab, a quote, a backslash.
+// whatever the names hold: spaces, a name that begins another, a tab, a quote, a backslash, a
+// control character.
 TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
-    const QStringList odd = {"src/SDCC Includes/reg.h", "src/main.c",       "src/main.c copy.c",
-                             "src/tab\there.c",         "src/say \"hi\".c", "src/back\\slash.c"};
+    const QStringList odd = {
+        "src/SDCC Includes/reg.h", "src/main.c",        "src/main.c copy.c", "src/tab\there.c",
+        "src/say \"hi\".c",        "src/back\\slash.c", "src/bell\a.c"};
     QDir(folder.Root()).mkpath("src/SDCC Includes");
     for (const QString& name : odd) {
         folder.Write(name, "int x; // " + name.toUtf8() + "\n");
@@ -429,6 +444,10 @@ TEST_F(StripTree, DiffAppliedWithPatchGivesWhatASaveWrites) {
     ASSERT_EQ(diff.status, 1) << diff.err.toStdString();  // as diff's: 1 for differences
     // The same names from absolute paths under the current folder.
     EXPECT_EQ(Strip({"--diff", "-r", folder.Path("src")}).out, diff.out);
+    EXPECT_EQ(Strip({"--diff", "-r", folder.Path("src/sub/../.")}).out, diff.out);
+    EXPECT_THAT(diff.out, Holds("--- \"a/src/bell\\007.c\"\n"));
+    EXPECT_THAT(diff.out, Holds("--- \"a/src/say \\\"hi\\\".c\"\n"));
+    EXPECT_THAT(diff.out, Holds("--- a/src/SDCC Includes/reg.h\t\n"));
     const TempFolder outside;  // and a path elsewhere as it was given
     const QString far = outside.Write("F.ASM", "x ; y\n");
     EXPECT_THAT(Strip({"--diff", far}).out, Starts("--- a/" + far.toUtf8() + "\t\n"));

@@ -156,6 +156,8 @@ TEST_F(HandOn, OutputsThatCannotHoldACleanCopyAreRefused) {
         {{"--sources-only", "-r", "src"}, "--sources-only 只用于 -o(--output)"},
         {{"-r", "-o", "full/kept.txt/copy", "src"}, "full/kept.txt/copy: 无法建立输出文件夹"},
         {{"-r", "-o", "full/kept.txt", "src"}, "full/kept.txt: 路径中有一项不是文件夹"},
+        {{"-r", "-o", QString(300, u'n'), "src"},
+         QString(300, u'n') + ": 无法建立输出文件夹,文件名太长"},
     };
     for (const auto& refusal : refusals) {
         const Outcome run = Strip(refusal.arguments);

@@ -242,6 +242,10 @@ TEST(StartArguments, AFileOrFolderHelpVersionOrAReasonToRefuse) {
         {{"--", "-odd.asm"}, Action::Open, "-odd.asm"},
         {{"--", "--help"}, Action::Open, "--help"},
         {{"-platform", "offscreen", "a.asm"}, Action::Open, "a.asm"},
+        {{"--style", "fusion", "-reverse", "a.asm"}, Action::Open, "a.asm"},
+        {{"-style=fusion", "a.asm"}, Action::Open, "a.asm"},  // the value joined: no more taken
+        {{"-sync", "a.asm", "-display", ":0"}, Action::Open, "a.asm"},
+        {{"-reversed", "a.asm"}, Action::Error, ""},
         {{"-h"}, Action::Help, ""},
         {{"--version"}, Action::Version, ""},
         {{"a.asm", "b.asm"}, Action::Error, ""},

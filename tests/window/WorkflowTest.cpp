@@ -140,6 +140,7 @@ TEST_F(WorkflowTest, TheTargetPathFollowsTheExtensionOptions) {
     EXPECT_EQ(Beeps(), beeps + 1);
     Toggle("Check8");
     EXPECT_EQ(TargetPath(), source + ".TX_");
+    EXPECT_TRUE(Shown("Label9") && Shown("Text11"));
     EXPECT_EQ(Tip(), QStringLiteral("提示:系统默认的扩展名是<.TX_>,当然您也可以修改它"));
 
     auto* extension = Find<QLineEdit>("Text11");
