@@ -4,8 +4,10 @@
 // fail with the one in QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota
 // or a failing device would, or stall in fsync until killed. Standard streams and pipes are left
 // alone. QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
-// QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE;
+// QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE, and
+// QINGYAN_CHMOD_MODES=FILE each mode a file is given (fchmod);
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
+// QINGYAN_STUTTER_READ=1 interrupts reads and cuts them short as QINGYAN_STUTTER_WRITE writes;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
 // racing the reader would; QINGYAN_FAIL_XATTR makes reading a file's extended attributes (its
 // ACL among them) fail with the error number it gives. QINGYAN_FAIL_CALL=NAME:ERROR[:PATH] makes
@@ -59,6 +61,16 @@ int FdCallError(const char* name, int fd) {
     struct stat st {};
     const int error = CallError(name);
     return error != 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? error : 0;
+}
+
+// Appends `mode` to the file the variable names, if it names one.
+void LogMode(const char* variable, mode_t mode) {
+    if (const char* log = std::getenv(variable)) {
+        if (FILE* out = std::fopen(log, "ae")) {
+            std::fprintf(out, "%o\n", static_cast<unsigned>(mode));
+            std::fclose(out);
+        }
+    }
 }
 
 // Fails with `error` when it is set; calls the real `name` otherwise.
@@ -127,12 +139,7 @@ int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mod
             errno = EOPNOTSUPP;
             return -1;
         }
-        if (const char* log = std::getenv("QINGYAN_CREATED_MODES")) {
-            if (FILE* out = std::fopen(log, "ae")) {
-                std::fprintf(out, "%o\n", static_cast<unsigned>(mode));
-                std::fclose(out);
-            }
-        }
+        LogMode("QINGYAN_CREATED_MODES", mode);
     }
     return reinterpret_cast<int (*)(int, const char*, int, ...)>(dlsym(RTLD_NEXT, name))(
         folder, path, flags, mode);
@@ -156,7 +163,29 @@ int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mod
 QINGYAN_OPEN_AT(openat)
 QINGYAN_OPEN_AT(openat64)
 
+namespace {
+
+// QINGYAN_STUTTER_READ=1: every other read of a regular file is interrupted (EINTR) and the rest
+// read one byte. True where this call is to be interrupted.
+bool InterruptsRead(int fd, size_t& size) {
+    if (ErrorFor("QINGYAN_STUTTER_READ", fd) == 0) {
+        return false;
+    }
+    static std::atomic<unsigned> calls{0};
+    if (++calls % 2 == 1) {
+        errno = EINTR;
+        return true;
+    }
+    size = size > 0 ? 1 : 0;
+    return false;
+}
+
+}  // namespace
+
 extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
+    if (InterruptsRead(fd, size)) {
+        return -1;
+    }
     struct stat st {};
     if (NumberIn("QINGYAN_SHRINK_ON_READ") != 0 && offset == 0 && fstat(fd, &st) == 0 &&
         S_ISREG(st.st_mode) && st.st_size > 1) {
@@ -198,6 +227,7 @@ extern "C" int renameat(int fromFolder, const char* from, int toFolder, const ch
 }
 
 extern "C" int fchmod(int fd, mode_t mode) {
+    LogMode("QINGYAN_CHMOD_MODES", mode);
     return FailOrCall<int>("fchmod", FdCallError("fchmod", fd), fd, mode);
 }
 
@@ -216,6 +246,9 @@ extern "C" int close(int fd) {
 }
 
 extern "C" ssize_t read(int fd, void* data, size_t size) {
+    if (InterruptsRead(fd, size)) {
+        return -1;
+    }
     return FailOrCall<ssize_t>("read", FdCallError("read", fd), fd, data, size);
 }
 

@@ -140,6 +140,15 @@ TEST(StripDurability, ANamedTemporaryIsPrivateFromItsBirth) {
     ::stat(QFile::encodeName(source).constData(), &secret);
     if (othersGroup && secret.st_gid != 65534u) {
         EXPECT_EQ(copied.st_gid, secret.st_gid) << "the folder's group would read the secret";
+        // Where the source's group cannot be given, the folder's group never gets any rights.
+        const QString given = folder.Path("given.txt");
+        const Outcome refused =
+            Launch({.arguments = {"-o", folder.Path("shared/other"), source},
+                    .environment = privateIo + QStringList{"QINGYAN_FAIL_CALL=fchown:1",
+                                                           "QINGYAN_CHMOD_MODES=" + given}});
+        ASSERT_EQ(refused.status, 0) << refused.err.toStdString();
+        EXPECT_EQ(ModeOf(folder.Path("shared/other/SECRET.ASM")), 0600u);
+        EXPECT_EQ(TempFolder::Read(given), "600\n");
     }
     for (const QString& place : {folder.Root(), folder.Path("shared/out")}) {
         EXPECT_TRUE(QDir(place).entryList({".qingyan-*"}, QDir::Files | QDir::Hidden).isEmpty());
@@ -164,6 +173,18 @@ TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
         Launch({.arguments = {small}, .environment = FailingIo("QINGYAN_STUTTER_WRITE=1")}).status,
         0);
     EXPECT_EQ(TempFolder::Read(small + ".TX_"), "nop\nnop\n");
+    // So does a read, of a source and of a file a clean copy copies as it is.
+    QFile::remove(small + ".TX_");
+    QDir(folder.Root()).mkpath("tree");
+    folder.Write("tree/NOTES", "not a source\n");
+    folder.Write("tree/S.ASM", "nop ; a\nnop ; b\n");
+    EXPECT_EQ(Launch({.arguments = {small, "-r", "-o", "copy", "tree"},
+                      .folder = folder.Root(),
+                      .environment = FailingIo("QINGYAN_STUTTER_READ=1")})
+                  .status,
+              0);
+    EXPECT_EQ(TempFolder::Read(folder.Path("copy/NOTES")), "not a source\n");
+    EXPECT_EQ(TempFolder::Read(folder.Path("copy/S.ASM")), "nop\nnop\n");
     const Outcome nothing =
         Launch({.arguments = {big}, .environment = FailingIo("QINGYAN_WRITE_NOTHING=1")});
     EXPECT_EQ(nothing.status, 1);
