@@ -245,6 +245,22 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
     EXPECT_EQ(files->path(), folder.Root());
     form->Drive1_Change();  // the volume of the folder, which is ready
     EXPECT_EQ(Tip(), QStringLiteral("提示:请进一步选择路径"));
+    // A volume taken away after the list was made is not ready, whether its mount point went
+    // with it or stayed as a bare folder; the folder shown stays. The list is made afresh each
+    // time it opens.
+    auto* drives = Find<QComboBox>("Drive1");
+    const int volumes = drives->count();
+    const QString shown = files->path();
+    drives->addItem(QStringLiteral("/gone [USB]"), folder.Path("gone"));
+    drives->addItem(QStringLiteral("/bare [USB]"), folder.Root());
+    drives->setCurrentIndex(volumes);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:/gone [USB]设备未准备好!"));
+    drives->setCurrentIndex(volumes + 1);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:/bare [USB]设备未准备好!"));
+    EXPECT_EQ(files->path(), shown);
+    drives->showPopup();
+    EXPECT_EQ(drives->count(), volumes);
+    drives->hidePopup();
 }
 
 TEST_F(WorkflowTest, AFileGivenOrDroppedIsPickedInItsFolder) {
