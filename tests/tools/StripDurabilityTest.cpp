@@ -241,6 +241,7 @@ TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
         {"fchmod:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
         {"close:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
         {"fdopendir:24", {"-r", "src"}, "src/: 无法打开文件夹,打开的文件太多(已到本进程的上限)"},
+        {"openat:13:sub", {"-r", "src"}, "src/sub: 无法打开文件夹,没有权限"},
         {"read:5", {"-r", "-o", "copy", "src"}, "src/NOTES: 无法读取: 输入/输出错误"},
         {"mkdirat:28", {"-r", "-o", "copy", "src"}, "src/sub/C.ASM: 无法建立输出文件夹,磁盘已满"},
     };
