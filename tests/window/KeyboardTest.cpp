@@ -104,12 +104,26 @@ TEST_F(KeyboardTest, TheFileListMarksItsFocus) {
     folder.Write("A.ASM", kSource);
     StartActive();
     auto* files = Find<window::FileList>("File1");
-    // The mark is a frame just inside the list: its left edge, low down where no name stands.
-    const auto marked = [files] {
-        const QImage image = files->grab().toImage();
+    // The mark is a frame one pixel inside the list, on all four sides: seen where no name
+    // stands, against the list as it looks without the focus.
+    const auto look = [files] { return files->grab().toImage(); };
+    const QImage unfocused = look();
+    const auto marked = [&] {
+        const QImage image = look();
         const QRect area = files->viewport()->geometry();
         const int low = area.top() + area.height() * 3 / 4;
-        return image.pixel(area.left() + 1, low) != image.pixel(area.center().x(), low);
+        const int across = area.left() + area.width() * 3 / 4;
+        const QPoint edges[] = {
+            {area.left(), low}, {area.right(), low}, {across, area.top()}, {across, area.bottom()}};
+        const QPoint inward[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        for (int side = 0; side < 4; ++side) {
+            const QPoint line = edges[side] + inward[side];
+            if (image.pixel(edges[side]) != unfocused.pixel(edges[side]) ||
+                image.pixel(line) == unfocused.pixel(line)) {
+                return false;
+            }
+        }
+        return true;
     };
     EXPECT_FALSE(marked());
     Find("Dir1")->setFocus(Qt::TabFocusReason);
