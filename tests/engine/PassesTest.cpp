@@ -177,6 +177,7 @@ TEST(EliminateComments, KeepsTheCommentsThatAreAskedForOrThatToolsRead) {
         // Nothing of the sort, or not asked for: the comments go.
         {u"x; // (c) Acme, no year\n/* 1999 */ // c 2000\n", u"x; \n \n", keep},
         {u"x; // keep, lower case\n", u"x; \n", keep},
+        {u"x; // (c) 12019 Acme\n// (c) 20190\n", u"x; \n\n", keep},  // numbers, no years
         {u"x; // Copyright 2020\n/* SPDX-License-Identifier: MIT */\n", u"x; \n\n", C()},
         // A fall-through marker is the whole comment; "lint" leads the comment.
         {u"x; // falls through to the end of the loop\n/* see lint */\n", u"x; \n\n", C()},

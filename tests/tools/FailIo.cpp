@@ -6,6 +6,7 @@
 // alone. QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
 // QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE, and
 // QINGYAN_CHMOD_MODES=FILE each mode a file is given (fchmod);
+// QINGYAN_COUNT_WRITES=FILE writes to FILE at the end how many writes went to regular files;
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
 // QINGYAN_STUTTER_READ=1 interrupts reads and cuts them short as QINGYAN_STUTTER_WRITE writes;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
@@ -85,9 +86,29 @@ Result FailOrCall(const char* name, int error, Args... args) {
 
 }  // namespace
 
+namespace {
+
+std::atomic<unsigned long> regularWrites{0};
+
+// QINGYAN_COUNT_WRITES=FILE: at the end of the program, how many writes went to regular files.
+__attribute__((destructor)) void TellWriteCount() {
+    if (const char* log = std::getenv("QINGYAN_COUNT_WRITES")) {
+        if (FILE* out = std::fopen(log, "we")) {
+            std::fprintf(out, "%lu\n", regularWrites.load());
+            std::fclose(out);
+        }
+    }
+}
+
+}  // namespace
+
 // QINGYAN_STUTTER_WRITE=1: every other write to a regular file is interrupted (EINTR) and the
 // rest write one byte; QINGYAN_WRITE_NOTHING=1: each writes nothing and says so (0).
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        ++regularWrites;
+    }
     if (ErrorFor("QINGYAN_WRITE_NOTHING", fd) != 0) {
         return 0;
     }

@@ -173,6 +173,19 @@ TEST(StripDurability, LimitsAndRacesAreToldAsReasons) {
         Launch({.arguments = {small}, .environment = FailingIo("QINGYAN_STUTTER_WRITE=1")}).status,
         0);
     EXPECT_EQ(TempFolder::Read(small + ".TX_"), "nop\nnop\n");
+    // A large target goes to the disk in large blocks, not a character at a time.
+    const QString counted = folder.Path("writes.txt");
+    QByteArray lines;
+    for (int line = 0; line < 200000; ++line) {
+        lines += "\tnop ; a comment\n";
+    }
+    const QString large = folder.Write("LARGE.ASM", lines);
+    ASSERT_EQ(
+        Launch({.arguments = {large}, .environment = FailingIo("QINGYAN_COUNT_WRITES=" + counted)})
+            .status,
+        0);
+    EXPECT_EQ(TempFolder::Read(large + ".TX_").size(), 200000 * 5);
+    EXPECT_LE(TempFolder::Read(counted).toInt(), 8) << TempFolder::Read(counted).toStdString();
     // So does a read, of a source and of a file a clean copy copies as it is.
     QFile::remove(small + ".TX_");
     QDir(folder.Root()).mkpath("tree");
