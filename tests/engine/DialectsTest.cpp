@@ -125,6 +125,8 @@ TEST(Dialects, ASharedTypeIsReadAsItsTextShows) {
     EXPECT_EQ(reading(u"a.asm", u".model small\n.code\nmain proc\nmain endp\n"),
               (R{Language::Masm}));
     EXPECT_EQ(reading(u"a.asm", u"\tmovlw 1\n\tmovwf 0x20\n\tbanksel 0\n"), (R{Language::Pic}));
+    EXPECT_EQ(reading(u"P16F84.INC", u"\tmovlw 1\n\tmovwf 0x20\n"), (R{Language::Pic}));
+    EXPECT_EQ(reading(u"BOOT.ASM", u"bits 16\n\tresb 2\n"), (R{Language::Nasm}));
     EXPECT_EQ(reading(u"a.inc", u".equ X = 1\n.def t = r16\n\tldi r16, 1\n"),
               (R{Language::AvrAtmel}));
     EXPECT_EQ(reading(u"a.asm", u"\t.area CSEG (CODE)\n\t.module m\n"), (R{Language::Sdas}));

@@ -65,6 +65,18 @@ TEST(StripDurability, ManyWaitingFilesTakeTheirNamesInGroups) {
     for (int i = 0; i < 600; i += 97) {
         EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("src/F%1.ASM.TX_").arg(i))), "nop\n");
     }
+    // New targets through named temporaries: nothing a save opens stays open after it.
+    for (int i = 0; i < 600; ++i) {
+        QFile::remove(folder.Path(QStringLiteral("src/F%1.ASM.TX_").arg(i)));
+    }
+    const Outcome named = Launch({.arguments = {"-r", folder.Path("src")},
+                                  .environment = FailingIo("QINGYAN_NO_TMPFILE=1"),
+                                  .inChild = [] {
+                                      const rlimit files{400, 400};
+                                      setrlimit(RLIMIT_NOFILE, &files);
+                                  }});
+    EXPECT_EQ(named.status, 0) << named.err.left(300).toStdString();
+    EXPECT_EQ(TempFolder::Read(folder.Path("src/F599.ASM.TX_")), "nop\n");
 }
 
 // A run that writes to two file systems flushes each, and a failure of one names its files

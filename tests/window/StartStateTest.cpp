@@ -58,6 +58,20 @@ TEST_F(WindowTest, StartsFixedSizeWithDefaultsTheStartMessageAndOnlyTheUsefulCon
               QStringLiteral("青砚V12"));  // as X11 and Wayland show it: nothing appended
 }
 
+// Each part of the window stands in a drawn frame: its edge is a line on the window's ground.
+TEST_F(WindowTest, EachPartOfTheWindowStandsInAFrame) {
+    const QImage image = form->grab().toImage();
+    for (const char* name : {"Shape1", "Shape2", "Shape3", "Shape4", "Shape5"}) {
+        const QRect frame = Find(name)->geometry();
+        // The top edge of the three columns, the left edge of the two rows below them.
+        const bool column = frame.top() < form->height() / 2;
+        const QPoint edge = column ? QPoint(frame.center().x(), frame.top())
+                                   : QPoint(frame.left(), frame.center().y());
+        const QPoint ground = edge - (column ? QPoint(0, 3) : QPoint(3, 0));
+        EXPECT_NE(image.pixel(edge), image.pixel(ground)) << name;
+    }
+}
+
 // The controls as the user meets them: the lists open at the current folder, each editor's tab
 // as wide as eight spaces and its lines unwrapped, the progress bars and title as designed.
 TEST_F(WindowTest, TheControlsStartAsTheyAreDesigned) {
