@@ -144,6 +144,10 @@ TEST(StripCli, HelpMarksWhatIsOnByDefault) {
     // A text's default where the option set has it; every field --set takes, with its kind.
     EXPECT_THAT(help.out, Holds("--line-comment <TEXT>   行注释引导符(默认 ;)。\n"));
     EXPECT_THAT(help.out, Holds("见 --lang)。\n"));
+    // Each language with its types and every marker it has, wherever the lines wrap.
+    const QString languages = QString::fromUtf8(help.out).simplified();
+    EXPECT_THAT(languages, Holds(QStringLiteral("asm(汇编,.asm .inc .dt .txt,注释符 ; /* */)")));
+    EXPECT_THAT(languages, Holds(QStringLiteral("s-common(.s汇编(方言未定),不认注释符)")));
     EXPECT_THAT(help.out, Holds("选项字段(--set):\n  AddHeader=0|1\n  HeaderText=TEXT\n"));
     EXPECT_EQ(Launch({.arguments = {"--version"}}).out, "qingyan-strip " QINGYAN_VERSION "\n");
 }
