@@ -183,6 +183,14 @@ TEST(StripSafety, ATreeOfMoreFoldersThanOpenFilesIsCleanedWhole) {
     for (const QString& source : sources) {
         ASSERT_EQ(TempFolder::Read(folder.Path(source + ".TX_")), "nop\n") << source.toStdString();
     }
+    // So is a clean copy of it, each folder made afresh.
+    const Outcome copy = Launch(
+        {.arguments = {"-r", "-o", folder.Path("copy"), folder.Path("tree")}, .inChild = lowLimit});
+    EXPECT_EQ(copy.status, 0) << copy.err.left(400).toStdString();
+    for (const QString& source : sources) {
+        ASSERT_EQ(TempFolder::Read(folder.Path("copy" + source.mid(4))), "nop\n")
+            << source.toStdString();
+    }
 }
 
 // Going back up a deep tree costs a step a folder, not a climb from the top: in a comb, a spine
