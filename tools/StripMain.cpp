@@ -304,7 +304,6 @@ int StripMain(int argc, char* argv[]) {
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("qingyan-strip"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QINGYAN_VERSION));
     workflow::LoadQtTranslations(app);
 
     const auto refuse = [](const QString& error) {
