@@ -59,6 +59,21 @@ TEST_F(WorkflowTest, PickEliminateEditAndSaveWritesTheTargetInTheSourceEncoding)
     EXPECT_EQ(TargetText().front(), u'Y');
 }
 
+// Each source's target is written in that source's own encoding, whichever was picked before.
+TEST_F(WorkflowTest, EachTargetIsSavedInItsOwnSourcesEncoding) {
+    folder.Write("U.ASM", "\xEF\xBB\xBF; \xE6\xA0\x87\xE9\xA2\x98\r\n\tNOP ; x\r\n");  // 标题
+    folder.Write("A.ASM", kGbkSource);
+    Start();
+    for (const auto& [name, target] :
+         {std::pair{"U.ASM", QByteArray("\xEF\xBB\xBF; \xE6\xA0\x87\xE9\xA2\x98\r\n\tNOP\r\n")},
+          std::pair{"A.ASM", kGbkTarget}}) {
+        Pick(name);
+        Press("Command1");
+        Press("Command2");
+        EXPECT_EQ(TempFolder::Read(folder.Path(name) + ".TX_"), target) << name;
+    }
+}
+
 // A C source at the defaults: C's markers in the boxes and C's rules, so that nothing a compiler
 // reads is lost, the comments its tools read kept; an assembler source brings the assembler's
 // markers back, and a box the user typed in keeps what was typed.
