@@ -59,6 +59,14 @@ TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
     EXPECT_EQ(codec::Encode(u"\U00010000\U0010FFFF\U000103FF\U0010FC00", TextEncoding::Utf8),
               "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xF0\x90\x8F\xBF\xF4\x8F\xB0\x80");
     EXPECT_EQ(codec::Encode(u"\uD7FF\uE000", TextEncoding::Utf8), "\xED\x9F\xBF\xEE\x80\x80");
+    // A half of a pair alone has no UTF-8 form either: one "?" each, counted.
+    const std::u16string lone = u"\xD800"
+                                u"A"
+                                u"B"
+                                u"\xDC00"
+                                u"\xDBFF";
+    EXPECT_EQ(codec::Encode(lone, TextEncoding::Utf8, &missing), "?AB??");
+    EXPECT_EQ(missing, 3u);
 }
 
 // A text written a slice at a time gives the bytes of the whole text at once, whatever the slice:
