@@ -28,6 +28,11 @@ TEST_F(WindowTest, TheTipLineAndTheMascotStepATourThatStartsAgainAfterTheLastTip
     EXPECT_EQ(Tip(), QStringLiteral("提示:点击左下角的duvo/提示区,可获取更多信息哦!"));
     ClickTipLine();
     EXPECT_EQ(Tip(), QString::fromUtf8(window::kTips[3]));
+    // A right click, or a press let go off the tip line, is no click of it.
+    QTest::mouseClick(TipLine(), Qt::RightButton);
+    QTest::mousePress(TipLine(), Qt::LeftButton);
+    QTest::mouseRelease(TipLine(), Qt::LeftButton, {}, QPoint(-5, -5));
+    EXPECT_EQ(Tip(), QString::fromUtf8(window::kTips[3]));
 }
 
 TEST_F(WindowTest, AfterANewMessageTheMascotBlinksForFourTicks) {
