@@ -60,11 +60,12 @@ TEST(Encoding, CharactersGbkCannotHoldBecomeQuestionMarksAndAreCounted) {
               "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xF0\x90\x8F\xBF\xF4\x8F\xB0\x80");
     EXPECT_EQ(codec::Encode(u"\uD7FF\uE000", TextEncoding::Utf8), "\xED\x9F\xBF\xEE\x80\x80");
     // A half of a pair alone has no UTF-8 form either: one "?" each, counted.
-    const std::u16string lone = u"\xD800"
-                                u"A"
-                                u"B"
-                                u"\xDC00"
-                                u"\xDBFF";
+    const std::u16string lone =
+        u"\xD800"
+        u"A"
+        u"B"
+        u"\xDC00"
+        u"\xDBFF";
     EXPECT_EQ(codec::Encode(lone, TextEncoding::Utf8, &missing), "?AB??");
     EXPECT_EQ(missing, 3u);
 }
