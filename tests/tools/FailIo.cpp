@@ -37,11 +37,9 @@ int NumberIn(const char* variable) {
 }
 
 int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
+    const int error = NumberIn(variable);  // read first: most calls are asked nothing of
     struct stat st {};
-    if (fstat(fd, &st) != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
-        return 0;
-    }
-    return NumberIn(variable);
+    return error != 0 && fstat(fd, &st) == 0 && (!regularOnly || S_ISREG(st.st_mode)) ? error : 0;
 }
 
 // The error QINGYAN_FAIL_CALL gives a call of `name` on `path`, or 0: NAME:ERROR fails every
@@ -57,21 +55,52 @@ int CallError(const char* name, const char* path = nullptr) {
     return *rest != ':' || (path != nullptr && std::strcmp(path, rest + 1) == 0) ? error : 0;
 }
 
-// The same for a call on `fd`, which fails only where it is a regular file.
-int FdCallError(const char* name, int fd) {
+bool IsRegular(int fd) {
     struct stat st {};
-    const int error = CallError(name);
-    return error != 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? error : 0;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Appends `mode` to the file the variable names, if it names one.
-void LogMode(const char* variable, mode_t mode) {
+// The same for a call on `fd`, which fails only where it is a regular file.
+int FdCallError(const char* name, int fd) {
+    const int error = CallError(name);
+    return error != 0 && IsRegular(fd) ? error : 0;
+}
+
+// Writes `number` in `format` to the file the variable names, if it names one, opened with
+// `openMode` ("ae" appends).
+void WriteNumber(const char* variable, const char* openMode, const char* format,
+                 unsigned long number) {
     if (const char* log = std::getenv(variable)) {
-        if (FILE* out = std::fopen(log, "ae")) {
-            std::fprintf(out, "%o\n", static_cast<unsigned>(mode));
+        if (FILE* out = std::fopen(log, openMode)) {
+            std::fprintf(out, format, number);
             std::fclose(out);
         }
     }
+}
+
+void LogMode(const char* variable, mode_t mode) {
+    WriteNumber(variable, "ae", "%lo\n", mode);
+}
+
+// Where `variable` is set and `fd` is a regular file, every other call is interrupted (true:
+// EINTR) and the rest are cut to one byte.
+bool Stutters(const char* variable, int fd, size_t& size, std::atomic<unsigned>& calls) {
+    if (ErrorFor(variable, fd) == 0) {
+        return false;
+    }
+    if (++calls % 2 == 1) {
+        errno = EINTR;
+        return true;
+    }
+    size = size > 0 ? 1 : 0;
+    return false;
+}
+
+std::atomic<unsigned long> regularWrites{0};
+
+// QINGYAN_COUNT_WRITES=FILE: at the end of the program, how many writes went to regular files.
+__attribute__((destructor)) void TellWriteCount() {
+    WriteNumber("QINGYAN_COUNT_WRITES", "we", "%lu\n", regularWrites.load());
 }
 
 // Fails with `error` when it is set; calls the real `name` otherwise.
@@ -86,39 +115,18 @@ Result FailOrCall(const char* name, int error, Args... args) {
 
 }  // namespace
 
-namespace {
-
-std::atomic<unsigned long> regularWrites{0};
-
-// QINGYAN_COUNT_WRITES=FILE: at the end of the program, how many writes went to regular files.
-__attribute__((destructor)) void TellWriteCount() {
-    if (const char* log = std::getenv("QINGYAN_COUNT_WRITES")) {
-        if (FILE* out = std::fopen(log, "we")) {
-            std::fprintf(out, "%lu\n", regularWrites.load());
-            std::fclose(out);
-        }
-    }
-}
-
-}  // namespace
-
 // QINGYAN_STUTTER_WRITE=1: every other write to a regular file is interrupted (EINTR) and the
 // rest write one byte; QINGYAN_WRITE_NOTHING=1: each writes nothing and says so (0).
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (std::getenv("QINGYAN_COUNT_WRITES") != nullptr && IsRegular(fd)) {
         ++regularWrites;
     }
     if (ErrorFor("QINGYAN_WRITE_NOTHING", fd) != 0) {
         return 0;
     }
-    if (ErrorFor("QINGYAN_STUTTER_WRITE", fd) != 0) {
-        static std::atomic<unsigned> calls{0};
-        if (++calls % 2 == 1) {
-            errno = EINTR;
-            return -1;
-        }
-        size = size > 0 ? 1 : 0;
+    static std::atomic<unsigned> writes{0};
+    if (Stutters("QINGYAN_STUTTER_WRITE", fd, size, writes)) {
+        return -1;
     }
     return FailOrCall<ssize_t>("write", ErrorFor("QINGYAN_FAIL_WRITE", fd), fd, data, size);
 }
@@ -186,25 +194,12 @@ QINGYAN_OPEN_AT(openat64)
 
 namespace {
 
-// QINGYAN_STUTTER_READ=1: every other read of a regular file is interrupted (EINTR) and the rest
-// read one byte. True where this call is to be interrupted.
-bool InterruptsRead(int fd, size_t& size) {
-    if (ErrorFor("QINGYAN_STUTTER_READ", fd) == 0) {
-        return false;
-    }
-    static std::atomic<unsigned> calls{0};
-    if (++calls % 2 == 1) {
-        errno = EINTR;
-        return true;
-    }
-    size = size > 0 ? 1 : 0;
-    return false;
-}
+std::atomic<unsigned> reads{0};  // of pread and read alike
 
 }  // namespace
 
 extern "C" ssize_t pread(int fd, void* data, size_t size, off_t offset) {
-    if (InterruptsRead(fd, size)) {
+    if (Stutters("QINGYAN_STUTTER_READ", fd, size, reads)) {
         return -1;
     }
     struct stat st {};
@@ -267,7 +262,7 @@ extern "C" int close(int fd) {
 }
 
 extern "C" ssize_t read(int fd, void* data, size_t size) {
-    if (InterruptsRead(fd, size)) {
+    if (Stutters("QINGYAN_STUTTER_READ", fd, size, reads)) {
         return -1;
     }
     return FailOrCall<ssize_t>("read", FdCallError("read", fd), fd, data, size);

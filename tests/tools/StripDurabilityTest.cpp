@@ -57,10 +57,12 @@ TEST(StripDurability, ManyWaitingFilesTakeTheirNamesInGroups) {
         folder.Write(QStringLiteral("src/F%1.ASM").arg(i), "nop ; x\n");
         folder.Write(QStringLiteral("src/F%1.ASM.TX_").arg(i), "old");
     }
-    const Outcome run = Launch({.arguments = {"-r", folder.Path("src")}, .inChild = [] {
-                                    const rlimit files{400, 400};
-                                    setrlimit(RLIMIT_NOFILE, &files);
-                                }});
+    const auto fourHundredFiles = [] {
+        const rlimit files{400, 400};
+        setrlimit(RLIMIT_NOFILE, &files);
+    };
+    const Outcome run =
+        Launch({.arguments = {"-r", folder.Path("src")}, .inChild = fourHundredFiles});
     EXPECT_EQ(run.status, 0) << run.err.left(300).toStdString();
     for (int i = 0; i < 600; i += 97) {
         EXPECT_EQ(TempFolder::Read(folder.Path(QStringLiteral("src/F%1.ASM.TX_").arg(i))), "nop\n");
@@ -71,10 +73,7 @@ TEST(StripDurability, ManyWaitingFilesTakeTheirNamesInGroups) {
     }
     const Outcome named = Launch({.arguments = {"-r", folder.Path("src")},
                                   .environment = FailingIo("QINGYAN_NO_TMPFILE=1"),
-                                  .inChild = [] {
-                                      const rlimit files{400, 400};
-                                      setrlimit(RLIMIT_NOFILE, &files);
-                                  }});
+                                  .inChild = fourHundredFiles});
     EXPECT_EQ(named.status, 0) << named.err.left(300).toStdString();
     EXPECT_EQ(TempFolder::Read(folder.Path("src/F599.ASM.TX_")), "nop\n");
 }
