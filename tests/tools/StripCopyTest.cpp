@@ -46,7 +46,12 @@ protected:
         folder.Write("src/lib/LIB.ASM", QByteArray("\177ELF\0; x\n", 9));
         folder.Write("src/lib/.git/HEAD", "ref\n");
         folder.Write("src/.env", "secret\n");
-        folder.Write("src/docs/logo.png", QByteArray("\x89PNG\0\0", 6));
+        // Longer than one block of a read, with a NUL in its first: all of it is copied.
+        QByteArray logo("\x89PNG\0\0", 6);
+        for (int i = 0; logo.size() < 200'000; ++i) {
+            logo.append(static_cast<char>(i * 7 % 251));
+        }
+        folder.Write("src/docs/logo.png", logo);
         QFile::link("main.c", folder.Path("src/alias.c"));
         QFile::link("nowhere.c", folder.Path("src/broken.c"));
         ::mkfifo(QFile::encodeName(folder.Path("src/lib/pipe")).constData(), 0600);
