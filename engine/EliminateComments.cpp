@@ -818,8 +818,7 @@ std::u16string EliminateComments(std::u16string_view text, const EliminationOpti
 void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& options,
                               std::u16string_view mainLineBreak, ProgressSink* progress,
                               CommentPassNotes* notes) {
-    CommentScanner(text, options, mainLineBreak.empty() ? kCrLf : mainLineBreak, notes)
-        .Run(progress);
+    CommentScanner(text, options, LineBreakOrCrLf(mainLineBreak), notes).Run(progress);
 }
 
 }  // namespace engine

@@ -18,6 +18,12 @@ namespace engine {
 /// CR LF, the line break of the texts this system writes by default.
 inline constexpr std::u16string_view kCrLf = u"\r\n";
 
+/// The line break the passes give a line that had none: the text's main one, CR LF if none is
+/// given.
+inline constexpr std::u16string_view LineBreakOrCrLf(std::u16string_view mainLineBreak) {
+    return mainLineBreak.empty() ? kCrLf : mainLineBreak;
+}
+
 /// The kind of line break that occurs most often in `text` (ties: CR LF, then LF, then CR; CR LF
 /// when there is none).
 std::u16string_view MainLineBreak(std::u16string_view text);
@@ -61,9 +67,9 @@ void EliminateCommentsInPlace(std::u16string& text, const EliminationOptions& op
 
 /// Drops every blank line and the blanks (spaces, tabs) at the end of each line, and at the start
 /// too unless KeepLeadingSpaces is on; every kept line keeps its line break, and a last line
-/// without one gets `mainLineBreak`. A line break inside a span of `verbatim` (in order, as a
-/// comment pass notes them) ends no line: what such a literal holds is never touched. Returns the
-/// text unchanged when KeepSurplusBlanks is on.
+/// without one gets `mainLineBreak` (empty means CR LF). A line break inside a span of `verbatim`
+/// (in order, as a comment pass notes them) ends no line: what such a literal holds is never
+/// touched. Returns the text unchanged when KeepSurplusBlanks is on.
 std::u16string TidyWhitespace(std::u16string_view text, const EliminationOptions& options,
                               std::u16string_view mainLineBreak = kCrLf,
                               std::span<const TextSpan> verbatim = {});

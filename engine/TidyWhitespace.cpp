@@ -63,9 +63,7 @@ void TidyWhitespaceInPlace(std::u16string& text, const EliminationOptions& optio
     if (options.KeepSurplusBlanks) {
         return;
     }
-    if (mainLineBreak.empty()) {
-        mainLineBreak = kCrLf;
-    }
+    mainLineBreak = LineBreakOrCrLf(mainLineBreak);
     ClearUpperVectorState();
     // The result is built at the front of the text itself: `kept` is its length so far. It never
     // passes the line being read, so nothing is overwritten before it has been read. Lines that

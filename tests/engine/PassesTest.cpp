@@ -74,6 +74,7 @@ TEST(EliminateComments, KeepsCodeAndStringsAndRemovesCommentsAsTheOptionsSay) {
     }
     // A comment that runs to the end of the text leaves the main line break.
     EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u"\n"), u"x\nnop \n");
+    EXPECT_EQ(engine::EliminateComments(u"x\nnop ; d", {}, u""), u"x\nnop \r\n");
 }
 
 // C's markers and rules.
@@ -229,6 +230,14 @@ TEST(TidyWhitespace, LeavesWhatALiteralSpanningLinesHolds) {
     const engine::TextSpan raw[] = {{4, 7}};
     EXPECT_FALSE(engine::TidyWouldChange(tidy, cpp, raw));
     EXPECT_TRUE(engine::TidyWouldChange(tidy, cpp));
+}
+
+// Each kept line keeps its own break; a last line without one gets the main one, CR LF if none is
+// given.
+TEST(TidyWhitespace, EndsALastLineWithoutABreakWithTheMainOne) {
+    EXPECT_EQ(engine::TidyWhitespace(u"a\r  \n  b  ", {}, u"\n"), u"a\r  b\n");
+    EXPECT_EQ(engine::TidyWhitespace(u"a\r  \n  b  ", {}, u"\r"), u"a\r  b\r");
+    EXPECT_EQ(engine::TidyWhitespace(u"a\r  \n  b  ", {}, u""), u"a\r  b\r\n");
 }
 
 // Runs under a CTest time limit that a quadratic scan of these texts exceeds many times over.
