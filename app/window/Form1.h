@@ -209,8 +209,9 @@ private:
     std::array<QWidget*, workflow::kOptionFields.size()> optionControls_{};  // by table row
     qsizetype BatchFileCount = 0;
     QString BatchReport;
-    qint16 BlinkCount = 0;
-    qint16 TipIndex = 0;
+    // Both set by Form_Load, which the constructor runs before anything reads them.
+    qint16 BlinkCount;
+    qint16 TipIndex;
 };
 
 }  // namespace window
