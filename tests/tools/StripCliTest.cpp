@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <tuple>
+#include <utility>
 
 #include "Launch.h"
 
@@ -123,6 +124,21 @@ TEST(WindowProgram, ItsPictureIsDrawnAsAtStartOrWithASourceCleaned) {
     folder.Write("A.ASM", "nop ; x\n");
     ASSERT_EQ(picture({"picked.png", "A.ASM"}).status, 0);
     EXPECT_NE(QImage(folder.Path("picked.png")), QImage(folder.Path("start.png")));
+    // The target editor shows the source cleaned, and its counter its length: the same for sources
+    // that differ only in their comments, not for sources whose code differs.
+    const auto target = [&](const QString& name, const QByteArray& text) {
+        folder.Write(name, text);
+        EXPECT_EQ(picture({name + ".png", name}).status, 0) << name.toStdString();
+        const QImage shown(folder.Path(name + ".png"));
+        return std::pair(shown.copy(QRect(356, 300, 473, 169)),
+                         shown.copy(QRect(728, 256, 105, 17)));
+    };
+    const auto [nop, nopLength] = target("B.ASM", "nop ; y\n");
+    EXPECT_EQ(target("C.ASM", "nop ; z z z z z z z z\n"), std::pair(nop, nopLength));
+    const auto [jmp, jmpLength] = target("D.ASM", "jmp ; y\n");
+    EXPECT_NE(jmp, nop);
+    EXPECT_EQ(jmpLength, nopLength);
+    EXPECT_NE(std::get<1>(target("E.ASM", "nop ; y\nnop\n")), nopLength);
     const Outcome unlisted = picture({"none.png", folder.Write("NOTES.DOC", "x")});
     EXPECT_EQ(unlisted.status, 1);
     EXPECT_THAT(unlisted.err, Holds("文件列表中没有这个源文件"));
