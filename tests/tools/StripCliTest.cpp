@@ -288,6 +288,10 @@ TEST(StripCli, BadOptionsAreRefusedBeforeAnyFileIsTouched) {
             run.err,
             Ends(QStringLiteral("\n用法: qingyan-strip [选项] FILE...  (--help 查看说明)\n")));
     }
+    // Qt's own words for an option given without its value, in Chinese as the rest.
+    const Outcome valueless = Launch({.arguments = {source, "--lang"}});
+    EXPECT_EQ(valueless.status, 2);
+    EXPECT_THAT(valueless.err, Starts(QStringLiteral("qingyan-strip: “--lang”之后缺少值。\n")));
     const Outcome none = Launch({});
     EXPECT_EQ(none.status, 2);
     EXPECT_THAT(none.err, Starts(QStringLiteral("qingyan-strip: 没有给出文件\n")));

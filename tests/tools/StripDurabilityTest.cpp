@@ -260,6 +260,7 @@ TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
         const char* said;
     } cases[] = {
         {"pread:5", {"A.ASM"}, "A.ASM: 无法读取: 输入/输出错误"},
+        {"read:5", {"E.ASM"}, "E.ASM: 无法读取: 输入/输出错误"},  // no size to read by
         {"fstatat:5:A.ASM.TX_", {"A.ASM"}, "A.ASM.TX_: 无法保存: 输入/输出错误"},
         {"create:28", {"A.ASM"}, "A.ASM.TX_: 无法保存: 磁盘已满"},
         {"fchmod:5", {"B.ASM"}, "B.ASM.TX_: 无法保存: 输入/输出错误"},
@@ -276,6 +277,7 @@ TEST(StripDurability, EachRefusedCallIsToldAndLeavesNothingHalfMade) {
         for (const auto& [name, text] : {std::pair{"A.ASM", "nop ; a\n"},
                                          {"A.ASM.TX_", "old"},
                                          {"B.ASM", "nop ; b\n"},
+                                         {"E.ASM", ""},
                                          {"src/NOTES", "not a source\n"},
                                          {"src/sub/C.ASM", "nop ; c\n"}}) {
             folder.Write(name, text);

@@ -182,6 +182,9 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     EXPECT_EQ(ModeOf(folder.Path("N.TX_")), 0600u);
     ASSERT_TRUE(WriteTargetFile(folder.Path("M.TX_"), u"x", Gbk, FactsOf(shared)).ok());
     EXPECT_EQ(ModeOf(folder.Path("M.TX_")), 0640u);
+    // A text of no file (typed, or standard input) gets what a new file gets.
+    ASSERT_TRUE(WriteTargetFile(folder.Path("T.TX_"), u"x", Gbk).ok());
+    EXPECT_EQ(ModeOf(folder.Path("T.TX_")), 0640u);
     umask(savedMask);
     // An existing target keeps a mode no wider than the source's, and loses a wider one.
     const QString kept = folder.Write("K.TX_", "old");
@@ -197,6 +200,20 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     EXPECT_EQ(AclOf(kept), "u::rw-,u:12345:r--,g::r--,m::r--,o::---");
     ASSERT_TRUE(WriteTargetFile(kept, u"x", Gbk, FactsOf(secret)).ok());
     EXPECT_EQ(AclOf(kept), "u::rw-,g::---,o::---");
+    // A target without ACL entries whose group may read the source through its ACL keeps its own
+    // mode, the group's right to write in it too.
+    const QString plain = folder.Write("PLAIN.TX_", "old");
+    ASSERT_EQ(chmod(Native(plain).constData(), 0660), 0);
+    ASSERT_TRUE(WriteTargetFile(plain, u"x", Gbk, FactsOf(shared)).ok());
+    EXPECT_EQ(ModeOf(plain), 0660u);
+    // Where a named group may read the source and its owning group may not, the target's owning
+    // group may not read it either, though the source's mode bits show the named group's right.
+    const QString named = folder.Write("NAMED.ASM", "x");
+    SetAcl(named, "u::rw,g::-,g:23456:r,m::r,o::-");
+    ASSERT_TRUE(WriteTargetFile(plain, u"x", Gbk, FactsOf(named)).ok());
+    EXPECT_EQ(AclOf(plain), "u::rw-,g::---,o::---");
+    ASSERT_TRUE(WriteTargetFile(folder.Path("NAMED.TX_"), u"x", Gbk, FactsOf(named)).ok());
+    EXPECT_EQ(AclOf(folder.Path("NAMED.TX_")), "u::rw-,g::---,o::---");
     // A folder whose default ACL lets in readers the source does not have: a new target there is
     // its owner's alone.
     const QString group = folder.Write("GROUP.ASM", "x");
