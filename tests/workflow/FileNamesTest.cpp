@@ -17,17 +17,18 @@ TEST(FileNames, UnlistedPathsGoToTheSystemAsUtf8ListedOnesAsTheirOwnBytes) {
 }
 
 // A name of a folder that is not UTF-8 and reads like another of its names is shown byte by byte;
-// a backslash of a name is doubled, so that it never reads as a byte.
+// a backslash of a name is doubled, so that it never reads as a byte; a space and the rest of
+// printable ASCII stand as they are.
 TEST(FileNames, NoTwoNamesOfAFolderAreShownAlike) {
     TempFolder folder;
-    for (const char* name : {"\xD6\xD0.ASM", "\xE4\xB8\xAD.ASM", "\\x82.ASM", "\x82.ASM"}) {
+    for (const char* name : {"\xD6\xD0 ~.ASM", "\xE4\xB8\xAD ~.ASM", "\\x82.ASM", "\x82.ASM"}) {
         folder.WriteNamed(name, "x");
     }
     QStringList shown;
     for (const workflow::FolderEntry& entry : workflow::ListFolder(folder.Root())) {
         shown.append(entry.name);
     }
-    EXPECT_EQ(shown, (QStringList{"\\\\x82.ASM", "\\x82.ASM", "\\xd6\\xd0.ASM", "中.ASM"}));
+    EXPECT_EQ(shown, (QStringList{"\\\\x82.ASM", "\\x82.ASM", "\\xd6\\xd0 ~.ASM", "中 ~.ASM"}));
 }
 
 }  // namespace
