@@ -115,6 +115,9 @@ TEST(Dialects, ASharedTypeIsReadAsItsTextShows) {
     EXPECT_EQ(reading(u"a.s", u"\tpushq %rbp\n\tmovq %rsp, %rbp\n"), (R{Language::GasX86}));
     // In GNU as ; parts statements: what follows it is code, and its words count.
     EXPECT_EQ(reading(u"a.s", u"\tnop ; .thumb ; bx lr\n"), (R{Language::GasArm}));
+    for (const std::u16string_view name : {u"a.S", u"a.sx"}) {
+        EXPECT_EQ(reading(name, u"\tnop ; csrr t0, mstatus ; mret\n"), (R{Language::GasRiscvCpp}));
+    }
     EXPECT_EQ(reading(u"a.s", u"\tstp x29, x30, [sp]\n\tadrp x0, a\n"), (R{Language::GasAarch64}));
     EXPECT_EQ(reading(u"a.s", u"\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\n"), (R{Language::Iar}));
     EXPECT_EQ(reading(u"a.s", u"\tAREA |.text|, CODE\n\tEXPORT f\n\tPRESERVE8\n"),
