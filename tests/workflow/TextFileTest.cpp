@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <set>
+#include <string>
 
 #include <acl/libacl.h>
 #include <sys/acl.h>
@@ -214,6 +215,14 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     EXPECT_EQ(AclOf(plain), "u::rw-,g::---,o::---");
     ASSERT_TRUE(WriteTargetFile(folder.Path("NAMED.TX_"), u"x", Gbk, FactsOf(named)).ok());
     EXPECT_EQ(AclOf(folder.Path("NAMED.TX_")), "u::rw-,g::---,o::---");
+    // A user or group the target's ACL names and the source's does not is reason enough to narrow.
+    const QString grouped = folder.Write("GROUPED.ASM", "x");
+    ASSERT_EQ(chmod(Native(grouped).constData(), 0640), 0);
+    for (const char* named : {"u:12345:r", "g:23456:r"}) {
+        SetAcl(plain, (std::string("u::rw,g::r,m::r,o::-,") + named).c_str());
+        ASSERT_TRUE(WriteTargetFile(plain, u"x", Gbk, FactsOf(grouped)).ok());
+        EXPECT_EQ(AclOf(plain), "u::rw-,g::r--,o::---") << named;
+    }
     // A folder whose default ACL lets in readers the source does not have: a new target there is
     // its owner's alone.
     const QString group = folder.Write("GROUP.ASM", "x");
