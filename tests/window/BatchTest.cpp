@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -47,6 +48,18 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
 
 // The run takes the files whose whole names a wildcard of the pattern matches, in any case: not a
 // GNU assembler file whose extension only occurs inside the pattern's text, nor a build file.
+// Counts the times the widget it watches comes into sight.
+class ShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        shown += event->type() == QEvent::Show ? 1 : 0;
+        return false;
+    }
+};
+
 TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A", "MAKEFILE", "PIC.HEX",
                              "CMakeLists.txt", "start.s"}) {
@@ -54,8 +67,13 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     }
     QFile::link("NOWHERE", folder.Path("GONE.ASM"));  // a link that leads nowhere is no source
     Start();
+    // The bar is in sight while the run goes on, and only then.
+    ShowCounter bar;
+    Find<QProgressBar>("ProgressBar1")->installEventFilter(&bar);
     DiskCalls calls;
     RunBatch();
+    EXPECT_EQ(bar.shown, 1);
+    EXPECT_FALSE(Shown("ProgressBar1"));
     // New targets take their names at once and reach the disk with one flush at the end; a
     // target that replaces another is on disk before it takes the name.
     EXPECT_EQ(calls.Take(), (std::vector<std::string>{"name", "name", "syncfs"}));

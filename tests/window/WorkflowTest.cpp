@@ -275,6 +275,7 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
     EXPECT_EQ(files->path(), shown);
     drives->showPopup();
     EXPECT_EQ(drives->count(), volumes);
+    EXPECT_TRUE(drives->view()->isVisible());
     drives->hidePopup();
 }
 
