@@ -265,6 +265,11 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
             for (const QString& name : kept.mid(0, 1) + kept.mid(3)) {
                 folder.Write(name, "not a dead run's");
             }
+            // The dead run's names, whatever their number, go.
+            for (const char* number : {"0", "12"}) {
+                folder.Write(QStringLiteral(".qingyan-%1-%2").arg(dead).arg(number),
+                             "a dead run's");
+            }
             EXPECT_EQ(Launch({.arguments = {source}}).status, 0);
             EXPECT_EQ(TempFolder::Read(source + ".TX_"), "nop\n");
             QStringList found = folder.Entries();
