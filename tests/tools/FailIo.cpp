@@ -8,6 +8,7 @@
 // QINGYAN_CHMOD_MODES=FILE each mode a file is given (fchmod);
 // QINGYAN_COUNT_WRITES=FILE writes to FILE at the end how many writes went to regular files;
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
+// QINGYAN_NAME_TAKEN_ONCE=1 refuses the first exclusive create (EEXIST), as a name taken would;
 // QINGYAN_STUTTER_READ=1 interrupts reads and cuts them short as QINGYAN_STUTTER_WRITE writes;
 // QINGYAN_SHRINK_ON_READ=1 cuts each regular file to one byte as it is first read, as a writer
 // racing the reader would; QINGYAN_FAIL_XATTR makes reading a file's extended attributes (its
@@ -155,6 +156,12 @@ int OpenAt(const char* name, int folder, const char* path, int flags, mode_t mod
     if (const int error =
             folder == AT_FDCWD ? 0 : CallError(Creates(flags) ? "create" : "openat", path)) {
         errno = error;
+        return -1;
+    }
+    static std::atomic<bool> nameTaken{false};
+    if ((flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL) &&
+        NumberIn("QINGYAN_NAME_TAKEN_ONCE") != 0 && !nameTaken.exchange(true)) {
+        errno = EEXIST;
         return -1;
     }
     if (const char* log = std::getenv("QINGYAN_OPENED")) {

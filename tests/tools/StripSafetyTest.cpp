@@ -280,6 +280,19 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
     }
 }
 
+// A temporary name taken already is passed over for the next one, and no other is left behind.
+TEST(StripSafety, ATemporaryNameTakenAlreadyIsPassedOver) {
+    TempFolder folder;
+    const QString source = folder.Write("A.ASM", "nop ; c\n");
+    folder.Write("A.ASM.TX_", "old");
+    const Outcome run = Launch({.arguments = {source},
+                                .environment = FailingIo("QINGYAN_NAME_TAKEN_ONCE=1") +
+                                               QStringList{"QINGYAN_NO_TMPFILE=1"}});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(TempFolder::Read(source + ".TX_"), "nop\n");
+    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_"}));
+}
+
 // A file literally named \x82.ASM and one whose name holds the byte 0x82 are two files; so are a
 // GBK name and a UTF-8 name that read alike.
 TEST(StripSafety, NamesThatWouldShowAlikeAreTwoFiles) {
