@@ -23,6 +23,10 @@ TEST(Volumes, RemovableMediaAndRealFileSystemsAreListedSystemScratchIsNot) {
     EXPECT_EQ(workflow::VolumeEntryText(volumes[1]), "/media/usb [DATA]");
     EXPECT_EQ(workflow::VolumeHolding(volumes, "/media/usb2/src"), 2);
     EXPECT_EQ(workflow::VolumeHolding(volumes, "/home"), 0);
+    // The deepest mount holding the path, in whatever order the volumes come.
+    const QList<workflow::Volume> unordered = {{"/media/usb", ""}, {"/", ""}, {"/media", ""}};
+    EXPECT_EQ(workflow::VolumeHolding(unordered, "/media/usb/src"), 0);
+    EXPECT_EQ(workflow::VolumeHolding(unordered, "/media/usb2"), 2);
 }
 
 TEST(MatchingFiles, FollowThePatternWithoutRegardToCaseAndSkipHiddenFiles) {

@@ -254,8 +254,10 @@ TEST(WriteTargetFile, NoOneMayReadTheTargetWhoMayNotReadTheSource) {
     ASSERT_EQ(chmod(Native(setgid).constData(), 02777), 0);
     ASSERT_EQ(chmod(Native(secret).constData(), 0640), 0);
     ASSERT_TRUE(WriteTargetFile(setgid + "/S.TX_", u"x", Gbk, FactsOf(secret)).ok());
+    // It takes the source's group, and with it that group's right to read it.
     const struct stat made = StatOf(setgid + "/S.TX_");
-    EXPECT_TRUE(made.st_gid == 0 || (made.st_mode & 070) == 0) << made.st_gid;
+    EXPECT_EQ(made.st_gid, StatOf(secret).st_gid);
+    EXPECT_EQ(made.st_mode & 0777, 0640u & ~savedMask);
 }
 
 TEST(WriteTargetFile, FailuresLeaveTheOldTargetAndNoTemporaryFile) {
