@@ -37,10 +37,15 @@ int NumberIn(const char* variable) {
     return value == nullptr ? 0 : std::atoi(value);
 }
 
-int ErrorFor(const char* variable, int fd, bool regularOnly = true) {
-    const int error = NumberIn(variable);  // read first: most calls are asked nothing of
+bool IsRegular(int fd) {
     struct stat st {};
-    return error != 0 && fstat(fd, &st) == 0 && (!regularOnly || S_ISREG(st.st_mode)) ? error : 0;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The error number `variable` gives a call on `fd`, which fails only where it is a regular file.
+int ErrorFor(const char* variable, int fd) {
+    const int error = NumberIn(variable);  // read first: most calls are asked nothing of
+    return error != 0 && IsRegular(fd) ? error : 0;
 }
 
 // The error QINGYAN_FAIL_CALL gives a call of `name` on `path`, or 0: NAME:ERROR fails every
@@ -54,11 +59,6 @@ int CallError(const char* name, const char* path = nullptr) {
     char* rest = nullptr;
     const int error = static_cast<int>(std::strtol(value + length + 1, &rest, 10));
     return *rest != ':' || (path != nullptr && std::strcmp(path, rest + 1) == 0) ? error : 0;
-}
-
-bool IsRegular(int fd) {
-    struct stat st {};
-    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The same for a call on `fd`, which fails only where it is a regular file.
@@ -235,8 +235,7 @@ extern "C" int syncfs(int fd) {
     const char* device = std::getenv("QINGYAN_FAIL_SYNCFS_DEVICE");
     const bool thisOne = device != nullptr && fstat(fd, &st) == 0 &&
                          st.st_dev == static_cast<dev_t>(std::strtoull(device, nullptr, 10));
-    return FailOrCall<int>("syncfs", thisOne ? EIO : ErrorFor("QINGYAN_FAIL_SYNCFS", fd, false),
-                           fd);
+    return FailOrCall<int>("syncfs", thisOne ? EIO : NumberIn("QINGYAN_FAIL_SYNCFS"), fd);
 }
 
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {

@@ -46,8 +46,6 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
     EXPECT_EQ(folder.Entries().size(), 2);
 }
 
-// The run takes the files whose whole names a wildcard of the pattern matches, in any case: not a
-// GNU assembler file whose extension only occurs inside the pattern's text, nor a build file.
 // Counts the times the widget it watches comes into sight.
 class ShowCounter : public QObject {
 public:
@@ -60,6 +58,8 @@ protected:
     }
 };
 
+// The run takes the files whose whole names a wildcard of the pattern matches, in any case: not a
+// GNU assembler file whose extension only occurs inside the pattern's text, nor a build file.
 TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     for (const char* name : {"main.asm", "BOOT.S", "MAIN.Asm", "LOADER.A", "MAKEFILE", "PIC.HEX",
                              "CMakeLists.txt", "start.s"}) {
