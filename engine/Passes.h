@@ -32,10 +32,11 @@ std::u16string_view MainLineBreak(std::u16string_view text);
 /// themselves (ASCII, GBK, UTF-8): half the memory to sweep, before the text is decoded.
 std::u16string_view MainLineBreakOfBytes(std::string_view bytes);
 
-/// A stretch of a text: where it starts and how many characters it holds.
+/// A stretch of a text: where it starts and how many characters it holds. Always made whole, as
+/// {position, length}; the build warns of one made with a field left out.
 struct TextSpan {
-    std::size_t position = 0;
-    std::size_t length = 0;
+    std::size_t position;
+    std::size_t length;
     bool operator==(const TextSpan&) const = default;
 };
 

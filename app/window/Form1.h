@@ -207,7 +207,7 @@ private:
     workflow::FileRef batchSource_;
     engine::TypedMarkers typedMarkers_;  // marker boxes the user has typed in
     std::array<QWidget*, workflow::kOptionFields.size()> optionControls_{};  // by table row
-    qsizetype BatchFileCount = 0;
+    qsizetype BatchFileCount;  // set by 批量 as it starts, and read only while it runs
     QString BatchReport;
     // Both set by Form_Load, which the constructor runs before anything reads them.
     qint16 BlinkCount;

@@ -40,8 +40,8 @@ struct TreeItem {
     FileRef file;      ///< the entry in its open folder; for a Folder, the subfolder opened and ""
     QString shown;     ///< its path under the root, as the reports show it
     FolderItem entry;  ///< what it is
-    bool source = false;  ///< a File that `types` takes
-    Failure failure;      ///< for Unread, why
+    bool source;       ///< a File that `types` takes
+    Failure failure;   ///< for Unread, why
 };
 
 using TreeVisitor = std::function<void(TreeItem&&)>;

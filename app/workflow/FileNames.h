@@ -54,11 +54,11 @@ struct FolderItem;
 /// (EscapedName), so that no two are shown alike.
 QStringList ShownNames(const std::vector<FolderItem>& items);
 
-/// One entry of a folder.
+/// One entry of a folder, always made whole from what the folder's listing found.
 struct FolderEntry {
     QString name;
-    bool isFolder = false;
-    bool isLink = false;  ///< a symbolic link, to a file or a folder
+    bool isFolder;
+    bool isLink;  ///< a symbolic link, to a file or a folder
 };
 
 /// The entries directly in `folder`, symbolic links followed, hidden ones (".name") and broken

@@ -164,13 +164,14 @@ private:
     int error_ = 0;  // of the first flush that failed
 };
 
-/// One entry of an open folder, by the bytes of its name.
+/// One entry of an open folder, by the bytes of its name: always made whole, from the entry's
+/// status, or empty ({}) where there is none.
 struct FolderItem {
     QByteArray name;
-    bool isFolder = false;   ///< a folder, or a link to one
-    bool isLink = false;     ///< a symbolic link, to a file or a folder, or broken
-    bool isRegular = false;  ///< a regular file, or a link to one
-    mode_t mode = 0;         ///< the permission bits of what it is, through a link
+    bool isFolder;   ///< a folder, or a link to one
+    bool isLink;     ///< a symbolic link, to a file or a folder, or broken
+    bool isRegular;  ///< a regular file, or a link to one
+    mode_t mode;     ///< the permission bits of what it is, through a link
 };
 
 /// The entries of `folder`, hidden ones (".name") left out unless `withHidden`, in no set order;
