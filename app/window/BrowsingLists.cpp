@@ -82,8 +82,10 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    // A refill leaves no file current, and the focus coming in makes its change with the list's
+    // signals blocked: a current file seen here is the user's pick.
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!quiet_ && row >= 0) {
+        if (row >= 0) {
             emit picked();
         }
     });
@@ -105,12 +107,11 @@ void FileList::mouseReleaseEvent(QMouseEvent* event) {
 
 void FileList::focusInEvent(QFocusEvent* event) {
     const bool hadCurrent = currentItem() != nullptr;
-    quiet_ = true;
+    const QSignalBlocker quiet(this);
     QListWidget::focusInEvent(event);
     if (!hadCurrent) {
         setCurrentItem(nullptr);  // so that the first arrow key picks the first file
     }
-    quiet_ = false;
 }
 
 void FileList::paintEvent(QPaintEvent* event) {
@@ -136,13 +137,11 @@ void FileList::SetPattern(const QString& pattern) {
 }
 
 void FileList::Refill() {
-    quiet_ = true;
     clear();
     if (!path_.isEmpty()) {
         addItems(workflow::MatchingFiles(path_, pattern_));
     }
     setCurrentRow(-1);
-    quiet_ = false;
 }
 
 }  // namespace window

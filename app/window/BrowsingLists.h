@@ -76,7 +76,6 @@ private:
 
     QString path_;
     QString pattern_;
-    bool quiet_ = false;                         // current-row changes that the user did not make
     QListWidgetItem* pressedCurrent_ = nullptr;  // the selected item, when a press lands on it
 };
 

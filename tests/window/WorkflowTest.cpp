@@ -273,9 +273,12 @@ TEST_F(WorkflowTest, FoldersAndThePattern) {
     drives->setCurrentIndex(volumes + 1);
     EXPECT_EQ(Tip(), QStringLiteral("提示:/bare [USB]设备未准备好!"));
     EXPECT_EQ(files->path(), shown);
+    // Made afresh, the list shows the volume of the folder shown, and opens nothing itself.
     drives->showPopup();
     EXPECT_EQ(drives->count(), volumes);
     EXPECT_TRUE(drives->view()->isVisible());
+    EXPECT_EQ(files->path(), shown);
+    EXPECT_EQ(Tip(), QStringLiteral("提示:/bare [USB]设备未准备好!"));
     drives->hidePopup();
 }
 
