@@ -2,9 +2,9 @@
 // with the error number given in QINGYAN_FAIL_WRITE, QINGYAN_FAIL_FSYNC or QINGYAN_FAIL_SYNCFS,
 // syncing a folder fail with the one in QINGYAN_FAIL_FOLDER_FSYNC, and giving a new file its name
 // fail with the one in QINGYAN_FAIL_LINK (linkat and renameat), as a full disk, an exceeded quota
-// or a failing device would, or stall in fsync until killed. Standard streams and pipes are left
-// alone. QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without them;
-// QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE, and
+// or a failing device would, or stall in fsync or syncfs until killed. Standard streams and pipes
+// are left alone. QINGYAN_NO_TMPFILE=1 makes unnamed files unavailable, as on a file system without
+// them; QINGYAN_CREATED_MODES=FILE appends the mode each new file is created with to FILE, and
 // QINGYAN_CHMOD_MODES=FILE each mode a file is given (fchmod);
 // QINGYAN_COUNT_WRITES=FILE writes to FILE at the end how many writes went to regular files;
 // QINGYAN_OPENED=FILE appends the path of every file opened (openat) to FILE;
@@ -132,12 +132,21 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return FailOrCall<ssize_t>("write", ErrorFor("QINGYAN_FAIL_WRITE", fd), fd, data, size);
 }
 
-extern "C" int fsync(int fd) {
-    // QINGYAN_STALL_FSYNC=FILE: says so by creating FILE, then waits to be killed mid-save.
-    if (const char* stall = std::getenv("QINGYAN_STALL_FSYNC")) {
+namespace {
+
+// QINGYAN_STALL_FSYNC=FILE and QINGYAN_STALL_SYNCFS=FILE: the call says so by creating FILE,
+// then waits to be killed mid-save.
+void StallIf(const char* variable) {
+    if (const char* stall = std::getenv(variable)) {
         close(open(stall, O_WRONLY | O_CREAT, 0600));
         pause();
     }
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    StallIf("QINGYAN_STALL_FSYNC");
     struct stat st {};
     const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     return FailOrCall<int>(
@@ -231,6 +240,7 @@ extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
 
 // QINGYAN_FAIL_SYNCFS_DEVICE=N fails the flush of the file system of device number N alone.
 extern "C" int syncfs(int fd) {
+    StallIf("QINGYAN_STALL_SYNCFS");
     struct stat st {};
     const char* device = std::getenv("QINGYAN_FAIL_SYNCFS_DEVICE");
     const bool thisOne = device != nullptr && fstat(fd, &st) == 0 &&

@@ -222,6 +222,27 @@ TEST(StripSafety, ADeepCombOfFoldersIsWalkedInTimeInStepWithItsSize) {
     EXPECT_EQ(TempFolder::Read(folder.Path(spine.section('/', 0, -2) + "/z/F.ASM.TX_")), "nop\n");
 }
 
+// Runs the program on `arguments` with `setting` until the fault library's `stall` (a call it
+// holds up) is reached, then ends it with `signal`; the number the process had.
+qint64 KilledWhenStalled(const char* stall, const QStringList& arguments, const QString& setting,
+                         int signal) {
+    TempFolder stalled;
+    QProcess run;
+    run.setProcessEnvironment(EnvironmentWith(
+        FailingIo(QString::fromUtf8(stall) + '=' + stalled.Path("now")) << setting));
+    run.start(QStringLiteral(QINGYAN_STRIP_PATH), arguments);
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(stalled.Path("now")) && clock.elapsed() < 30000) {
+        QThread::msleep(10);
+    }
+    const qint64 pid = run.processId();
+    kill(static_cast<pid_t>(pid), signal);
+    run.waitForFinished();
+    EXPECT_EQ(run.exitStatus(), QProcess::CrashExit);
+    return pid;
+}
+
 // A run ended in the middle of a save leaves the old target whole. Where the new file has to
 // have a name while it is written, a signal that can be caught removes it, and the next save into
 // the folder removes what a kill left: only names of runs that no longer run.
@@ -232,21 +253,9 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
             TempFolder folder;
             const QString source = folder.Write("A.ASM", "nop ; x\n");
             folder.Write("A.ASM.TX_", "old");
-            TempFolder stalled;
-            QStringList settings = FailingIo("QINGYAN_STALL_FSYNC=" + stalled.Path("now"));
-            settings.append(unnamed ? "QINGYAN_NO_TMPFILE=0" : "QINGYAN_NO_TMPFILE=1");
-            QProcess run;
-            run.setProcessEnvironment(EnvironmentWith(settings));
-            run.start(QStringLiteral(QINGYAN_STRIP_PATH), {source});
-            QElapsedTimer clock;
-            clock.start();
-            while (!QFileInfo::exists(stalled.Path("now")) && clock.elapsed() < 30000) {
-                QThread::msleep(10);
-            }
-            const qint64 dead = run.processId();
-            kill(static_cast<pid_t>(dead), signal);
-            run.waitForFinished();
-            EXPECT_EQ(run.exitStatus(), QProcess::CrashExit);
+            const qint64 dead = KilledWhenStalled(
+                "QINGYAN_STALL_FSYNC", {source},
+                unnamed ? "QINGYAN_NO_TMPFILE=0" : "QINGYAN_NO_TMPFILE=1", signal);
             EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
             const QStringList left = folder.Entries();
             EXPECT_EQ(left.size(), signal == SIGKILL && !unnamed ? 3 : 2)
@@ -277,6 +286,22 @@ TEST(StripSafety, ARunEndedMidSaveLeavesTheOldTargetAndNoDebris) {
             found.sort();
             EXPECT_EQ(found, kept);
         }
+    }
+}
+
+// Files that wait for the run's flush before they replace old targets keep their names held: a
+// signal meanwhile removes them too.
+TEST(StripSafety, ASignalWhileFilesWaitForTheFlushLeavesNoDebris) {
+    TempFolder folder;
+    const QStringList sources{folder.Write("A.ASM", "nop ; a\n"),
+                              folder.Write("B.ASM", "nop ; b\n")};
+    for (const QString& source : sources) {
+        folder.Write(QFileInfo(source).fileName() + ".TX_", "old");
+    }
+    KilledWhenStalled("QINGYAN_STALL_SYNCFS", sources, "QINGYAN_NO_TMPFILE=1", SIGTERM);
+    EXPECT_EQ(folder.Entries(), (QStringList{"A.ASM", "A.ASM.TX_", "B.ASM", "B.ASM.TX_"}));
+    for (const QString& source : sources) {
+        EXPECT_EQ(TempFolder::Read(source + ".TX_"), "old");
     }
 }
 
