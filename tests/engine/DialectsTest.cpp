@@ -122,6 +122,11 @@ TEST(Dialects, ASharedTypeIsReadAsItsTextShows) {
     EXPECT_EQ(reading(u"a.s", u"\tRSEG CODE:CODE\n\tPUBLIC f\n\tEXTERN g\n"), (R{Language::Iar}));
     EXPECT_EQ(reading(u"a.s", u"\tAREA |.text|, CODE\n\tEXPORT f\n\tPRESERVE8\n"),
               (R{Language::Armasm}));
+    // A word holds its marks: registers of % and $, directives of %, names of _.
+    EXPECT_EQ(reading(u"a.s", u"\tmov %eax, %ebx\n\tadd %ecx, %edx\n"), (R{Language::GasX86}));
+    EXPECT_EQ(reading(u"a.s", u"\tmove $v0, $zero\n\tlw $t0, 4($sp)\n"), (R{Language::GasMips}));
+    EXPECT_EQ(reading(u"a.asm", u"%define N 4\n%macro m 0\n%endmacro\n"), (R{Language::Nasm}));
+    EXPECT_EQ(reading(u"a.asm", u"\t__config 0x3F\n\t__maxram 0x1FF\n"), (R{Language::Pic}));
     // Words are read whatever their letters' case.
     EXPECT_EQ(reading(u"a.asm", u"\t.DATA\n\tASSUME DS:DATA\n"), (R{Language::Masm}));
     EXPECT_EQ(reading(u"a.s", u"\tCMP XZR, WZR\n"), (R{Language::GasAarch64}));

@@ -111,6 +111,10 @@ TEST(EliminateComments, ReadsCSourcesAsACompilerDoes) {
         // Digit separators are no quotes; a prefixed character constant still is one.
         {u"n = 1'000'000; // c\nm = 0x10'0000; /* d */ c = u8'/'; e = 1'0.5e1'0; //f\n",
          u"n = 1'000'000; \nm = 0x10'0000;  c = u8'/'; e = 1'0.5e1'0; \n"},
+        // A separator may stand before any digit, letter or _ of a number.
+        {u"a = 1'a; // '\nb = 1'z; // '\nc = 1'A; // '\nd = 1'Z; // '\n",
+         u"a = 1'a; \nb = 1'z; \nc = 1'A; \nd = 1'Z; \n"},
+        {u"e = 1'_; // '\nf = 1'0; // '\ng = 1'9; // '\n", u"e = 1'_; \nf = 1'0; \ng = 1'9; \n"},
     };
     for (const auto& c : cPreprocessed) {
         EXPECT_EQ(engine::EliminateComments(c.text, C()), c.expected)
@@ -191,6 +195,14 @@ TEST(EliminateComments, KeepsTheCommentsThatAreAskedForOrThatToolsRead) {
         EXPECT_EQ(engine::EliminateComments(c.text, c.options), c.expected)
             << testing::PrintToString(std::u16string(c.text));
     }
+}
+
+// The commonest line break of a text is counted in the text alone: a CR at its very end is a CR,
+// whatever follows it outside the text, in its characters and in its bytes alike.
+TEST(MainLineBreak, ACrAtTheEndOfATextIsACr) {
+    EXPECT_EQ(engine::MainLineBreak(std::u16string_view(u"a\r\n", 2)), u"\r");
+    EXPECT_EQ(engine::MainLineBreakOfBytes(std::string_view("a\r\n", 2)), u"\r");
+    EXPECT_EQ(engine::MainLineBreakOfBytes("a\r\n"), engine::kCrLf);
 }
 
 // With the line numbers kept, line N of the target holds the code of line N of the source,
