@@ -46,14 +46,18 @@ TEST_F(BatchTest, AFolderWithoutSourcesGivesTheHeadAndClearsTheWindow) {
     EXPECT_EQ(folder.Entries().size(), 2);
 }
 
-// Counts the times the widget it watches comes into sight.
+// Counts the times the progress bar it watches comes into sight, and the range it then has.
 class ShowCounter : public QObject {
 public:
     int shown = 0;
+    int maximum = -1;
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        shown += event->type() == QEvent::Show ? 1 : 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            ++shown;
+            maximum = static_cast<QProgressBar*>(watched)->maximum();
+        }
         return false;
     }
 };
@@ -73,6 +77,7 @@ TEST_F(BatchTest, EverySourceIsCleanedSavedAndReportedInNameOrder) {
     DiskCalls calls;
     RunBatch();
     EXPECT_EQ(bar.shown, 1);
+    EXPECT_EQ(bar.maximum, 3);  // two sources: a step each, and one more
     EXPECT_FALSE(Shown("ProgressBar1"));
     // New targets take their names at once and reach the disk with one flush at the end; a
     // target that replaces another is on disk before it takes the name.
@@ -133,6 +138,7 @@ TEST_F(BatchTest, EachFileIsReadInItsOwnLanguageWhenPickedAndInABatch) {
         folder.Write(file.name, file.text);
     }
     folder.Write("D.INC", QByteArray("\177ELF\0\1; x\n", 10));  // a program, not a source
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.Path("P.INC")).constData(), 0600), 0);
     Start();
     auto* pattern = Find<QLineEdit>("Text8");
     pattern->setText(pattern->text() + ";*.cpp;*.s");  // matched in any case: .S too
@@ -152,6 +158,8 @@ TEST_F(BatchTest, EachFileIsReadInItsOwnLanguageWhenPickedAndInABatch) {
     EXPECT_THAT(
         ReportText(),
         Holds(QStringLiteral("  D.INC  ==>  未处理:这是二进制文件(含有NUL字节),不是源文件\r\n")));
+    // A pipe is no file to clean, but the run names it all the same.
+    EXPECT_THAT(ReportText(), Holds(QStringLiteral("  P.INC  ==>  未处理:不是普通文件\r\n")));
     EXPECT_TRUE(
         ReportText().contains(QStringLiteral("what.s.TX_(字符数=17)  提示:看不出汇编方言")));
 }

@@ -88,6 +88,10 @@ TEST_F(WindowTest, CountersCountTheEditorsExactTextsAtEachTick) {
     form->Timer1_Timer();
     EXPECT_EQ(Find<QLabel>("Label5")->text(), QStringLiteral("字符数:7"));
     EXPECT_EQ(target->ExactText(), u"x\r\n\r\n中文");
+    // The window's own timer ticks: no call needed.
+    Find<window::ExactTextEdit>("RichTextBox1")->SetExactText(u"abc");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Find<QLabel>("Label3")->text() == QStringLiteral("字符数:3"); }, 3000));
 }
 
 TEST(ExactTextEdit, GivesBackWhatWasPutInUntilTheUserTypesAndShowsLongTextsInSlices) {

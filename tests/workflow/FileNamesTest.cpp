@@ -18,17 +18,19 @@ TEST(FileNames, UnlistedPathsGoToTheSystemAsUtf8ListedOnesAsTheirOwnBytes) {
 
 // A name of a folder that is not UTF-8 and reads like another of its names is shown byte by byte;
 // a backslash of a name is doubled, so that it never reads as a byte; a space and the rest of
-// printable ASCII stand as they are.
+// printable ASCII stand as they are, and DEL, which is no printable character, is a byte.
 TEST(FileNames, NoTwoNamesOfAFolderAreShownAlike) {
     TempFolder folder;
-    for (const char* name : {"\xD6\xD0 ~.ASM", "\xE4\xB8\xAD ~.ASM", "\\x82.ASM", "\x82.ASM"}) {
+    for (const char* name :
+         {"\xD6\xD0 ~\x7F.ASM", "\xE4\xB8\xAD ~\x7F.ASM", "\\x82.ASM", "\x82.ASM"}) {
         folder.WriteNamed(name, "x");
     }
     QStringList shown;
     for (const workflow::FolderEntry& entry : workflow::ListFolder(folder.Root())) {
         shown.append(entry.name);
     }
-    EXPECT_EQ(shown, (QStringList{"\\\\x82.ASM", "\\x82.ASM", "\\xd6\\xd0 ~.ASM", "中 ~.ASM"}));
+    EXPECT_EQ(shown,
+              (QStringList{"\\\\x82.ASM", "\\x82.ASM", "\\xd6\\xd0 ~\\x7f.ASM", "中 ~\x7F.ASM"}));
 }
 
 }  // namespace
