@@ -17,8 +17,8 @@ namespace {
 TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
     // Unnamed new files, and named ones where the file system has none: a named one that may not
     // take its target's place is removed, not left beside it.
-    for (const char* unnamed : {"QINGYAN_NO_TMPFILE=0", "QINGYAN_NO_TMPFILE=1"}) {
-        SCOPED_TRACE(unnamed);
+    for (const char* newFiles : {"QINGYAN_NO_TMPFILE=0", "QINGYAN_NO_TMPFILE=1"}) {
+        SCOPED_TRACE(newFiles);
         TempFolder folder;
         QDir(folder.Root()).mkpath("src");
         folder.Write("src/A.ASM", "nop ; a\n");
@@ -30,7 +30,7 @@ TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
         // is not on disk. A new file waits for that flush before it takes an old target's place; a
         // target new to its folder takes its name at once, and may not be on disk.
         const Outcome run = Launch({.arguments = {"-r", "--report", folder.Path("src")},
-                                    .environment = FailingIo("QINGYAN_FAIL_SYNCFS=5") << unnamed});
+                                    .environment = FailingIo("QINGYAN_FAIL_SYNCFS=5") << newFiles});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(TempFolder::Read(oldA), "old a");
         EXPECT_EQ(TempFolder::Read(oldB), "old b");
@@ -44,8 +44,9 @@ TEST(StripDurability, ATargetThatReplacesAnotherIsOnDiskFirstEvenInABatch) {
         EXPECT_EQ(TempFolder::Read(folder.Path("src/C.ASM.TX_")), "nop\n");
         EXPECT_EQ(QDir(folder.Path("src")).entryList(QDir::Files | QDir::Hidden).size(), 6);
         // Once the disk is well, the waiting files replace the old targets, and are on disk first.
-        const Outcome again = Launch({.arguments = {"-r", folder.Path("src")},
-                                      .environment = FailingIo("QINGYAN_FAIL_FSYNC=5") << unnamed});
+        const Outcome again =
+            Launch({.arguments = {"-r", folder.Path("src")},
+                    .environment = FailingIo("QINGYAN_FAIL_FSYNC=5") << newFiles});
         EXPECT_EQ(again.status, 0) << again.err.toStdString();
         EXPECT_EQ(TempFolder::Read(oldA), "nop\n");
         EXPECT_EQ(TempFolder::Read(oldB), "nop\n");
